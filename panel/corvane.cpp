@@ -1,0 +1,258 @@
+#include "corvane.h"
+
+#include "velcommandroute.h"
+#include "veldiaglog.h"
+#include "veldrive.h"
+#include "velvideolabel.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+namespace {
+
+Corvane* s_pCurrentInstance = nullptr;
+
+const QString kMovieMode = QStringLiteral("电影模式");
+
+bool containsAll(const QString& strText, const char* szA, const char* szB)
+{
+    return strText.contains(QLatin1String(szA)) && strText.contains(QLatin1String(szB));
+}
+
+} // namespace
+
+// Outside any namespace: the macro declares the resource's init function.
+static void initTessaroResources()
+{
+    Q_INIT_RESOURCE(tessaro);
+}
+
+Corvane::Corvane(QWidget* parent) : QWidget(parent)
+{
+    if (s_pCurrentInstance) {
+        delete s_pCurrentInstance; // its destructor clears the current instance
+        s_pCurrentInstance = nullptr;
+    }
+
+    velCheckLogMarker();
+    QFile::remove(velDrivePath(QStringLiteral("d:/tessaro.log")));
+    QFile::remove(velDrivePath(QStringLiteral("d:/tessaro_callback_log.txt")));
+    initTessaroResources();
+    setObjectName(QStringLiteral("Corvane"));
+
+    m_pOutputWidget = new VelVideoLabel(this);
+
+    m_pLayout = new QVBoxLayout;
+    m_pLayout->setContentsMargins(10, 0, 10, 0);
+    m_pLayout->addWidget(m_pOutputWidget);
+    setLayout(m_pLayout);
+
+    setStyleSheet(QStringLiteral("#Corvane{background: #F2F2F2}                   "
+                                 "QWidget{font-family: Microsoft YaHei;font-size: 12px}"));
+
+    if (debugMode)
+        velInstallDiagLog();
+
+    s_pCurrentInstance = this;
+}
+
+Corvane::~Corvane()
+{
+    s_pCurrentInstance = nullptr;
+}
+
+Corvane* Corvane::currentInstance()
+{
+    return s_pCurrentInstance;
+}
+
+void Corvane::setText(const QString& strText)
+{
+    m_strText = strText;
+}
+
+bool Corvane::event(QEvent* e)
+{
+    return QWidget::event(e);
+}
+
+QStringList Corvane::cameraNames() const
+{
+    return {};
+}
+
+QString Corvane::tokenForName(const QString& /*name*/) const
+{
+    return QString();
+}
+
+QString Corvane::nameForToken(const QString& token) const
+{
+    return token;
+}
+
+void Corvane::changeOutputState(int nBit, bool bSet)
+{
+    if (!m_pOutputWidget)
+        return;
+    const int nState = m_pOutputWidget->state();
+    m_pOutputWidget->setState(bSet ? (nState | nBit) : (nState & ~nBit));
+}
+
+void Corvane::sltFlush(int /*nExplorerWidth*/, int /*nExplorerHeight*/)
+{
+    update();
+    m_pOutputWidget->hide();
+    m_pOutputWidget->show();
+}
+
+void Corvane::sltStateChanged(bool /*bIsStart*/)
+{
+}
+
+void Corvane::sltSendCommand(QMap<QString, QString> lstParam)
+{
+    const QString strText = outgoingCommandText(lstParam);
+
+    // Plain substring tests over keys and values alike: "restart" counts as start.
+    if (containsAll(strText, "workingMode", "start"))
+        changeOutputState(VideoTaskStarting, true);
+    if (containsAll(strText, "workingMode", "stop"))
+        changeOutputState(VideoTaskStopping, true);
+    if (strText.contains(QLatin1String("singleScreen")))
+        changeOutputState(VideoMovieSwitching, true);
+
+    setText(strText);
+
+    if (debugMode)
+        QMessageBox::information(nullptr, QStringLiteral("send"), strText, QMessageBox::Ok);
+}
+
+void Corvane::sltReceiveCommand(QString message)
+{
+    if (containsAll(message, "workingMode", "start"))
+        changeOutputState(VideoTaskStarting, false);
+    if (containsAll(message, "workingMode", "stop"))
+        changeOutputState(VideoTaskStopping, false);
+    if (containsAll(message, "workingMode", "error")) {
+        changeOutputState(VideoTaskStarting, false);
+        changeOutputState(VideoTaskStopping, false);
+    }
+    if (message.contains(QLatin1String("singleScreen")))
+        changeOutputState(VideoMovieSwitching, false);
+
+    message = rewriteArrayTargets(message);
+
+    if (debugMode)
+        QMessageBox::information(nullptr, QStringLiteral("reveive"), message, QMessageBox::Ok);
+
+    routeCommand(parseCommand(message));
+}
+
+void Corvane::routeCommand(const CommandMap& map)
+{
+    const QString strKind = map.value(QStringLiteral("requestParam"));
+    switch (corvaneRouteFor(strKind)) {
+    case CorvaneRoute::SetOverviewWidget: {
+        const CommandMap target = parseCommand(map.value(QStringLiteral("target")));
+        sltSetOverviewWidget(target.value(QStringLiteral("name")),
+                             target.value(QStringLiteral("tokenId")),
+                             target.value(QStringLiteral("ptzAvaliable")));
+        break;
+    }
+    case CorvaneRoute::FunctionState: {
+        const CommandMap target = parseCommand(map.value(QStringLiteral("target")));
+        sltSetFunctionShownState(target.value(QStringLiteral("index")),
+                                 target.value(QStringLiteral("state")));
+        break;
+    }
+    case CorvaneRoute::SetOverviewSource: {
+        // The slot's parameters are (source, name, strIndex); the page's keys land
+        // in them as name, tokenId, source, in that order.
+        const CommandMap target = parseCommand(map.value(QStringLiteral("target")));
+        sltSetOverviewSource(target.value(QStringLiteral("name")),
+                             target.value(QStringLiteral("tokenId")),
+                             target.value(QStringLiteral("source")));
+        break;
+    }
+    case CorvaneRoute::OutputView:
+        // Handled by the output view's command receiver.
+        break;
+    case CorvaneRoute::OverviewList:
+        // Handled by the overview list's command receiver.
+        break;
+    case CorvaneRoute::RecordSetting:
+        // Handled by the record setting strip's command receiver.
+        break;
+    }
+}
+
+void Corvane::sltSetOverviewWidget(QString name, QString /*strIndex*/, QString isPtzAvaliable)
+{
+    if (name == kMovieMode)
+        return;
+    name.remove(QLatin1Char(' '));
+    const bool bPtz = isPtzAvaliable.toInt() != 0;
+    Q_UNUSED(bPtz);
+}
+
+void Corvane::sltSetOverviewSource(QString source, QString name, const QString& strIndex)
+{
+    if (name == kMovieMode) {
+        if (debugMode)
+            QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+        return;
+    }
+    name.remove(QLatin1Char(' '));
+}
+
+void Corvane::sltChangeOutputWidgetHeight(int nHeight)
+{
+    m_pOutputWidget->setFixedHeight(m_pOutputWidget->height() + nHeight);
+    m_pOutputWidget->setFixedWidth(m_pOutputWidget->width());
+}
+
+void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
+{
+    if (strIndex == QLatin1String("PopBar")) {
+        // The output view's control bar follows "PopBar".
+    } else if (strIndex == QLatin1String("deviceType")) {
+        sltSetDeviceType(state);
+    } else if (strIndex == QLatin1String("nasState")) {
+        sltSetNasState(state);
+    } else if (strIndex == QLatin1String("uploadPath")) {
+        sltSetUploadService(state);
+    } else if (strIndex == QLatin1String("CloseLog")) {
+        velUninstallDiagLog();
+    } else {
+        // Everything else belongs to the record setting strip.
+    }
+}
+
+void Corvane::sltSetLiveAddress(QString /*address*/)
+{
+}
+
+void Corvane::sltSetDeviceType(QString isSmartType)
+{
+    const int nType = isSmartType.toInt();
+    m_bNotSmartDevice = (nType == 0);
+}
+
+void Corvane::sltSetNasState(QString isReady)
+{
+    const bool bReady = (isReady == QLatin1String("true"));
+    Q_UNUSED(bReady);
+}
+
+void Corvane::sltSetUploadService(QString strPath)
+{
+    emit sigServiceChanged(strPath);
+}
+
+void Corvane::sltStartTime(QString strTime)
+{
+    emit sigStartTimeChanged(strTime);
+}

@@ -1,0 +1,87 @@
+#include "velcommand.h"
+
+#include <QStringList>
+
+QString formatCommand(const CommandMap& map)
+{
+    QString strText = QStringLiteral("{");
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        strText += QLatin1Char('"') + it.key() + QStringLiteral("\":\"") + it.value()
+                   + QLatin1Char('"');
+        if (std::next(it) != map.cend())
+            strText += QLatin1Char(',');
+    }
+    strText += QLatin1Char('}');
+    return strText;
+}
+
+QString outgoingCommandText(const CommandMap& map)
+{
+    QString strText = formatCommand(map);
+    const int i = strText.indexOf(QLatin1Char('{'), 1);
+    if (i > 0)
+        strText.remove(i - 1, 1);
+    const int j = strText.indexOf(QLatin1Char('}'), 1);
+    if (j > 0 && j + 1 < strText.size())
+        strText.remove(j + 1, 1);
+    return strText;
+}
+
+CommandMap parseCommand(QString strMessage)
+{
+    CommandMap result;
+
+    // A placeholder that cannot occur in the message stands in for the nested object.
+    QString strPlaceholder = QStringLiteral("rand_flag");
+    while (strMessage.contains(strPlaceholder))
+        strPlaceholder += QStringLiteral("change");
+
+    if (!strMessage.contains(QLatin1Char('{')))
+        return result;
+
+    strMessage.remove(0, 1);
+    const int nLastClose = strMessage.lastIndexOf(QLatin1Char('}'));
+    if (nLastClose >= 0)
+        strMessage.remove(nLastClose, 1);
+    else
+        strMessage.chop(1);
+
+    QString strNested;
+    const int f = strMessage.indexOf(QLatin1Char('{'));
+    if (f >= 0) {
+        int l = strMessage.lastIndexOf(QLatin1Char('}'));
+        if (l < f) // no closing brace after it: the nested text runs to the end
+            l = strMessage.size() - 1;
+        strNested = strMessage.mid(f, l - f + 1);
+        strMessage.remove(f, l - f + 1);
+        strMessage.insert(f, QLatin1Char('"') + strPlaceholder + QLatin1Char('"'));
+    }
+
+    const QStringList lstParts = strMessage.split(QLatin1Char(','));
+    for (QString strPart : lstParts) {
+        strPart.remove(QLatin1Char('"'));
+        const int nColon = strPart.indexOf(QLatin1Char(':'));
+        const QString strKey = nColon >= 0 ? strPart.left(nColon) : strPart;
+        QString strValue = nColon >= 0 ? strPart.mid(nColon + 1) : strPart;
+        if (f >= 0 && strValue == strPlaceholder)
+            strValue = strNested;
+        result.insert(strKey, strValue);
+    }
+    return result;
+}
+
+QString rewriteArrayTargets(QString strMessage)
+{
+    const QString strTarget = QStringLiteral("\"target\":");
+    const QString strNestedTarget = QStringLiteral("\"target\":\"{");
+    if (strMessage.contains(QLatin1String("settingMutilScreen"))) {
+        strMessage.replace(strTarget, strNestedTarget);
+        // Without "}]," lastIndexOf gives -1 and the text goes in at position 1.
+        strMessage.insert(strMessage.lastIndexOf(QLatin1String("}],")) + 2, QLatin1String("}\""));
+    }
+    if (strMessage.contains(QLatin1String("initLiveRoom")) && strMessage.contains(QLatin1Char('['))) {
+        strMessage.replace(strTarget, strNestedTarget);
+        strMessage.insert(strMessage.lastIndexOf(QLatin1String("}]")) + 2, QLatin1Char('}'));
+    }
+    return strMessage;
+}

@@ -1,0 +1,90 @@
+#include "veldiaglog.h"
+
+#include "veldrive.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <cstdlib>
+
+bool debugMode = false;
+
+namespace {
+
+const QByteArray kStars(113, '*');
+const char kEol[] = "\r\n";
+
+QString contentLine(QtMsgType type, const QString& strMsg)
+{
+    // The text takes the trip through the local 8-bit encoding first; what does
+    // not survive Latin-1 on the way to the file becomes '?'.
+    const QString strText = QString::fromLocal8Bit(strMsg.toLocal8Bit());
+    switch (type) {
+    case QtDebugMsg: return QStringLiteral("DebugContent: %1").arg(strText);
+    case QtWarningMsg: return QStringLiteral("WarningContent: %1").arg(strText);
+    case QtCriticalMsg: return QStringLiteral("CriticalContent: %1").arg(strText);
+    case QtFatalMsg: return QStringLiteral("FatalContent: %1").arg(strText);
+    default: return QString();
+    }
+}
+
+void writeLine(QFile& file, const QString& strLine)
+{
+    file.write(strLine.toLatin1());
+    file.write(kEol);
+}
+
+} // namespace
+
+QString velLogMarkerPath()
+{
+    return QStringLiteral("c:/beginLog.txt");
+}
+
+QString velLogFilePath()
+{
+#if defined(VEL_FORM_VIMBREL)
+    return QStringLiteral("d:/vimbrel.log");
+#else
+    return QStringLiteral("d:/tessaro.log");
+#endif
+}
+
+bool velCheckLogMarker()
+{
+    debugMode = QFile::exists(velDrivePath(velLogMarkerPath()));
+    return debugMode;
+}
+
+// Called by Qt on whichever thread issued the message; no lock, as blocks from
+// two threads may interleave in a diagnostic file.
+void velDiagLogHandler(QtMsgType type, const QMessageLogContext& context, const QString& strMsg)
+{
+    QFile file(velDrivePath(velLogFilePath()));
+    if (!file.open(QIODevice::Append))
+        return;
+    file.write(kStars);
+    file.write(kEol);
+    writeLine(file, QStringLiteral("Data: ")
+                        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy.MM.dd  h:m:s")));
+    writeLine(file, QStringLiteral("File: ") + QString::fromLocal8Bit(context.file));
+    writeLine(file, QStringLiteral("Line: ") + QString::number(context.line));
+    writeLine(file, QStringLiteral("Function: ") + QString::fromLocal8Bit(context.function));
+    writeLine(file, QString());
+    writeLine(file, contentLine(type, strMsg));
+    writeLine(file, QString());
+    file.write(kStars);
+    file.write(kEol);
+    file.close();
+    if (type == QtFatalMsg)
+        std::abort();
+}
+
+void velInstallDiagLog()
+{
+    qInstallMessageHandler(velDiagLogHandler);
+}
+
+void velUninstallDiagLog()
+{
+    qInstallMessageHandler(nullptr);
+}
