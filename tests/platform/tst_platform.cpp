@@ -1,0 +1,137 @@
+#include "velcrash.h"
+#include "veldrive.h"
+#include "velthreads.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+class TstPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void drivePaths_data();
+    void drivePaths();
+    void defaultDriveUnderDataDir();
+    void manualResetEvent();
+    void autoResetEventReleasesOne();
+    void workItemRuns();
+    void crashEndsWithFailureStatus_data();
+    void crashEndsWithFailureStatus();
+};
+
+void TstPlatform::drivePaths_data()
+{
+    QTest::addColumn<QString>("windowsPath");
+    QTest::addColumn<QString>("expected"); // C: and D: stand for the mapped roots
+    QTest::newRow("marker") << "c:/beginLog.txt" << "C/beginLog.txt";
+    QTest::newRow("doubled slash") << "c://audio_cache.txt" << "C/audio_cache.txt";
+    QTest::newRow("upper-case drive") << "D:/tessaro.log" << "D/tessaro.log";
+    QTest::newRow("backslashes") << "c:\\\\dir\\file.txt" << "C/dir/file.txt";
+    QTest::newRow("no slash after colon") << "d:vimbrel.log" << "D/vimbrel.log";
+    QTest::newRow("plain path only tidied") << "/tmp//x" << "/tmp/x";
+    QTest::newRow("relative path kept") << "a/b" << "a/b";
+    QTest::newRow("non-Latin name") << "c:/课程.txt" << "C/课程.txt";
+}
+
+void TstPlatform::drivePaths()
+{
+    QFETCH(QString, windowsPath);
+    QFETCH(QString, expected);
+    QTemporaryDir dirC, dirD;
+    qputenv("VEL_DRIVE_C", (dirC.path() + "//").toLocal8Bit()); // trailing slashes trimmed
+    qputenv("VEL_DRIVE_D", dirD.path().toLocal8Bit());
+    if (expected.startsWith("C/"))
+        expected = dirC.path() + expected.mid(1);
+    else if (expected.startsWith("D/"))
+        expected = dirD.path() + expected.mid(1);
+    QCOMPARE(velDrivePath(windowsPath), expected);
+    qunsetenv("VEL_DRIVE_C");
+    qunsetenv("VEL_DRIVE_D");
+}
+
+void TstPlatform::defaultDriveUnderDataDir()
+{
+    QTemporaryDir dataHome;
+    qunsetenv("VEL_DRIVE_Q");
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    const QString strPath = velDrivePath("q:/x.txt");
+    QCOMPARE(strPath, dataHome.path() + "/vel-drives/q/x.txt");
+    QVERIFY(QFileInfo(dataHome.path() + "/vel-drives/q").isDir());
+
+    // A drive named by its variable is not created: missing means no drive.
+    qputenv("VEL_DRIVE_Q", (dataHome.path() + "/absent").toLocal8Bit());
+    QCOMPARE(velDrivePath("q:/x.txt"), dataHome.path() + "/absent/x.txt");
+    QVERIFY(!QFileInfo::exists(dataHome.path() + "/absent"));
+    qunsetenv("VEL_DRIVE_Q");
+    qunsetenv("XDG_DATA_HOME");
+}
+
+void TstPlatform::manualResetEvent()
+{
+    VelEvent event(true, true);
+    QVERIFY(event.wait(0));
+    QVERIFY(event.wait(0)); // stays signalled
+    event.reset();
+    QVERIFY(!event.wait(10));
+    std::thread setter([&event] {
+        velSleep(20);
+        event.set();
+    });
+    QVERIFY(event.wait(5000));
+    setter.join();
+    QVERIFY(event.isSet());
+}
+
+void TstPlatform::autoResetEventReleasesOne()
+{
+    VelEvent event(false, false);
+    std::atomic<int> nReleased{0};
+    std::thread a([&] { nReleased += event.wait(300) ? 1 : 0; });
+    std::thread b([&] { nReleased += event.wait(300) ? 1 : 0; });
+    velSleep(20);
+    event.set();
+    a.join();
+    b.join();
+    QCOMPARE(nReleased.load(), 1);
+    QVERIFY(!event.isSet());
+}
+
+void TstPlatform::workItemRuns()
+{
+    VelEvent done(true, false);
+    std::atomic<bool> bOtherThread{false};
+    const auto mainId = std::this_thread::get_id();
+    velQueueWorkItem([&] {
+        bOtherThread = std::this_thread::get_id() != mainId;
+        done.set();
+    });
+    QVERIFY(done.wait(5000));
+    QVERIFY(bOtherThread);
+}
+
+void TstPlatform::crashEndsWithFailureStatus_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("segmentation fault") << "segv";
+    QTest::newRow("abort") << "abort";
+    QTest::newRow("uncaught exception") << "throw";
+}
+
+// A crash must never look like success to whoever started the process.
+void TstPlatform::crashEndsWithFailureStatus()
+{
+    QFETCH(QString, mode);
+    QProcess child;
+    child.start(VEL_CRASH_CHILD, {mode});
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), VelCrashExitCode);
+    const QList<QByteArray> lines = child.readAllStandardError().trimmed().split('\n');
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(lines.at(0).startsWith("unhandled exception: "));
+}
+
+QTEST_GUILESS_MAIN(TstPlatform)
+#include "tst_platform.moc"
