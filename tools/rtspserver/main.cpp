@@ -1,0 +1,389 @@
+// vel-rtsp-server: live test cameras over RTSP on 127.0.0.1.
+//
+//   vel-rtsp-server [--port N] [--no-control]
+//
+// --port 0 (the default) lets the system pick a free port. Once the server
+// listens it prints "READY <port>" on stdout.
+//
+// Mounts (H.264 at 25 fps with a one-second key frame interval, AAC audio):
+//   /cam720, /cam1080              baseline profile, AAC 16000 Hz mono
+//   /cam720main, /cam1080main      main profile with two B-frames, AAC 16000 Hz mono
+//   <camera>-noaudio               the same video without audio, e.g. /cam1080main-noaudio
+//   <camera>-a<rate><m|s>          the same video with AAC at <rate> Hz, mono or stereo;
+//                                  rate is 8000, 16000, 44100 or 48000, e.g. /cam720-a44100s
+//   /audio, /audio-a<rate><m|s>    AAC only (no video), /audio is 16000 Hz mono
+//
+// Control, one command a line on stdin, each answered on stdout with
+// "OK <command>" (or "ERR <command>"):
+//   stall <mount>    media of the mount stops flowing; RTSP sessions stay up
+//   resume <mount>   media flows again, starting with a key frame
+//   quit             stop the server
+// End of input also stops the server, so a test that dies takes its server
+// with it; --no-control ignores stdin (for running it by hand in the background).
+//
+// RTP over UDP and interleaved over the RTSP connection are both offered. The
+// RTP ports, like the RTSP port, are bound on 127.0.0.1 only.
+
+#include <gst/gst.h>
+#include <gst/rtsp-server/rtsp-server.h>
+#include <gst/video/video.h>
+
+#include <glib-unix.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct MountSpec {
+    int height = 0; // 0: no video
+    bool mainProfile = false;
+    int sampleRate = 0; // 0: no audio
+    int channels = 0;
+};
+
+// The table is built before the server starts and never changes; only the
+// stall flags change, from the main loop, while streaming threads read them.
+struct Mount {
+    MountSpec spec;
+    std::atomic<bool> stalled{false};
+};
+
+std::map<std::string, std::unique_ptr<Mount>> g_mounts;
+std::string g_aacEncoder;
+GMainLoop* g_loop = nullptr;
+
+const char* findAacEncoder()
+{
+    for (const char* name : {"avenc_aac", "voaacenc", "fdkaacenc"}) {
+        GstElementFactory* factory = gst_element_factory_find(name);
+        if (factory) {
+            gst_object_unref(factory);
+            return name;
+        }
+    }
+    return nullptr;
+}
+
+bool haveElement(const char* name)
+{
+    GstElementFactory* factory = gst_element_factory_find(name);
+    if (!factory)
+        return false;
+    gst_object_unref(factory);
+    return true;
+}
+
+void addMount(const std::string& path, const MountSpec& spec)
+{
+    auto mount = std::make_unique<Mount>();
+    mount->spec = spec;
+    g_mounts[path] = std::move(mount);
+}
+
+void buildMountTable()
+{
+    const int rates[] = {8000, 16000, 44100, 48000};
+    for (int height : {720, 1080}) {
+        for (bool mainProfile : {false, true}) {
+            const std::string camera =
+                "/cam" + std::to_string(height) + (mainProfile ? "main" : "");
+            addMount(camera, {height, mainProfile, 16000, 1});
+            addMount(camera + "-noaudio", {height, mainProfile, 0, 0});
+            for (int rate : rates) {
+                for (int channels : {1, 2}) {
+                    addMount(camera + "-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
+                             {height, mainProfile, rate, channels});
+                }
+            }
+        }
+    }
+    addMount("/audio", {0, false, 16000, 1});
+    for (int rate : rates) {
+        for (int channels : {1, 2}) {
+            addMount("/audio-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
+                     {0, false, rate, channels});
+        }
+    }
+}
+
+std::string launchLine(const MountSpec& spec)
+{
+    std::string line = "( ";
+    int payloader = 0;
+    if (spec.height > 0) {
+        const int width = spec.height * 16 / 9;
+        // The ball pattern is cheap to draw and moves, so frozen pictures show.
+        line += "videotestsrc name=vsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
+                std::to_string(width) + ",height=" + std::to_string(spec.height) +
+                ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
+                "key-int-max=25 bitrate=" +
+                std::string(spec.height >= 1080 ? "4000" : "2000") +
+                (spec.mainProfile ? " bframes=2 b-adapt=false ! video/x-h264,profile=main"
+                                  : " bframes=0 ! video/x-h264,profile=baseline") +
+                " ! rtph264pay name=pay" + std::to_string(payloader++) +
+                " pt=96 config-interval=-1 ";
+    }
+    if (spec.sampleRate > 0) {
+        const int bitrate = (spec.sampleRate <= 16000 ? 24000 : 64000) * spec.channels;
+        line += "audiotestsrc name=asrc is-live=true wave=sine freq=440 samplesperbuffer=1024 ! "
+                "audio/x-raw,rate=" +
+                std::to_string(spec.sampleRate) + ",channels=" + std::to_string(spec.channels) +
+                " ! audioconvert ! " + g_aacEncoder + " bitrate=" + std::to_string(bitrate) +
+                " ! rtpmp4gpay name=pay" + std::to_string(payloader++) + " pt=97 ";
+    }
+    return line + ")";
+}
+
+// Asks the encoder of the bin for a key frame with its parameter sets, so a
+// client that joins a running camera or comes back from a stall gets a picture
+// without waiting for the next scheduled key frame.
+void requestKeyFrame(GstElement* bin)
+{
+    if (!bin || !GST_IS_BIN(bin))
+        return;
+    GstElement* encoder = gst_bin_get_by_name(GST_BIN(bin), "venc");
+    if (!encoder)
+        return;
+    GstPad* pad = gst_element_get_static_pad(encoder, "src");
+    if (pad) {
+        gst_pad_send_event(pad,
+                           gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+        gst_object_unref(pad);
+    }
+    gst_object_unref(encoder);
+}
+
+struct SourceProbe {
+    Mount* mount;
+    bool video;
+    bool dropping = false; // touched only by the source's streaming thread
+};
+
+GstPadProbeReturn dropWhileStalled(GstPad* pad, GstPadProbeInfo*, gpointer data)
+{
+    auto* probe = static_cast<SourceProbe*>(data);
+    if (probe->mount->stalled.load()) {
+        probe->dropping = true;
+        return GST_PAD_PROBE_DROP;
+    }
+    if (probe->dropping) {
+        probe->dropping = false;
+        if (probe->video) {
+            GstObject* source = gst_pad_get_parent(pad);
+            if (source) {
+                GstObject* bin = gst_object_get_parent(source);
+                requestKeyFrame(GST_ELEMENT(bin));
+                if (bin)
+                    gst_object_unref(bin);
+                gst_object_unref(source);
+            }
+        }
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+void attachProbe(GstElement* bin, const char* sourceName, Mount* mount, bool video)
+{
+    GstElement* source = gst_bin_get_by_name(GST_BIN(bin), sourceName);
+    if (!source)
+        return;
+    GstPad* pad = gst_element_get_static_pad(source, "src");
+    if (pad) {
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, dropWhileStalled,
+                          new SourceProbe{mount, video},
+                          [](gpointer p) { delete static_cast<SourceProbe*>(p); });
+        gst_object_unref(pad);
+    }
+    gst_object_unref(source);
+}
+
+void onMediaConfigure(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
+{
+    auto* mount = static_cast<Mount*>(data);
+    GstElement* bin = gst_rtsp_media_get_element(media);
+    if (!bin)
+        return;
+    attachProbe(bin, "vsrc", mount, true);
+    attachProbe(bin, "asrc", mount, false);
+    gst_object_unref(bin);
+}
+
+void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+{
+    if (!ctx || !ctx->media)
+        return;
+    GstElement* bin = gst_rtsp_media_get_element(ctx->media);
+    requestKeyFrame(bin);
+    if (bin)
+        gst_object_unref(bin);
+}
+
+void onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
+{
+    g_signal_connect(client, "play-request", G_CALLBACK(onPlayRequest), nullptr);
+}
+
+Mount* findMount(std::string name)
+{
+    if (name.empty())
+        return nullptr;
+    if (name[0] != '/')
+        name.insert(0, "/");
+    auto it = g_mounts.find(name);
+    return it == g_mounts.end() ? nullptr : it->second.get();
+}
+
+void reply(bool ok, const std::string& command)
+{
+    std::printf("%s %s\n", ok ? "OK" : "ERR", command.c_str());
+    std::fflush(stdout);
+}
+
+void runCommand(const std::string& command)
+{
+    if (command.empty())
+        return;
+    if (command == "quit") {
+        reply(true, command);
+        g_main_loop_quit(g_loop);
+        return;
+    }
+    const size_t space = command.find(' ');
+    const std::string verb = command.substr(0, space);
+    const std::string argument =
+        space == std::string::npos ? std::string() : command.substr(space + 1);
+    Mount* mount = findMount(argument);
+    if (mount && (verb == "stall" || verb == "resume")) {
+        mount->stalled.store(verb == "stall");
+        reply(true, command);
+        return;
+    }
+    reply(false, command);
+}
+
+gboolean onControlInput(GIOChannel* channel, GIOCondition, gpointer)
+{
+    gchar* text = nullptr;
+    gsize length = 0;
+    const GIOStatus status = g_io_channel_read_line(channel, &text, &length, nullptr, nullptr);
+    if (status == G_IO_STATUS_NORMAL && text) {
+        std::string command(text, length);
+        g_free(text);
+        while (!command.empty() && (command.back() == '\n' || command.back() == '\r' ||
+                                    command.back() == ' ' || command.back() == '\t'))
+            command.pop_back();
+        runCommand(command);
+        return TRUE;
+    }
+    g_free(text);
+    if (status == G_IO_STATUS_AGAIN)
+        return TRUE;
+    // End of input or a broken pipe: whoever drove us is gone.
+    g_main_loop_quit(g_loop);
+    return FALSE;
+}
+
+gboolean onQuitSignal(gpointer)
+{
+    g_main_loop_quit(g_loop);
+    return G_SOURCE_REMOVE;
+}
+
+void usage()
+{
+    std::fprintf(stderr, "usage: vel-rtsp-server [--port N] [--no-control]\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    gst_init(&argc, &argv);
+
+    long port = 0;
+    bool control = true;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--port") && i + 1 < argc) {
+            char* end = nullptr;
+            port = std::strtol(argv[++i], &end, 10);
+            if (!end || *end || port < 0 || port > 65535) {
+                usage();
+                return 2;
+            }
+        } else if (!std::strcmp(argv[i], "--no-control")) {
+            control = false;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+
+    const char* aac = findAacEncoder();
+    for (const char* name : {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay"}) {
+        if (!haveElement(name)) {
+            std::fprintf(stderr, "vel-rtsp-server: GStreamer element %s is missing\n", name);
+            return 1;
+        }
+    }
+    if (!aac) {
+        std::fprintf(stderr, "vel-rtsp-server: no AAC encoder (avenc_aac, voaacenc, fdkaacenc)\n");
+        return 1;
+    }
+    g_aacEncoder = aac;
+    buildMountTable();
+
+    GstRTSPServer* server = gst_rtsp_server_new();
+    gst_rtsp_server_set_address(server, "127.0.0.1");
+    gst_rtsp_server_set_service(server, std::to_string(port).c_str());
+    g_signal_connect(server, "client-connected", G_CALLBACK(onClientConnected), nullptr);
+
+    // Without a pool the RTP sockets would be bound on every interface.
+    GstRTSPAddressPool* pool = gst_rtsp_address_pool_new();
+    gst_rtsp_address_pool_add_range(pool, "127.0.0.1", "127.0.0.1", 20000, 59999, 0);
+
+    GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server);
+    for (auto& [path, mount] : g_mounts) {
+        GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
+        gst_rtsp_media_factory_set_launch(factory, launchLine(mount->spec).c_str());
+        gst_rtsp_media_factory_set_shared(factory, TRUE);
+        gst_rtsp_media_factory_set_protocols(
+            factory, GstRTSPLowerTrans(GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP));
+        gst_rtsp_media_factory_set_address_pool(factory, pool);
+        g_signal_connect(factory, "media-configure", G_CALLBACK(onMediaConfigure), mount.get());
+        gst_rtsp_mount_points_add_factory(mounts, path.c_str(), factory);
+    }
+    g_object_unref(mounts);
+    g_object_unref(pool);
+
+    // The listening socket is created with SO_REUSEADDR, so a restart on the
+    // same port works right after the previous process was killed.
+    if (gst_rtsp_server_attach(server, nullptr) == 0) {
+        std::fprintf(stderr, "vel-rtsp-server: cannot listen on 127.0.0.1:%ld\n", port);
+        return 1;
+    }
+
+    g_loop = g_main_loop_new(nullptr, FALSE);
+    g_unix_signal_add(SIGTERM, onQuitSignal, nullptr);
+    g_unix_signal_add(SIGINT, onQuitSignal, nullptr);
+    if (control) {
+        GIOChannel* input = g_io_channel_unix_new(0);
+        g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), onControlInput,
+                       nullptr);
+        g_io_channel_unref(input);
+    }
+
+    std::printf("READY %d\n", gst_rtsp_server_get_bound_port(server));
+    std::fflush(stdout);
+
+    g_main_loop_run(g_loop);
+    // Media pipelines and client connections go with the process; tearing
+    // them down one by one only delays the exit.
+    std::fflush(stdout);
+    std::_Exit(0);
+}
