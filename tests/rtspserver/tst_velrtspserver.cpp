@@ -1,0 +1,361 @@
+// The test RTSP server checked with FFmpeg itself: the mounts carry what their
+// names say, stall/freeze silence the media while the session lives, and a
+// killed server comes back on the same port.
+
+#include "velrtspserver.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
+#include <memory>
+
+namespace {
+
+struct FormatCloser {
+    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
+};
+struct PacketFree {
+    void operator()(AVPacket* pkt) const { av_packet_free(&pkt); }
+};
+struct FrameFree {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+
+struct PacketCount {
+    int video = 0;
+    int audio = 0;
+    bool firstVideoIsKey = false;
+};
+
+// One RTSP client session. Every FFmpeg call is cut off at a deadline by the
+// interrupt callback, so a silent server cannot hang the test.
+class Client
+{
+public:
+    bool open(const QString& url, const char* transport, int timeoutMs = 10000)
+    {
+        AVFormatContext* ctx = avformat_alloc_context();
+        ctx->interrupt_callback = {&Client::interrupt, this};
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "rtsp_transport", transport, 0);
+        av_dict_set(&options, "timeout", "5000000", 0);
+        setDeadline(timeoutMs);
+        // On failure avformat_open_input frees the context.
+        int ret = avformat_open_input(&ctx, url.toUtf8().constData(), nullptr, &options);
+        av_dict_free(&options);
+        if (ret < 0) {
+            error = QStringLiteral("open %1: %2").arg(url, averr(ret));
+            return false;
+        }
+        format.reset(ctx);
+        ret = avformat_find_stream_info(ctx, nullptr);
+        if (ret < 0) {
+            error = QStringLiteral("stream info %1: %2").arg(url, averr(ret));
+            return false;
+        }
+        videoIndex = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        audioIndex = av_find_best_stream(ctx, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        return true;
+    }
+
+    const AVCodecParameters* video() const
+    {
+        return videoIndex >= 0 ? format->streams[videoIndex]->codecpar : nullptr;
+    }
+    const AVCodecParameters* audio() const
+    {
+        return audioIndex >= 0 ? format->streams[audioIndex]->codecpar : nullptr;
+    }
+
+    // Reads until the time is up; returns false on a read error (not the cut-off).
+    bool readFor(int ms, PacketCount& count)
+    {
+        std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+        setDeadline(ms);
+        for (;;) {
+            const int ret = av_read_frame(format.get(), pkt.get());
+            if (ret == AVERROR_EXIT || (ret < 0 && clock.elapsed() >= deadline))
+                return true;
+            if (ret == AVERROR(EAGAIN))
+                continue;
+            if (ret < 0) {
+                error = QStringLiteral("read: ") + averr(ret);
+                return false;
+            }
+            if (pkt->stream_index == videoIndex) {
+                if (count.video++ == 0)
+                    count.firstVideoIsKey = pkt->flags & AV_PKT_FLAG_KEY;
+            } else if (pkt->stream_index == audioIndex) {
+                ++count.audio;
+            }
+            av_packet_unref(pkt.get());
+        }
+    }
+
+    // Decodes video for up to ms and counts pictures and B-pictures.
+    bool decodeFor(int ms, int wantPictures, int& pictures, int& bPictures)
+    {
+        const AVCodec* codec = avcodec_find_decoder(video()->codec_id);
+        std::unique_ptr<AVCodecContext, CodecCloser> dec(avcodec_alloc_context3(codec));
+        if (!codec || avcodec_parameters_to_context(dec.get(), video()) < 0 ||
+            avcodec_open2(dec.get(), codec, nullptr) < 0) {
+            error = QStringLiteral("cannot open the video decoder");
+            return false;
+        }
+        std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+        std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+        pictures = bPictures = 0;
+        setDeadline(ms);
+        while (pictures < wantPictures) {
+            const int ret = av_read_frame(format.get(), pkt.get());
+            if (ret == AVERROR_EXIT || (ret < 0 && clock.elapsed() >= deadline))
+                return true;
+            if (ret < 0)
+                continue;
+            if (pkt->stream_index == videoIndex && avcodec_send_packet(dec.get(), pkt.get()) >= 0) {
+                while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
+                    ++pictures;
+                    bPictures += frame->pict_type == AV_PICTURE_TYPE_B;
+                }
+            }
+            av_packet_unref(pkt.get());
+        }
+        return true;
+    }
+
+    QString error;
+
+private:
+    static int interrupt(void* opaque)
+    {
+        auto* self = static_cast<Client*>(opaque);
+        return self->clock.elapsed() >= self->deadline;
+    }
+    void setDeadline(int ms)
+    {
+        clock.start();
+        deadline = ms;
+    }
+    static QString averr(int code)
+    {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(code, text, sizeof text);
+        return QString::fromUtf8(text);
+    }
+
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    int videoIndex = -1;
+    int audioIndex = -1;
+    QElapsedTimer clock;
+    qint64 deadline = 0;
+};
+
+} // namespace
+
+class TstVelRtspServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        av_log_set_level(qEnvironmentVariableIsSet("VEL_AV_DEBUG") ? AV_LOG_DEBUG : AV_LOG_ERROR);
+        avformat_network_init();
+        QVERIFY2(m_server.isRunning(), qPrintable(m_server.errorString()));
+        QVERIFY(m_server.port() > 0);
+    }
+
+    void mountServesWhatItsNameSays_data()
+    {
+        QTest::addColumn<QString>("mount");
+        QTest::addColumn<int>("height");     // 0: no video
+        QTest::addColumn<int>("profile");    // FF_PROFILE_H264_*
+        QTest::addColumn<int>("sampleRate"); // 0: no audio
+        QTest::addColumn<int>("channels");
+
+        const int baseline = FF_PROFILE_H264_CONSTRAINED_BASELINE;
+        const int main = FF_PROFILE_H264_MAIN;
+        QTest::newRow("baseline 720p, default audio 16 kHz mono")
+            << "cam720" << 720 << baseline << 16000 << 1;
+        QTest::newRow("main 720p with B-frames, 44.1 kHz stereo")
+            << "cam720main-a44100s" << 720 << main << 44100 << 2;
+        QTest::newRow("baseline 1080p, 8 kHz mono") << "cam1080-a8000m" << 1080 << baseline << 8000 << 1;
+        QTest::newRow("main 1080p, 48 kHz stereo") << "cam1080main-a48000s" << 1080 << main << 48000 << 2;
+        QTest::newRow("video without audio") << "cam720main-noaudio" << 720 << main << 0 << 0;
+        QTest::newRow("audio only") << "audio-a16000s" << 0 << 0 << 16000 << 2;
+    }
+
+    void mountServesWhatItsNameSays()
+    {
+        QFETCH(QString, mount);
+        QFETCH(int, height);
+        QFETCH(int, profile);
+        QFETCH(int, sampleRate);
+        QFETCH(int, channels);
+
+        Client client;
+        QVERIFY2(client.open(m_server.url(mount), "tcp"), qPrintable(client.error));
+        if (height == 0) {
+            QVERIFY(!client.video());
+        } else {
+            QVERIFY(client.video());
+            QCOMPARE(client.video()->codec_id, AV_CODEC_ID_H264);
+            QCOMPARE(client.video()->height, height);
+            QCOMPARE(client.video()->width, height * 16 / 9);
+            QCOMPARE(client.video()->profile, profile);
+            // B-frames exactly where the profile promises them.
+            int pictures = 0, bPictures = 0;
+            QVERIFY2(client.decodeFor(5000, 20, pictures, bPictures), qPrintable(client.error));
+            QCOMPARE(pictures, 20);
+            if (profile == FF_PROFILE_H264_MAIN)
+                QVERIFY(bPictures > 0);
+            else
+                QCOMPARE(bPictures, 0);
+        }
+        if (sampleRate == 0) {
+            QVERIFY(!client.audio());
+        } else {
+            QVERIFY(client.audio());
+            QCOMPARE(client.audio()->codec_id, AV_CODEC_ID_AAC);
+            QCOMPARE(client.audio()->sample_rate, sampleRate);
+            QCOMPARE(client.audio()->ch_layout.nb_channels, channels);
+        }
+    }
+
+    void unknownMountIsRefused()
+    {
+        QVERIFY(!m_server.stall(QStringLiteral("nosuchcam")));
+        QVERIFY(m_server.isRunning());
+        Client client;
+        QVERIFY(!client.open(m_server.url(QStringLiteral("nosuchcam")), "tcp", 5000));
+    }
+
+    void silenceKeepsTheSession_data()
+    {
+        QTest::addColumn<QByteArray>("transport");
+        QTest::addColumn<bool>("freeze"); // false: stall the mount
+        QTest::newRow("stall over UDP") << QByteArray("udp") << false;
+        QTest::newRow("stall over TCP") << QByteArray("tcp") << false;
+        // Over TCP a freeze can cut an interleaved packet in two, and this
+        // test's own read cut-off would then lose the first half.
+        QTest::newRow("frozen server over UDP") << QByteArray("udp") << true;
+    }
+
+    // Media stops while the session stays up; afterwards the same session
+    // plays again without a new SETUP/PLAY.
+    void silenceKeepsTheSession()
+    {
+        QFETCH(QByteArray, transport);
+        QFETCH(bool, freeze);
+        const QString mount = QStringLiteral("cam720-a8000m");
+
+        Client client;
+        QVERIFY2(client.open(m_server.url(mount), transport.constData()), qPrintable(client.error));
+        PacketCount before;
+        QVERIFY2(client.readFor(600, before), qPrintable(client.error));
+        QVERIFY(before.video > 0);
+        QVERIFY(before.audio > 0);
+
+        QVERIFY2(freeze ? m_server.freeze() : m_server.stall(mount),
+                 qPrintable(m_server.errorString()));
+        PacketCount drain, silent;
+        QVERIFY2(client.readFor(500, drain), qPrintable(client.error));
+        QVERIFY2(client.readFor(1200, silent), qPrintable(client.error));
+        QCOMPARE(silent.video, 0);
+        QCOMPARE(silent.audio, 0);
+
+        QVERIFY2(freeze ? m_server.thaw() : m_server.resume(mount),
+                 qPrintable(m_server.errorString()));
+        PacketCount after;
+        QVERIFY2(client.readFor(1000, after), qPrintable(client.error));
+        QVERIFY(after.video > 5);
+        QVERIFY(after.audio > 0);
+        // A resumed camera starts over with a key frame rather than making
+        // the client wait for the next scheduled one.
+        if (!freeze)
+            QVERIFY(after.firstVideoIsKey);
+    }
+
+    void testFileHasWhatWasAskedFor()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("clip.mp4"));
+        QString error;
+        QVERIFY2(VelRtspServer::makeTestFile(path, 2, true, 44100, 2, 360, &error),
+                 qPrintable(error));
+        Client client;
+        QVERIFY2(client.open(path, "tcp"), qPrintable(client.error));
+        QVERIFY(client.video());
+        QCOMPARE(client.video()->height, 360);
+        QVERIFY(client.audio());
+        QCOMPARE(client.audio()->sample_rate, 44100);
+        QCOMPARE(client.audio()->ch_layout.nb_channels, 2);
+        // A finite source ends: reading runs into the end of the file.
+        PacketCount count;
+        QVERIFY(!client.readFor(5000, count));
+        QCOMPARE(count.video, 50);
+    }
+
+    void listensOnLoopbackOnly()
+    {
+        QHostAddress other;
+        for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback()) {
+                other = address;
+                break;
+            }
+        }
+        if (other.isNull())
+            QSKIP("this machine has no address besides loopback");
+        QTcpSocket socket;
+        socket.connectToHost(other, quint16(m_server.port()));
+        QVERIFY(!socket.waitForConnected(2000));
+    }
+
+    // Runs last: it replaces the shared server process.
+    void restartAfterKillUsesTheSamePort()
+    {
+        const int port = m_server.port();
+        Client before;
+        QVERIFY2(before.open(m_server.url(QStringLiteral("cam720-noaudio")), "tcp"),
+                 qPrintable(before.error));
+        PacketCount flowing;
+        QVERIFY2(before.readFor(300, flowing), qPrintable(before.error));
+        QVERIFY(flowing.video > 0);
+
+        // The old client still holds its connection while the new server binds.
+        m_server.kill();
+        QVERIFY(!m_server.isRunning());
+        PacketCount dead;
+        QVERIFY(!before.readFor(3000, dead));
+
+        QVERIFY2(m_server.restart(), qPrintable(m_server.errorString()));
+        QCOMPARE(m_server.port(), port);
+        Client after;
+        QVERIFY2(after.open(m_server.url(QStringLiteral("cam720-noaudio")), "tcp"),
+                 qPrintable(after.error));
+        PacketCount again;
+        QVERIFY2(after.readFor(500, again), qPrintable(after.error));
+        QVERIFY(again.video > 0);
+    }
+
+private:
+    VelRtspServer m_server;
+};
+
+QTEST_GUILESS_MAIN(TstVelRtspServer)
+#include "tst_velrtspserver.moc"
