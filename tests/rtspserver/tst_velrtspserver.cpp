@@ -19,7 +19,8 @@ extern "C" {
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 struct FormatCloser {
     void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
@@ -192,8 +193,10 @@ private slots:
             << "cam720" << 720 << baseline << 16000 << 1;
         QTest::newRow("main 720p with B-frames, 44.1 kHz stereo")
             << "cam720main-a44100s" << 720 << main << 44100 << 2;
-        QTest::newRow("baseline 1080p, 8 kHz mono") << "cam1080-a8000m" << 1080 << baseline << 8000 << 1;
-        QTest::newRow("main 1080p, 48 kHz stereo") << "cam1080main-a48000s" << 1080 << main << 48000 << 2;
+        QTest::newRow("baseline 1080p, 8 kHz mono")
+            << "cam1080-a8000m" << 1080 << baseline << 8000 << 1;
+        QTest::newRow("main 1080p, 48 kHz stereo")
+            << "cam1080main-a48000s" << 1080 << main << 48000 << 2;
         QTest::newRow("video without audio") << "cam720main-noaudio" << 720 << main << 0 << 0;
         QTest::newRow("audio only") << "audio-a16000s" << 0 << 0 << 16000 << 2;
     }

@@ -62,8 +62,8 @@ public:
         m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process->start(programPath(), {QStringLiteral("--port"), QString::number(port)});
         if (!m_process->waitForStarted(timeoutMs)) {
-            m_error = QStringLiteral("cannot start %1: %2")
-                          .arg(programPath(), m_process->errorString());
+            m_error =
+                QStringLiteral("cannot start %1: %2").arg(programPath(), m_process->errorString());
             m_process.reset();
             return false;
         }
@@ -82,11 +82,26 @@ public:
         return false;
     }
 
-    bool isRunning() const { return m_process && m_process->state() == QProcess::Running; }
-    bool isFrozen() const { return m_frozen; }
-    int port() const { return m_port; }
-    qint64 processId() const { return m_process ? m_process->processId() : 0; }
-    QString errorString() const { return m_error; }
+    bool isRunning() const
+    {
+        return m_process && m_process->state() == QProcess::Running;
+    }
+    bool isFrozen() const
+    {
+        return m_frozen;
+    }
+    int port() const
+    {
+        return m_port;
+    }
+    qint64 processId() const
+    {
+        return m_process ? m_process->processId() : 0;
+    }
+    QString errorString() const
+    {
+        return m_error;
+    }
 
     // "cam720" and "/cam720" both give rtsp://127.0.0.1:<port>/cam720.
     QString url(QString mount) const
@@ -97,8 +112,14 @@ public:
     }
 
     // The mount's media stops (stall) or flows again (resume); sessions stay.
-    bool stall(const QString& mount) { return command(QStringLiteral("stall ") + mount); }
-    bool resume(const QString& mount) { return command(QStringLiteral("resume ") + mount); }
+    bool stall(const QString& mount)
+    {
+        return command(QStringLiteral("stall ") + mount);
+    }
+    bool resume(const QString& mount)
+    {
+        return command(QStringLiteral("resume ") + mount);
+    }
 
     // SIGSTOP / SIGCONT: the whole server, sockets included, stops answering.
     bool freeze()
@@ -178,9 +199,13 @@ public:
                              QString* error = nullptr, int timeoutMs = 60000)
     {
         const QString duration = QString::number(seconds);
-        QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-y"),
-                         QStringLiteral("-loglevel"), QStringLiteral("error"),
-                         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringList args{QStringLiteral("-nostdin"),
+                         QStringLiteral("-y"),
+                         QStringLiteral("-loglevel"),
+                         QStringLiteral("error"),
+                         QStringLiteral("-f"),
+                         QStringLiteral("lavfi"),
+                         QStringLiteral("-i"),
                          QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3")
                              .arg(height * 16 / 9)
                              .arg(height)

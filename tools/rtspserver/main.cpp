@@ -38,7 +38,8 @@
 #include <memory>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct MountSpec {
     int height = 0; // 0: no video
@@ -119,15 +120,15 @@ std::string launchLine(const MountSpec& spec)
     if (spec.height > 0) {
         const int width = spec.height * 16 / 9;
         // The ball pattern is cheap to draw and moves, so frozen pictures show.
-        line += "videotestsrc name=vsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
-                std::to_string(width) + ",height=" + std::to_string(spec.height) +
-                ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
-                "key-int-max=25 bitrate=" +
-                std::string(spec.height >= 1080 ? "4000" : "2000") +
-                (spec.mainProfile ? " bframes=2 b-adapt=false ! video/x-h264,profile=main"
-                                  : " bframes=0 ! video/x-h264,profile=baseline") +
-                " ! rtph264pay name=pay" + std::to_string(payloader++) +
-                " pt=96 config-interval=-1 ";
+        line +=
+            "videotestsrc name=vsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
+            std::to_string(width) + ",height=" + std::to_string(spec.height) +
+            ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
+            "key-int-max=25 bitrate=" +
+            std::string(spec.height >= 1080 ? "4000" : "2000") +
+            (spec.mainProfile ? " bframes=2 b-adapt=false ! video/x-h264,profile=main"
+                              : " bframes=0 ! video/x-h264,profile=baseline") +
+            " ! rtph264pay name=pay" + std::to_string(payloader++) + " pt=96 config-interval=-1 ";
     }
     if (spec.sampleRate > 0) {
         const int bitrate = (spec.sampleRate <= 16000 ? 24000 : 64000) * spec.channels;
@@ -152,8 +153,8 @@ void requestKeyFrame(GstElement* bin)
         return;
     GstPad* pad = gst_element_get_static_pad(encoder, "src");
     if (pad) {
-        gst_pad_send_event(pad,
-                           gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+        gst_pad_send_event(
+            pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
         gst_object_unref(pad);
     }
     gst_object_unref(encoder);
@@ -325,7 +326,8 @@ int main(int argc, char** argv)
     }
 
     const char* aac = findAacEncoder();
-    for (const char* name : {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay"}) {
+    for (const char* name :
+         {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay"}) {
         if (!haveElement(name)) {
             std::fprintf(stderr, "vel-rtsp-server: GStreamer element %s is missing\n", name);
             return 1;
@@ -373,8 +375,7 @@ int main(int argc, char** argv)
     g_unix_signal_add(SIGINT, onQuitSignal, nullptr);
     if (control) {
         GIOChannel* input = g_io_channel_unix_new(0);
-        g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), onControlInput,
-                       nullptr);
+        g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), onControlInput, nullptr);
         g_io_channel_unref(input);
     }
 
