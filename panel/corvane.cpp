@@ -1,5 +1,6 @@
 #include "corvane.h"
 
+#include "velaxbindable.h"
 #include "velcommandroute.h"
 #include "veldiaglog.h"
 #include "veldrive.h"
@@ -71,6 +72,8 @@ Corvane* Corvane::currentInstance()
 void Corvane::setText(const QString& strText)
 {
     m_strText = strText;
+    // Every store reaches the page, an identical message included.
+    VelAxBindable::propertyChanged(this, "text");
 }
 
 bool Corvane::event(QEvent* e)

@@ -1,0 +1,198 @@
+#include "velaxstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUuid>
+
+namespace {
+
+const char* const kClassSection = "CLSID";
+const char* const kTypeLibSection = "TypeLib";
+const char* const kAppIdSection = "AppID";
+
+VelAxStore::ClassEntry classFromJson(const QString& strId, const QJsonObject& obj)
+{
+    VelAxStore::ClassEntry entry;
+    entry.strClassId = strId;
+    entry.strClassName = obj.value(QLatin1String("class")).toString();
+    entry.strProgId = obj.value(QLatin1String("progId")).toString();
+    entry.strLibrary = obj.value(QLatin1String("library")).toString();
+    entry.strTypeLibId = obj.value(QLatin1String("typeLib")).toString();
+    entry.strAppId = obj.value(QLatin1String("appId")).toString();
+    entry.strVersion = obj.value(QLatin1String("version")).toString();
+    return entry;
+}
+
+} // namespace
+
+QString VelAxStore::location()
+{
+    const QString strOverride = qEnvironmentVariable("VEL_AX_STORE");
+    if (!strOverride.isEmpty())
+        return strOverride;
+    QString strConfig = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (strConfig.isEmpty())
+        strConfig = QDir::homePath() + QLatin1String("/.config");
+    return strConfig + QLatin1String("/vel-controls/registry.json");
+}
+
+QString VelAxStore::normalizedId(const QString& strId)
+{
+    const QUuid id(strId.trimmed());
+    return id.isNull() ? QString() : id.toString(QUuid::WithBraces).toUpper();
+}
+
+VelAxStore::VelAxStore(const QString& strPath) : m_strPath(strPath)
+{
+}
+
+bool VelAxStore::load(QString* pError)
+{
+    m_root = QJsonObject();
+    QFile file(m_strPath);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (pError)
+            *pError = QStringLiteral("cannot read %1: %2").arg(m_strPath, file.errorString());
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (data.trimmed().isEmpty())
+        return true;
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &parseError);
+    if (!doc.isObject()) {
+        if (pError)
+            *pError = QStringLiteral("%1 is not a registration store (%2)")
+                          .arg(m_strPath, parseError.errorString());
+        return false;
+    }
+    m_root = doc.object();
+    return true;
+}
+
+bool VelAxStore::save(QString* pError) const
+{
+    const QFileInfo info(m_strPath);
+    if (!QDir().mkpath(info.absolutePath())) {
+        if (pError)
+            *pError = QStringLiteral("cannot create %1").arg(info.absolutePath());
+        return false;
+    }
+    QSaveFile file(m_strPath);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(QJsonDocument(m_root).toJson(QJsonDocument::Indented)) < 0
+        || !file.commit()) {
+        if (pError)
+            *pError = QStringLiteral("cannot write %1: %2").arg(m_strPath, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool VelAxStore::edit(const QString& strPath, const std::function<void(VelAxStore&)>& change,
+                      QString* pError)
+{
+    QDir().mkpath(QFileInfo(strPath).absolutePath());
+    QLockFile lock(strPath + QLatin1String(".lock"));
+    if (!lock.tryLock(10000)) {
+        if (pError)
+            *pError = QStringLiteral("%1 is locked by another process").arg(strPath);
+        return false;
+    }
+    VelAxStore store(strPath);
+    if (!store.load(pError))
+        return false;
+    change(store);
+    return store.save(pError);
+}
+
+VelAxStore::ClassEntry VelAxStore::findClass(const QString& strClassId) const
+{
+    const QString strId = normalizedId(strClassId);
+    const QJsonObject section = m_root.value(QLatin1String(kClassSection)).toObject();
+    if (strId.isEmpty() || !section.contains(strId))
+        return ClassEntry();
+    return classFromJson(strId, section.value(strId).toObject());
+}
+
+QList<VelAxStore::ClassEntry> VelAxStore::classes() const
+{
+    QList<ClassEntry> entries;
+    const QJsonObject section = m_root.value(QLatin1String(kClassSection)).toObject();
+    for (auto it = section.begin(); it != section.end(); ++it)
+        entries << classFromJson(it.key(), it.value().toObject());
+    return entries;
+}
+
+void VelAxStore::setClass(const ClassEntry& entry)
+{
+    QJsonObject obj;
+    obj.insert(QLatin1String("class"), entry.strClassName);
+    obj.insert(QLatin1String("progId"), entry.strProgId);
+    obj.insert(QLatin1String("library"), entry.strLibrary);
+    obj.insert(QLatin1String("typeLib"), normalizedId(entry.strTypeLibId));
+    obj.insert(QLatin1String("appId"), normalizedId(entry.strAppId));
+    obj.insert(QLatin1String("version"), entry.strVersion);
+    setEntry(kClassSection, entry.strClassId, obj);
+}
+
+void VelAxStore::removeClass(const QString& strClassId)
+{
+    removeEntry(kClassSection, strClassId);
+}
+
+void VelAxStore::setTypeLib(const QString& strId, const QString& strName,
+                            const QString& strLibrary, const QString& strVersion)
+{
+    QJsonObject obj;
+    obj.insert(QLatin1String("name"), strName);
+    obj.insert(QLatin1String("library"), strLibrary);
+    obj.insert(QLatin1String("version"), strVersion);
+    setEntry(kTypeLibSection, strId, obj);
+}
+
+void VelAxStore::removeTypeLib(const QString& strId)
+{
+    removeEntry(kTypeLibSection, strId);
+}
+
+void VelAxStore::setAppId(const QString& strId, const QString& strName, const QString& strLibrary)
+{
+    QJsonObject obj;
+    obj.insert(QLatin1String("name"), strName);
+    obj.insert(QLatin1String("library"), strLibrary);
+    setEntry(kAppIdSection, strId, obj);
+}
+
+void VelAxStore::removeAppId(const QString& strId)
+{
+    removeEntry(kAppIdSection, strId);
+}
+
+void VelAxStore::setEntry(const char* szSection, const QString& strId, const QJsonObject& value)
+{
+    const QString strKey = normalizedId(strId);
+    if (strKey.isEmpty())
+        return;
+    QJsonObject section = m_root.value(QLatin1String(szSection)).toObject();
+    section.insert(strKey, value);
+    m_root.insert(QLatin1String(szSection), section);
+}
+
+void VelAxStore::removeEntry(const char* szSection, const QString& strId)
+{
+    const QString strKey = normalizedId(strId);
+    QJsonObject section = m_root.value(QLatin1String(szSection)).toObject();
+    section.remove(strKey);
+    if (section.isEmpty())
+        m_root.remove(QLatin1String(szSection));
+    else
+        m_root.insert(QLatin1String(szSection), section);
+}

@@ -1,0 +1,231 @@
+// vel-host: the browser's part for the control libraries. It registers and
+// unregisters libraries through their exports, lists the registration store,
+// writes a library's interface description, and runs page scripts that create
+// controls by class id in its frame window.
+#include "velaxstore.h"
+#include "velhostframe.h"
+#include "velhostlibrary.h"
+#include "velhostpage.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QJsonObject>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void out(const QString& strText)
+{
+    std::fprintf(stdout, "%s\n", strText.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+void err(const QString& strText)
+{
+    std::fprintf(stderr, "vel-host: %s\n", strText.toUtf8().constData());
+}
+
+// The version the library wrote for itself at registration.
+QString registeredVersion(const QString& strLibrary)
+{
+    VelAxStore store;
+    if (!store.load())
+        return QString();
+    const QJsonObject typeLibs = store.root().value(QLatin1String("TypeLib")).toObject();
+    for (const QJsonValue& value : typeLibs) {
+        const QJsonObject entry = value.toObject();
+        if (entry.value(QLatin1String("library")).toString() == strLibrary)
+            return entry.value(QLatin1String("name")).toString() + QLatin1Char(' ')
+                   + entry.value(QLatin1String("version")).toString();
+    }
+    return QString();
+}
+
+int registerLibrary(const QString& strPath, bool bRegister)
+{
+    QString strError;
+    VelHostLibrary* pLibrary = VelHostLibrary::open(strPath, &strError);
+    if (!pLibrary) {
+        err(strError);
+        return 1;
+    }
+    const VelAxResult nResult =
+        bRegister ? pLibrary->registerServer() : pLibrary->unregisterServer();
+    const char* szCall = bRegister ? "DllRegisterServer" : "DllUnregisterServer";
+    if (nResult != VEL_S_OK) {
+        err(QStringLiteral("%1 of %2 failed (%3)")
+                .arg(QLatin1String(szCall), pLibrary->path(), VelHostLibrary::resultText(nResult)));
+        return 1;
+    }
+    if (bRegister)
+        out(QStringLiteral("registered %1 (%2) in %3")
+                .arg(pLibrary->path(), registeredVersion(pLibrary->path()), VelAxStore::location()));
+    else
+        out(QStringLiteral("unregistered %1 from %2").arg(pLibrary->path(), VelAxStore::location()));
+    return 0;
+}
+
+int listStore()
+{
+    VelAxStore store;
+    QString strError;
+    if (!store.load(&strError)) {
+        err(strError);
+        return 1;
+    }
+    out(QStringLiteral("store %1").arg(store.path()));
+    for (const VelAxStore::ClassEntry& entry : store.classes())
+        out(QStringLiteral("%1 %2 (%3) version %4 %5")
+                .arg(entry.strClassId, entry.strClassName, entry.strProgId, entry.strVersion,
+                     entry.strLibrary));
+    return 0;
+}
+
+int dumpIdl(const QString& strPath, const QString& strOutFile)
+{
+    QString strError;
+    VelHostLibrary* pLibrary = VelHostLibrary::open(strPath, &strError);
+    if (!pLibrary) {
+        err(strError);
+        return 1;
+    }
+    const VelAxResult nResult = pLibrary->dumpIdl(strOutFile, QString());
+    if (nResult != VEL_S_OK) {
+        err(QStringLiteral("DumpIDL of %1 failed (%2)")
+                .arg(pLibrary->path(), VelHostLibrary::resultText(nResult)));
+        return 1;
+    }
+    return 0;
+}
+
+QVariantMap pageArgs(const QStringList& pairs)
+{
+    QVariantMap args;
+    for (const QString& strPair : pairs) {
+        const int nEquals = strPair.indexOf(QLatin1Char('='));
+        if (nEquals < 0)
+            args.insert(strPair, true);
+        else
+            args.insert(strPair.left(nEquals), strPair.mid(nEquals + 1));
+    }
+    return args;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vel-host"));
+    QApplication::setApplicationVersion(QStringLiteral(VEL_HOST_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Hosts the classroom controls: registers their libraries and runs page "
+                       "scripts. The registration store is $VEL_AX_STORE, else "
+                       "~/.config/vel-controls/registry.json."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption registerOption(QStringLiteral("register"),
+                                            QStringLiteral("Register the library LIB."),
+                                            QStringLiteral("LIB"));
+    const QCommandLineOption unregisterOption(QStringLiteral("unregister"),
+                                              QStringLiteral("Unregister the library LIB."),
+                                              QStringLiteral("LIB"));
+    const QCommandLineOption listOption(QStringLiteral("list"),
+                                        QStringLiteral("List the registered classes."));
+    const QCommandLineOption idlOption(QStringLiteral("dump-idl"),
+                                       QStringLiteral("Write the interface description of the "
+                                                      "library LIB to the file given last."),
+                                       QStringLiteral("LIB"));
+    const QCommandLineOption storeOption(QStringLiteral("store"),
+                                         QStringLiteral("Use FILE as the registration store."),
+                                         QStringLiteral("FILE"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("After the wait, write the frame to FILE (PNG) and quit."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption waitOption(QStringLiteral("wait"),
+                                        QStringLiteral("Run the page MS milliseconds before the "
+                                                       "screenshot (default 2000)."),
+                                        QStringLiteral("MS"), QStringLiteral("2000"));
+    const QCommandLineOption limitOption(QStringLiteral("time-limit"),
+                                         QStringLiteral("Quit with exit code 124 when the page "
+                                                        "has not finished after MS milliseconds."),
+                                         QStringLiteral("MS"));
+    const QCommandLineOption sizeOption(QStringLiteral("size"),
+                                        QStringLiteral("Frame size (default 1280x960)."),
+                                        QStringLiteral("WxH"), QStringLiteral("1280x960"));
+    const QCommandLineOption argOption(QStringLiteral("arg"),
+                                       QStringLiteral("Page argument KEY=VALUE (host.args)."),
+                                       QStringLiteral("KEY=VALUE"));
+    parser.addOptions({registerOption, unregisterOption, listOption, idlOption, storeOption,
+                       screenshotOption, waitOption, limitOption, sizeOption, argOption});
+    parser.addPositionalArgument(QStringLiteral("page"), QStringLiteral("The page script to run."),
+                                 QStringLiteral("[page.js]"));
+    parser.process(app);
+
+    if (parser.isSet(storeOption))
+        qputenv("VEL_AX_STORE", parser.value(storeOption).toLocal8Bit());
+    const QStringList positional = parser.positionalArguments();
+
+    if (parser.isSet(registerOption) || parser.isSet(unregisterOption) || parser.isSet(listOption)
+        || parser.isSet(idlOption)) {
+        int nStatus = 0;
+        for (const QString& strLib : parser.values(unregisterOption))
+            nStatus |= registerLibrary(strLib, false);
+        for (const QString& strLib : parser.values(registerOption))
+            nStatus |= registerLibrary(strLib, true);
+        if (parser.isSet(idlOption)) {
+            if (positional.size() != 1) {
+                err(QStringLiteral("--dump-idl LIB needs the output file"));
+                return 2;
+            }
+            nStatus |= dumpIdl(parser.value(idlOption), positional.first());
+        }
+        if (parser.isSet(listOption))
+            nStatus |= listStore();
+        return nStatus;
+    }
+
+    if (positional.size() != 1) {
+        err(QStringLiteral("give one page script (see --help)"));
+        return 2;
+    }
+    const QStringList size = parser.value(sizeOption).split(QLatin1Char('x'));
+    const QSize frameSize(size.value(0).toInt(), size.value(1).toInt());
+    if (frameSize.isEmpty()) {
+        err(QStringLiteral("bad --size %1").arg(parser.value(sizeOption)));
+        return 2;
+    }
+
+    VelHostPage page(frameSize, pageArgs(parser.values(argOption)));
+    if (parser.isSet(limitOption)) {
+        const int nLimit = parser.value(limitOption).toInt();
+        QTimer::singleShot(nLimit, &page, [&page, nLimit]() {
+            err(QStringLiteral("time limit of %1 ms reached").arg(nLimit));
+            page.finish(124);
+        });
+    }
+    if (parser.isSet(screenshotOption)) {
+        const QString strFile = parser.value(screenshotOption);
+        QTimer::singleShot(parser.value(waitOption).toInt(), &page, [&page, strFile]() {
+            if (page.isFinished())
+                return;
+            if (!page.frame()->grabToFile(strFile)) {
+                err(QStringLiteral("cannot write the screenshot %1").arg(strFile));
+                page.finish(1);
+                return;
+            }
+            out(QStringLiteral("vel-host: screenshot written to %1").arg(strFile));
+            page.finish(0);
+        });
+    }
+    page.run(positional.first());
+    const int nStatus = app.exec();
+    if (page.isFinished())
+        return page.exitCode();
+    return page.errorCount() > 0 ? 1 : nStatus;
+}

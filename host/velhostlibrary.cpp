@@ -1,0 +1,71 @@
+#include "velhostlibrary.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+VelHostLibrary::VelHostLibrary(const QString& strPath) : m_strPath(strPath), m_library(strPath)
+{
+}
+
+VelHostLibrary* VelHostLibrary::open(const QString& strPath, QString* pError)
+{
+    static QHash<QString, VelHostLibrary*> s_libraries;
+    const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
+    const QString strKey = QFileInfo(strAbsolute).canonicalFilePath();
+    if (strKey.isEmpty()) {
+        if (pError)
+            *pError = QStringLiteral("%1: no such library").arg(strPath);
+        return nullptr;
+    }
+    if (VelHostLibrary* pLoaded = s_libraries.value(strKey))
+        return pLoaded;
+    auto* pLibrary = new VelHostLibrary(strAbsolute);
+    if (!pLibrary->load(pError)) {
+        delete pLibrary;
+        return nullptr;
+    }
+    s_libraries.insert(strKey, pLibrary);
+    return pLibrary;
+}
+
+bool VelHostLibrary::load(QString* pError)
+{
+    if (!m_library.load()) {
+        if (pError)
+            *pError = m_library.errorString();
+        return false;
+    }
+    m_pfnRegister = reinterpret_cast<VelAxRegisterFn>(m_library.resolve("DllRegisterServer"));
+    m_pfnUnregister = reinterpret_cast<VelAxRegisterFn>(m_library.resolve("DllUnregisterServer"));
+    m_pfnGetClassObject =
+        reinterpret_cast<VelAxGetClassObjectFn>(m_library.resolve("DllGetClassObject"));
+    m_pfnCanUnloadNow = reinterpret_cast<VelAxCanUnloadNowFn>(m_library.resolve("DllCanUnloadNow"));
+    m_pfnDumpIdl = reinterpret_cast<VelAxDumpIdlFn>(m_library.resolve("DumpIDL"));
+    if (!m_pfnRegister || !m_pfnUnregister || !m_pfnGetClassObject || !m_pfnCanUnloadNow
+        || !m_pfnDumpIdl) {
+        if (pError)
+            *pError = QStringLiteral("%1 is not a control library (registration exports missing)")
+                          .arg(m_strPath);
+        return false;
+    }
+    return true;
+}
+
+VelAxResult VelHostLibrary::getClassObject(const QString& strClassId,
+                                           VelAxFactory** ppFactory) const
+{
+    void* pFactory = nullptr;
+    const VelAxResult nResult = m_pfnGetClassObject(strClassId.toUtf8().constData(), &pFactory);
+    *ppFactory = static_cast<VelAxFactory*>(pFactory);
+    return nResult;
+}
+
+VelAxResult VelHostLibrary::dumpIdl(const QString& strOutFile, const QString& strVersion) const
+{
+    return m_pfnDumpIdl(strOutFile.toUtf8().constData(), strVersion.toUtf8().constData());
+}
+
+QString VelHostLibrary::resultText(VelAxResult nResult)
+{
+    return QStringLiteral("0x%1").arg(static_cast<quint32>(nResult), 8, 16, QLatin1Char('0'));
+}
