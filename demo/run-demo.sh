@@ -1,10 +1,65 @@
 #!/usr/bin/env bash
-# Starts the panel on the demo page. Usage: run-demo.sh BUILD_DIR [host options]
+# Starts the directing panel on the demo page. Usage: run-demo.sh BUILD_DIR [host options]
+#
+# Registers the library into a store under the build folder (not the user's),
+# starts the test stream server when it is built (VEL_DEMO_STREAMS=0 skips it)
+# and runs the host with demo/panel.js. Without a display ($DISPLAY and
+# $WAYLAND_DISPLAY empty) it runs on Qt's offscreen platform and writes a
+# screenshot, BUILD_DIR/demo/panel.png unless --screenshot is given.
 set -euo pipefail
-BUILD="$1"; shift
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$(cd "$1" && pwd)"; shift
 HOST="$BUILD/host/vel-host"
+LIB="$BUILD/lib/libtessaro.so"
+SERVER="$BUILD/tools/rtspserver/vel-rtsp-server"
 if [ ! -x "$HOST" ]; then
   echo "run-demo: the host program is not built yet" >&2
   exit 1
 fi
-exec "$HOST" "$@"
+
+mkdir -p "$BUILD/demo"
+export VEL_AX_STORE="${VEL_AX_STORE:-$BUILD/demo/registry.json}"
+"$HOST" --register "$LIB"
+
+args=("$@")
+screenshot=""
+wait_ms=2500
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+  if [[ " ${args[*]} " != *" --screenshot "* ]]; then
+    screenshot="$BUILD/demo/panel.png"
+    args+=(--screenshot "$screenshot")
+  fi
+fi
+for ((i = 0; i < ${#args[@]}; i++)); do
+  [ "${args[$i]}" = --screenshot ] && screenshot="${args[$((i + 1))]:-}"
+done
+
+# Test cameras: the server stops when its standard input closes, so it goes
+# down with this script whatever happens.
+if [ -x "$SERVER" ] && [ "${VEL_DEMO_STREAMS:-1}" != 0 ]; then
+  coproc RTSP { exec "$SERVER" --port 0; }
+  ready=""; port=""
+  read -r -t 10 ready port <&"${RTSP[0]}" || true
+  if [ "$ready" = READY ]; then
+    echo "run-demo: test cameras at rtsp://127.0.0.1:$port"
+    args+=(--arg "rtsp=rtsp://127.0.0.1:$port")
+    wait_ms=5000
+  else
+    echo "run-demo: the test stream server did not start; no video" >&2
+  fi
+fi
+if [ -n "$screenshot" ] && [[ " ${args[*]} " != *" --wait "* ]]; then
+  args+=(--wait "$wait_ms")
+fi
+
+status=0
+"$HOST" "${args[@]}" "$ROOT/demo/panel.js" || status=$?
+if [ -n "${RTSP_PID:-}" ]; then
+  echo quit >&"${RTSP[1]}" 2>/dev/null || true
+  wait "$RTSP_PID" 2>/dev/null || true
+fi
+if [ -n "$screenshot" ] && [ "$status" -eq 0 ]; then
+  echo "run-demo: screenshot of the panel: $screenshot"
+fi
+exit "$status"
