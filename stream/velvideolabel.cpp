@@ -1,11 +1,354 @@
 #include "velvideolabel.h"
 
-VelVideoLabel::VelVideoLabel(QWidget* parent) : QLabel(parent) {}
+#include "crtspplayer.h"
+#if defined(VEL_FORM_TESSARO)
+#include "velvlcplayermanger.h"
+#else
+#include "veldiaglog.h"
+#endif
 
-VelVideoLabel::~VelVideoLabel() = default;
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QThread>
+
+namespace {
+
+constexpr int kSpinIntervalMs = 30;
+constexpr int kTaskBits = VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching;
+
+// Loaded once per process, on the GUI thread (first paint).
+const QImage& connectImage()
+{
+    static const QImage s_image(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_CONNECT.png"));
+    return s_image;
+}
+
+const QImage& noSignalImage()
+{
+    static const QImage s_image(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_SLIENT.png"));
+    return s_image;
+}
+
+} // namespace
+
+VelVideoLabel::VelVideoLabel(QWidget* parent) : QLabel(parent)
+{
+#if defined(VEL_FORM_TESSARO)
+    m_nState = VideoConnecting;
+#else
+    m_nState = VideoStateNoSignal;
+    velCheckLogMarker();
+    if (debugMode)
+        velInstallDiagLog();
+#endif
+    m_spinTimer.setInterval(kSpinIntervalMs);
+    connect(&m_spinTimer, &QTimer::timeout, this, &VelVideoLabel::sltTimeout);
+    m_spinTimer.start();
+}
+
+VelVideoLabel::~VelVideoLabel()
+{
+    // The player's threads call into the label; they must be gone first.
+#if defined(VEL_FORM_TESSARO)
+    if (VelVlcPlayerManger* pManager = VelVlcPlayerManger::ExistingInstance())
+        pManager->RemovePlayer(this);
+#else
+    delete m_pPlayer.exchange(nullptr);
+#endif
+    std::lock_guard<std::mutex> lock(m_availableLock);
+    m_bAvailable = false;
+}
 
 void VelVideoLabel::setState(int nState)
 {
     m_nState = nState;
+    requestRepaint();
+}
+
+void VelVideoLabel::changeState(int nClear, int nSet)
+{
+    int nOld = m_nState.load();
+    while (!m_nState.compare_exchange_weak(nOld, (nOld & ~nClear) | nSet)) {
+    }
+    requestRepaint();
+}
+
+#if defined(VEL_FORM_VIMBREL)
+void VelVideoLabel::sltSetState(VideoState state)
+{
+    setState(int(state));
+}
+
+void VelVideoLabel::SetPlayer(CRTSPPlayer* pPlayer)
+{
+    CRTSPPlayer* pOld = m_pPlayer.load();
+    if (pOld == pPlayer)
+        return;
+    // The old player stops its threads before the new one is seen.
+    m_pPlayer = nullptr;
+    delete pOld;
+    m_pPlayer = pPlayer;
+}
+#endif
+
+QString VelVideoLabel::snapshotPathFor(const QString& strUrl)
+{
+    QString strName = strUrl;
+    strName.replace(QLatin1Char(':'), QLatin1Char('_'));
+    strName.replace(QLatin1Char('/'), QLatin1Char('-'));
+    strName.replace(QLatin1Char('.'), QLatin1Char('+'));
+    return QDir::tempPath() + QLatin1Char('/') + strName + QStringLiteral(".png");
+}
+
+QString VelVideoLabel::snapshotPath() const
+{
+#if defined(VEL_FORM_TESSARO)
+    std::lock_guard<std::mutex> lock(m_sourceLock);
+    return snapshotPathFor(m_strSource);
+#else
+    CRTSPPlayer* pPlayer = m_pPlayer.load();
+    return snapshotPathFor(pPlayer ? pPlayer->GetUrl() : QString());
+#endif
+}
+
+#if defined(VEL_FORM_TESSARO)
+void VelVideoLabel::setSnapshotSource(const QString& strUrl)
+{
+    std::lock_guard<std::mutex> lock(m_sourceLock);
+    m_strSource = strUrl;
+}
+#endif
+
+// Decode thread. A picture that finds the previous one still being copied or
+// painted is dropped.
+void VelVideoLabel::sltSetPixmap(QPixmap img)
+{
+    ++m_nReceived;
+    if (img.isNull())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_availableLock);
+        if (!m_bAvailable) {
+            ++m_nDropped;
+            return;
+        }
+        m_bAvailable = false;
+    }
+    m_newest = img;
+    {
+        std::lock_guard<std::mutex> lock(m_availableLock);
+        m_bAvailable = true;
+    }
+    m_bHasPicture = true;
+    requestRepaint();
+
+    if (m_bSaveSnapshot) {
+        const QString strPath = snapshotPath();
+        QFile::remove(strPath);
+        if (img.save(strPath))
+            m_bSaveSnapshot = false;
+    }
+}
+
+void VelVideoLabel::sltTimeout()
+{
+    m_dAngle += 6;
+    if (m_dAngle >= 360)
+        m_dAngle = 0;
+#if defined(VEL_FORM_TESSARO)
+    if (!(state() & VideoPlaying))
+        update();
+#else
     update();
+#endif
+}
+
+// Any thread; repaints are only ever done on the GUI thread, and requests
+// from other threads collapse into one queued update.
+void VelVideoLabel::requestRepaint()
+{
+    if (QThread::currentThread() == thread()) {
+        update();
+        return;
+    }
+    if (m_bRepaintQueued.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bRepaintQueued = false;
+            update();
+        },
+        Qt::QueuedConnection);
+}
+
+bool VelVideoLabel::isPlayingState(int nState) const
+{
+#if defined(VEL_FORM_TESSARO)
+    return nState & VideoPlaying;
+#else
+    return nState == VideoStatePlaying;
+#endif
+}
+
+bool VelVideoLabel::isNoSignalState(int nState) const
+{
+#if defined(VEL_FORM_TESSARO)
+    return nState & VideoNoSignal;
+#else
+    return nState == VideoStateNoSignal;
+#endif
+}
+
+bool VelVideoLabel::isConnectingState(int nState) const
+{
+#if defined(VEL_FORM_TESSARO)
+    return nState & VideoConnecting;
+#else
+    return nState == VideoStateConnecting;
+#endif
+}
+
+// A 16:9 box as high as the label, centred; cut at both sides when the label
+// is narrower than 16:9.
+QRect VelVideoLabel::pictureBox() const
+{
+    const int nHeight = height();
+    const int nBoxWidth = (nHeight / 9) * 16;
+    return QRect((width() - nBoxWidth) / 2, 0, nBoxWidth, nHeight);
+}
+
+void VelVideoLabel::drawPoster(QPainter& painter)
+{
+    if (m_poster.isNull())
+        m_poster.load(snapshotPath());
+    if (!m_poster.isNull())
+        painter.drawPixmap(pictureBox(), m_poster);
+}
+
+void VelVideoLabel::drawIndicator(QPainter& painter)
+{
+    const QImage& indicator = connectImage();
+    painter.save();
+    painter.translate(width() / 2, height() / 2);
+    painter.rotate(m_dAngle);
+    painter.drawImage(QPoint(-indicator.width() / 2, -indicator.height() / 2), indicator);
+    painter.restore();
+}
+
+void VelVideoLabel::drawLivePicture(QPainter& painter)
+{
+    bool bTaken = false;
+    {
+        std::lock_guard<std::mutex> lock(m_availableLock);
+        bTaken = m_bAvailable;
+        if (bTaken)
+            m_bAvailable = false;
+    }
+    if (!bTaken) {
+        painter.drawPixmap(pictureBox(), m_painted);
+        return;
+    }
+    painter.drawPixmap(pictureBox(), m_newest);
+    // The fallback for the next paint that finds m_newest being written.
+    m_painted = m_newest;
+    std::lock_guard<std::mutex> lock(m_availableLock);
+    m_bAvailable = true;
+}
+
+void VelVideoLabel::paintEvent(QPaintEvent* /*e*/)
+{
+    const int nState = state();
+    QPainter painter(this);
+    if (!isPlayingState(nState)) {
+        if (isNoSignalState(nState)) {
+            if (!m_bHasPicture) {
+                drawPoster(painter);
+            } else {
+                const QImage& image = noSignalImage();
+                painter.drawImage(QPoint((width() - image.width()) / 2,
+                                         (height() - image.height()) / 2),
+                                  image);
+            }
+        } else if (isConnectingState(nState)) {
+            painter.fillRect(rect(), Qt::black);
+            if (!m_bHasPicture)
+                drawPoster(painter);
+            drawIndicator(painter);
+        }
+    } else if (m_bHasPicture) {
+        drawLivePicture(painter);
+    }
+#if defined(VEL_FORM_TESSARO)
+    drawTaskOverlays(painter, nState);
+#endif
+    updateSpinTimer(nState);
+}
+
+#if defined(VEL_FORM_TESSARO)
+void VelVideoLabel::drawTaskOverlays(QPainter& painter, int nState)
+{
+    struct Overlay {
+        int nBit;
+        const char* szText;
+    };
+    static const Overlay kOverlays[] = {
+        {VideoTaskStarting, "正在启动任务"},
+        {VideoTaskStopping, "正在停止任务"},
+        {VideoMovieSwitching, "正在准备切换电影资源"},
+    };
+    const int nRow = height() / 10;
+    const QImage& indicator = connectImage();
+    int nTop = 0;
+    for (const Overlay& overlay : kOverlays) {
+        if (!(nState & overlay.nBit))
+            continue;
+        painter.save();
+        painter.setPen(Qt::white);
+        painter.translate(nRow / 2.0, nTop + nRow / 2.0);
+        painter.rotate(m_dAngle);
+        painter.translate(-nRow / 2.0, -(nTop + nRow / 2.0));
+        painter.drawImage(QRect(0, nTop, nRow, nRow), indicator);
+        painter.resetTransform();
+        painter.drawText(QRect(nRow, nTop, width() / 10, nRow), Qt::AlignCenter,
+                         tr(overlay.szText));
+        painter.restore();
+        nTop += nRow;
+    }
+}
+#endif
+
+void VelVideoLabel::updateSpinTimer(int nState)
+{
+#if defined(VEL_FORM_TESSARO)
+    const bool bSpin = (nState & VideoConnecting) || ((nState & kTaskBits) && !(nState & VideoNoSignal));
+#else
+    const bool bSpin = nState == VideoStateConnecting;
+#endif
+    if (!bSpin)
+        m_spinTimer.stop();
+    else if (!m_spinTimer.isActive())
+        m_spinTimer.start(kSpinIntervalMs);
+}
+
+// A click retries a source that is dead and shows nothing else.
+void VelVideoLabel::mouseReleaseEvent(QMouseEvent* e)
+{
+#if defined(VEL_FORM_TESSARO)
+    VelVlcPlayerManger* pManager = VelVlcPlayerManger::ExistingInstance();
+    CRTSPPlayer* pPlayer = pManager ? pManager->FindPlayer(this) : nullptr;
+    const bool bDead = state() == VideoNoSignal;
+#else
+    CRTSPPlayer* pPlayer = m_pPlayer.load();
+    const bool bDead = state() == VideoStateNoSignal;
+#endif
+    if (pPlayer && pPlayer->GetPlayState() != 1 && bDead) {
+        pPlayer->Restart();
+        pPlayer->StartPlay();
+    }
+    QLabel::mouseReleaseEvent(e);
 }

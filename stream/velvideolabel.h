@@ -2,6 +2,11 @@
 #define VELVIDEOLABEL_H
 
 #include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+#include <atomic>
+#include <mutex>
 
 // State bits of a label; the player owns Playing/Connecting/NoSignal, the
 // directing control owns the three task bits.
@@ -14,17 +19,98 @@ enum VideoStateBits {
     VideoNoSignal = 0x1000000,
 };
 
+#if defined(VEL_FORM_VIMBREL)
+// The tour player's label holds one of three values instead of bits.
+enum VideoState {
+    VideoStatePlaying = 0,
+    VideoStateConnecting = 1,
+    VideoStateNoSignal = 3,
+};
+class CRTSPPlayer;
+#endif
+
+// Shows one stream: pictures handed in by the player's decode thread, painted
+// on the GUI thread into a 16:9 box as high as the label; a rotating
+// indicator while connecting; a no-signal image, or before the first live
+// picture the source's saved first picture from an earlier run. A click on a
+// dead source retries it.
 class VelVideoLabel : public QLabel {
     Q_OBJECT
 public:
     explicit VelVideoLabel(QWidget* parent = nullptr);
     ~VelVideoLabel() override;
 
-    int state() const { return m_nState; }
+    // Any thread. setState stores the whole word; changeState clears nClear and
+    // sets nSet in one step, so that bits another thread owns survive.
+    int state() const { return m_nState.load(); }
     void setState(int nState);
+    void changeState(int nClear, int nSet);
+
+    // Where the first picture of the current source is kept between runs.
+    QString snapshotPath() const;
+    static QString snapshotPathFor(const QString& strUrl);
+#if defined(VEL_FORM_TESSARO)
+    // The player manager tells the label which address its player plays.
+    void setSnapshotSource(const QString& strUrl);
+#else
+    // The label owns its player; a previous one is deleted.
+    void SetPlayer(CRTSPPlayer* pPlayer);
+    CRTSPPlayer* GetPlayer() const { return m_pPlayer.load(); }
+#endif
+
+    // Pictures handed to sltSetPixmap, and those of them dropped because the
+    // previous one was still being copied or painted. Any thread.
+    quint64 picturesReceived() const { return m_nReceived.load(); }
+    quint64 picturesDropped() const { return m_nDropped.load(); }
+
+public slots:
+    // Called directly from the player's decode thread.
+    void sltSetPixmap(QPixmap img);
+    void sltTimeout();
+#if defined(VEL_FORM_VIMBREL)
+    // Any thread.
+    void sltSetState(VideoState state);
+#endif
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    int m_nState = VideoConnecting;
+    bool isPlayingState(int nState) const;
+    bool isNoSignalState(int nState) const;
+    bool isConnectingState(int nState) const;
+    QRect pictureBox() const;
+    void drawPoster(QPainter& painter);
+    void drawIndicator(QPainter& painter);
+    void drawLivePicture(QPainter& painter);
+#if defined(VEL_FORM_TESSARO)
+    void drawTaskOverlays(QPainter& painter, int nState);
+#endif
+    void updateSpinTimer(int nState);
+    void requestRepaint();
+
+    std::atomic<int> m_nState;
+    QPixmap m_newest;  // written by the decode thread, read by paint; see m_bAvailable
+    QPixmap m_painted; // GUI thread
+    QPixmap m_poster;  // GUI thread
+    double m_dAngle = 0;
+    // False while one side copies or paints m_newest; the other side then
+    // leaves m_newest alone. Changed only under m_availableLock.
+    bool m_bAvailable = true;
+    std::mutex m_availableLock;
+    std::atomic<bool> m_bHasPicture{false};
+    std::atomic<bool> m_bSaveSnapshot{true};
+    std::atomic<bool> m_bRepaintQueued{false};
+    QTimer m_spinTimer;
+    std::atomic<quint64> m_nReceived{0};
+    std::atomic<quint64> m_nDropped{0};
+#if defined(VEL_FORM_TESSARO)
+    mutable std::mutex m_sourceLock;
+    QString m_strSource;
+#else
+    std::atomic<CRTSPPlayer*> m_pPlayer{nullptr};
+#endif
 };
 
 #endif // VELVIDEOLABEL_H

@@ -1,0 +1,268 @@
+#include "caudiowrite.h"
+
+#include "veldebug.h"
+#include "velthreads.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+CAudioWrite::CAudioWrite() = default;
+
+CAudioWrite::CAudioWrite(std::unique_ptr<CAudioDevice> pDevice) : m_pDevice(std::move(pDevice)) {}
+
+CAudioWrite::~CAudioWrite()
+{
+    // Close() is the owner's, but a writer must never be freed under a running device.
+    Close();
+}
+
+bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    if (m_bDeviceOpen)
+        return false;
+    if (!m_pRing) {
+        m_pRing.reset(new (std::nothrow) char[kRingCapacity]);
+        if (!m_pRing)
+            return false;
+        m_nCapacity = kRingCapacity;
+        m_nReadPos = m_nWritePos = m_nFill = 0;
+    }
+
+    const int nBlockAlign = bitsPerSample * channels / 8;
+    const int nAvgBytesPerSec = samplesPerSec * nBlockAlign;
+    if (!m_pDevice)
+        m_pDevice = CAudioDevice::create();
+    // The device calls back on its own thread; the lock is not held across open.
+    lock.unlock();
+    const bool bOpened = nBlockAlign > 0 && m_pDevice
+                         && m_pDevice->open(samplesPerSec, bitsPerSample, channels,
+                                            [this](int nBuffer) { onBufferDone(nBuffer); });
+    if (!bOpened) {
+#if defined(VEL_FORM_TESSARO)
+        std::fputs("wave out open err\n", stdout);
+        std::fflush(stdout);
+#else
+        velDebugOutput("&&&&&&&&&&&&&&&&&&&&&&   wave out open err\n");
+#endif
+        return false;
+    }
+
+    const int nLength = nAvgBytesPerSec / 10;
+    std::unique_ptr<char[]> pBlock(new (std::nothrow) char[size_t(2 * nLength)]);
+    if (!pBlock || nLength <= 0) {
+#if defined(VEL_FORM_TESSARO)
+        std::fputs("new wave out buf err\n", stdout);
+        std::fflush(stdout);
+#else
+        velDebugOutput("new wave out buf err\n");
+#endif
+        m_pDevice->close();
+        return false;
+    }
+
+    lock.lock();
+    m_pBlock = std::move(pBlock);
+    std::memset(m_pBlock.get(), 0, size_t(2 * nLength));
+    for (int i = 0; i < 2; ++i) {
+        m_headers[i].pData = m_pBlock.get() + i * nLength;
+        m_headers[i].nLength = nLength;
+        m_headers[i].bInDevice = false;
+    }
+    m_bDeviceOpen = true;
+    // Playing before the first buffer goes out: a device may finish it at once.
+    m_bPlaying = true;
+#if defined(VEL_FORM_VIMBREL)
+    m_bSignalled[0] = m_bSignalled[1] = true;
+#endif
+    sendToDevice(0);
+    sendToDevice(1);
+#if defined(VEL_FORM_VIMBREL)
+    m_feeder = std::thread(&CAudioWrite::feed, this);
+#endif
+    return true;
+}
+
+bool CAudioWrite::Write(const void* data, int length)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_pRing && data && length > 0)
+        ringWrite(static_cast<const char*>(data), length);
+    return true;
+}
+
+void CAudioWrite::Close()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_bPlaying = false;
+#if defined(VEL_FORM_TESSARO)
+    m_poolIdle.wait(lock, [this] { return m_nPendingWrites == 0; });
+#else
+    m_feederWake.notify_all();
+#endif
+    const bool bWasOpen = m_bDeviceOpen;
+    lock.unlock();
+
+#if defined(VEL_FORM_VIMBREL)
+    if (m_feeder.joinable())
+        m_feeder.join();
+#endif
+    if (bWasOpen) {
+        // No lock here: the device thread may be waiting for it in onBufferDone.
+        m_pDevice->reset();
+        m_pDevice->close();
+#if defined(VEL_FORM_VIMBREL)
+        velDebugOutput("************\n***********\nwaveOutClose ok\n");
+#endif
+    }
+
+    lock.lock();
+    m_bDeviceOpen = false;
+#if defined(VEL_FORM_TESSARO)
+    m_nRefilled = 0;
+#endif
+    m_headers[0] = Header();
+    m_headers[1] = Header();
+    m_pBlock.reset();
+}
+
+#if defined(VEL_FORM_VIMBREL)
+void CAudioWrite::SetEnabled(bool bEnabled)
+{
+    m_bEnabled = bEnabled;
+}
+#endif
+
+int CAudioWrite::BufferLength() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_bDeviceOpen ? m_headers[0].nLength : 0;
+}
+
+int CAudioWrite::RingFill() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_nFill;
+}
+
+bool CAudioWrite::IsPlaying() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_bPlaying;
+}
+
+// Device thread.
+void CAudioWrite::onBufferDone(int nBuffer)
+{
+    if (nBuffer < 0 || nBuffer > 1)
+        return;
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_headers[nBuffer].bInDevice = false;
+    if (!m_bPlaying)
+        return;
+#if defined(VEL_FORM_TESSARO)
+    refill(nBuffer);
+    if (m_nRefilled < 2)
+        m_refilled[m_nRefilled++] = nBuffer;
+    // The device's callback thread must not write to the device itself.
+    ++m_nPendingWrites;
+    velQueueWorkItem([this, nBuffer] { writeFromPool(nBuffer); });
+#else
+    m_bSignalled[nBuffer] = true;
+    m_feederWake.notify_all();
+#endif
+}
+
+// Lock held.
+void CAudioWrite::refill(int nBuffer)
+{
+    Header& header = m_headers[nBuffer];
+    if (m_nFill > header.nLength)
+        ringRead(header.pData, header.nLength);
+    else
+        std::memset(header.pData, 0, size_t(header.nLength));
+}
+
+// Lock held.
+void CAudioWrite::sendToDevice(int nBuffer)
+{
+    Header& header = m_headers[nBuffer];
+    if (!m_bDeviceOpen || header.bInDevice)
+        return;
+    header.bInDevice = m_pDevice->write(nBuffer, header.pData, header.nLength);
+}
+
+#if defined(VEL_FORM_TESSARO)
+// Pool thread.
+void CAudioWrite::writeFromPool(int /*nBuffer*/)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (int i = 0; i < m_nRefilled; ++i) {
+        if (m_bPlaying)
+            sendToDevice(m_refilled[i]);
+    }
+    m_nRefilled = 0;
+    if (--m_nPendingWrites == 0)
+        m_poolIdle.notify_all();
+}
+#else
+// Feeder thread: waits for either buffer's event; a second without one while
+// switched on restarts the circulation after a pause.
+void CAudioWrite::feed()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (m_bPlaying) {
+        const bool bSignalled = m_feederWake.wait_for(lock, std::chrono::milliseconds(1000), [this] {
+            return !m_bPlaying || m_bSignalled[0] || m_bSignalled[1];
+        });
+        if (!m_bPlaying)
+            break;
+        if (!bSignalled) {
+            if (m_bEnabled)
+                m_bSignalled[0] = m_bSignalled[1] = true;
+            continue;
+        }
+        const int nBuffer = m_bSignalled[0] ? 0 : 1;
+        m_bSignalled[nBuffer] = false;
+        if (m_bEnabled && m_bDeviceOpen && !m_headers[nBuffer].bInDevice) {
+            refill(nBuffer);
+            sendToDevice(nBuffer);
+        }
+    }
+}
+#endif
+
+// Lock held. A write larger than the ring is dropped whole; otherwise the
+// oldest bytes give way so that the newest always fit.
+int CAudioWrite::ringWrite(const char* pData, int nLength)
+{
+    if (nLength > m_nCapacity)
+        return 0;
+    const int nFree = m_nCapacity - m_nFill;
+    if (nFree < nLength) {
+        const int nDiscard = nLength - nFree;
+        m_nReadPos = (m_nReadPos + nDiscard) % m_nCapacity;
+        m_nFill -= nDiscard;
+    }
+    const int nFirst = std::min(nLength, m_nCapacity - m_nWritePos);
+    std::memcpy(m_pRing.get() + m_nWritePos, pData, size_t(nFirst));
+    std::memcpy(m_pRing.get(), pData + nFirst, size_t(nLength - nFirst));
+    m_nWritePos = (m_nWritePos + nLength) % m_nCapacity;
+    m_nFill += nLength;
+    return nLength;
+}
+
+// Lock held.
+int CAudioWrite::ringRead(char* pData, int nLength)
+{
+    const int nCount = std::min(nLength, m_nFill);
+    const int nFirst = std::min(nCount, m_nCapacity - m_nReadPos);
+    std::memcpy(pData, m_pRing.get() + m_nReadPos, size_t(nFirst));
+    std::memcpy(pData + nFirst, m_pRing.get(), size_t(nCount - nFirst));
+    m_nReadPos = (m_nReadPos + nCount) % m_nCapacity;
+    m_nFill -= nCount;
+    return nCount;
+}

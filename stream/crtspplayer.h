@@ -1,0 +1,156 @@
+#ifndef CRTSPPLAYER_H
+#define CRTSPPLAYER_H
+
+#include "velffmpeg.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <qwindowdefs.h>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class CAudioWrite;
+class VelVideoLabel;
+
+// Plays one stream (RTSP or anything FFmpeg opens) into one video label. A
+// decode thread opens the stream and then drains two packet queues every
+// 20 ms; a receive thread fills them. Pictures go to the label as they are
+// decoded, audio is resampled to 16-bit mono for a CAudioWrite. A read that
+// stalls (or keeps failing) for 8 s marks the label no-signal and reopens the
+// stream from the GUI thread; a failed open waits for a click on the label.
+//
+// Created, driven and deleted on the GUI thread.
+class CRTSPPlayer : public QObject {
+    Q_OBJECT
+public:
+#if defined(VEL_FORM_VIMBREL)
+    CRTSPPlayer(VelVideoLabel* pLabel, const int rect[4]);
+#else
+    CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio);
+#endif
+    ~CRTSPPlayer() override;
+
+    // A null string is ignored. Otherwise the player stops and releases what
+    // it has opened; it does not start again by itself.
+    bool SetUrl(QString url);
+    QString GetUrl() const { return m_strUrl; }
+    void StartPlay();
+    void StopThreads();
+    void FreeDecoder();
+    void Restart();
+    // 0 never opened, 1 playing, 3 not playing. Any thread.
+    int GetPlayState() const { return m_nPlayState.load(); }
+    // Result of the last open (-1 before the first). Any thread.
+    int GetInitResult() const { return m_nInitResult.load(); }
+#if defined(VEL_FORM_VIMBREL)
+    void SetAudioEnabled(bool bEnabled);
+    bool IsAudioEnabled() const { return m_bAudioEnabled.load(); }
+#endif
+
+private slots:
+    void sltAutoConnect();
+
+private:
+    // Handed to FFmpeg as the interrupt callback's opaque pointer. Used by one
+    // thread at a time: the decode thread while opening, then the receive thread.
+    struct InterruptRecord {
+        std::atomic<int> phase{0}; // 0 opening input, 1 finding stream info, 2 reading
+        QElapsedTimer clock;       // restarted before each guarded call
+        std::atomic<bool> timedOut{false};
+        int openTimeout = 3000;
+        int findStreamTimeout = 3000;
+        int readTimeout = 8000;
+        const std::atomic<bool>* pStop = nullptr;
+    };
+    using FrameHandler = void (CRTSPPlayer::*)(const AVFrame*);
+
+    static int interruptCallback(void* opaque);
+    void readTuningFiles();
+
+    // Decode thread.
+    void ThreadDecodeVideo();
+    void BeginDecode();
+    int DecodeInit(const QString& url);
+    int openInput(const QByteArray& strUrl, bool bTcp);
+    int openVideoDecoder();
+    int openAudioDecoder();
+    bool setUpResampler(const AVChannelLayout& layout, int nFormat, int nRate);
+    void DecodeVideo();
+    void DecodeAudio();
+    int decodePacket(AVCodecContext* pContext, AVFrame* pFrame, const AVPacket* pPacket,
+                     FrameHandler onFrame);
+    int receiveFrames(AVCodecContext* pContext, AVFrame* pFrame, FrameHandler onFrame);
+    void showPicture(const AVFrame* pFrame);
+    void playAudio(const AVFrame* pFrame);
+    bool wantsAudio() const;
+
+    // Receive thread.
+    void ThreadRecvVideo();
+    void recvPackets();
+    void queuePacket(AVPacket* pPacket, int64_t nStartTime);
+    bool isFiniteSource() const;
+    void streamLost();
+
+    VelPacketPtr takePacket(std::deque<VelPacketPtr>& queue);
+    void clearQueues();
+
+    // Label states, from any of the player's threads.
+    void showConnecting();
+    void showNoSignal();
+    void showPlaying();
+    bool labelShowsNoSignalOnly() const;
+
+    QString m_strUrl; // GUI thread; read by the decode thread while it runs
+    VelVideoLabel* m_pLabel = nullptr;
+    int m_rect[4] = {0, 0, 0, 0};
+#if defined(VEL_FORM_TESSARO)
+    bool m_bWithAudio = false;
+#else
+    std::atomic<bool> m_bAudioEnabled{false};
+#endif
+
+    // Owned by the decode thread while it runs, else by the GUI thread; the
+    // receive thread reads the format context and the stream indices.
+    VelFormatInputPtr m_pFormat;
+    int m_nVideoIndex = -1;
+    VelCodecContextPtr m_pVideoCodec;
+    VelFramePtr m_pVideoFrame;
+    VelSwsPtr m_pSws;
+    int m_nPictureWidth = 0;
+    int m_nPictureHeight = 0;
+    bool m_bFirstPicture = true;
+
+    int m_nAudioIndex = -1;
+    VelCodecContextPtr m_pAudioCodec;
+    VelFramePtr m_pAudioFrame;
+    VelSwrPtr m_pSwr;
+    AVChannelLayout m_swrSourceLayout{}; // what m_pSwr was set up for
+    int m_nSwrSourceFormat = -1;
+    int m_nSwrSourceRate = 0;
+    int m_nAudioRate = 0;               // output rate for the writer
+    std::vector<uint8_t> m_audioOut;    // one second of output samples
+    std::mutex m_writerLock;            // guards the pointer against SetAudioEnabled
+    std::unique_ptr<CAudioWrite> m_pAudioWrite;
+
+    std::mutex m_queueLock; // guards both queues, held for one append or removal
+    std::deque<VelPacketPtr> m_videoQueue;
+    std::deque<VelPacketPtr> m_audioQueue;
+
+    std::thread m_decodeThread; // GUI thread
+    std::thread m_recvThread;   // started by the decode thread, joined after it
+    std::atomic<bool> m_bStop{false};
+    std::atomic<int> m_nPlayState{0};
+    std::atomic<int> m_nInitResult{-1};
+
+    QElapsedTimer m_decodeClock; // decode thread
+    int m_nAudioDelay = 0;
+    InterruptRecord m_interrupt;
+};
+
+#endif // CRTSPPLAYER_H
