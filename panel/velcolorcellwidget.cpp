@@ -41,6 +41,9 @@ VelColorCellWidget::VelColorCellWidget(VelColorDisplayButton* owner) : QListWidg
     setResizeMode(QListView::Adjust);
     setFixedSize(212, 197);
     setStyleSheet(QLatin1String(kStyle));
+    // Picked with the mouse only. Taking focus when the pop-up opens would make
+    // the first cell current, and a reopened palette must show no current cell.
+    setFocusPolicy(Qt::NoFocus);
 
     for (const char* szRgb : kPalette) {
         const QString strRgb = QLatin1String(szRgb);

@@ -51,6 +51,8 @@ VelDialogFrame::VelDialogFrame(const QString& strTitle, QWidget* parent,
     m_pTitleLayout->addWidget(m_pExitButton);
 
     m_pButtonLayout = new QHBoxLayout;
+    // The gaps below are the only ones: cancel and OK sit exactly 8 px apart.
+    m_pButtonLayout->setSpacing(0);
     if ((nButtons & CancelButton) && (nButtons & OkButton)) {
         // The pair sits at the right edge.
         m_pButtonLayout->addStretch();

@@ -12,10 +12,14 @@ void VelLineEdit::sltAdjustText(QString text)
         m_strLimitText = text;
     } else if (text.length() > m_nMaxLength) {
         if (!m_strSelection.isEmpty()) {
-            m_strLimitText = text.left(m_nMaxLength);
+            // Never keep half of a surrogate pair: the cut text must stay valid.
+            int nKeep = m_nMaxLength;
+            if (nKeep > 0 && text.at(nKeep - 1).isHighSurrogate())
+                --nKeep;
+            m_strLimitText = text.left(nKeep);
             m_strSelection.clear();
         }
-        // Re-enters this slot with a text at the limit (or an empty one).
+        // Re-enters this slot with a text no longer than the limit.
         setText(m_strLimitText);
     }
 }
