@@ -120,15 +120,19 @@ std::string launchLine(const MountSpec& spec)
     if (spec.height > 0) {
         const int width = spec.height * 16 / 9;
         // The ball pattern is cheap to draw and moves, so frozen pictures show.
+        // In byte-stream form x264 repeats SPS/PPS before every key frame, as
+        // cameras do; having the payloader insert them too split key frames
+        // into two access units on the client side.
         line +=
             "videotestsrc name=vsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
             std::to_string(width) + ",height=" + std::to_string(spec.height) +
             ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
             "key-int-max=25 bitrate=" +
             std::string(spec.height >= 1080 ? "4000" : "2000") +
-            (spec.mainProfile ? " bframes=2 b-adapt=false ! video/x-h264,profile=main"
-                              : " bframes=0 ! video/x-h264,profile=baseline") +
-            " ! rtph264pay name=pay" + std::to_string(payloader++) + " pt=96 config-interval=-1 ";
+            (spec.mainProfile
+                 ? " bframes=2 b-adapt=false ! video/x-h264,profile=main,stream-format=byte-stream"
+                 : " bframes=0 ! video/x-h264,profile=baseline,stream-format=byte-stream") +
+            " ! rtph264pay name=pay" + std::to_string(payloader++) + " pt=96 config-interval=0 ";
     }
     if (spec.sampleRate > 0) {
         const int bitrate = (spec.sampleRate <= 16000 ? 24000 : 64000) * spec.channels;
