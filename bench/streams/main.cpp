@@ -1,0 +1,422 @@
+// vel-bench-streams: plays N addresses headless for T seconds through the
+// panel's player manager (CRTSPPlayer into VelVideoLabel), then decodes the
+// same addresses for the same time with "ffmpeg -f null", and prints what each
+// cost. Without addresses it starts the test RTSP server and plays one of its
+// mounts N times.
+//
+//   vel-bench-streams [--streams N] [--seconds T] [--mount NAME] [--audio]
+//                     [--label-size WxH] [--no-ffmpeg] [--cold] [address...]
+//
+// A test server mount is kept running by one extra ffmpeg client that only
+// copies packets, so the players join a running camera as they would a real
+// one (--cold: they start it).
+
+#include "velrtspserver.h"
+#include "velvideolabel.h"
+#include "velvlcplayermanger.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGridLayout>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace
+{
+
+struct Options {
+    int streams = 1;
+    int seconds = 20;
+    QString mount = QStringLiteral("cam720");
+    bool audio = false;
+    QSize labelSize{640, 360};
+    bool ffmpeg = true;
+    bool cold = false;
+    QStringList addresses;
+};
+
+struct OurStream {
+    QString address;
+    VelVideoLabel* label = nullptr;
+    qint64 startedMs = 0;
+    qint64 firstPictureMs = -1; // since AddPlayer; -1: none
+    quint64 handed = 0;
+    quint64 dropped = 0;
+};
+
+struct FfmpegStream {
+    pid_t pid = -1;
+    double cpuSeconds = 0;
+    qint64 frames = -1;
+    qint64 endedMs = -1; // -1: ran until stopped
+    int status = 0;
+};
+
+double cpuSeconds(const rusage& usage)
+{
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+           usage.ru_stime.tv_usec / 1e6;
+}
+
+double selfCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return cpuSeconds(usage);
+}
+
+// Peak resident memory in KiB: VmHWM, else the rusage maximum.
+long peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+bool parseOptions(const QApplication& app, Options& options)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Plays streams headless through the stream engine, then with ffmpeg, and "
+                       "prints the cost."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("streams"),
+         QStringLiteral("Number of streams (default: one per address, "
+                        "or 1)."),
+         QStringLiteral("N")},
+        {QStringLiteral("seconds"), QStringLiteral("Seconds each run lasts (default 20)."),
+         QStringLiteral("T")},
+        {QStringLiteral("mount"),
+         QStringLiteral("Test server mount when no address is given (default cam720)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("audio"), QStringLiteral("Decode audio too (ffmpeg: not -an).")},
+        {QStringLiteral("label-size"),
+         QStringLiteral("Size of each video label (default 640x360)."), QStringLiteral("WxH")},
+        {QStringLiteral("no-ffmpeg"), QStringLiteral("Skip the ffmpeg comparison.")},
+        {QStringLiteral("cold"),
+         QStringLiteral("Do not keep the test server's camera running between clients.")},
+    });
+    parser.addPositionalArgument(QStringLiteral("address"), QStringLiteral("Stream addresses."),
+                                 QStringLiteral("[address...]"));
+    parser.process(app);
+
+    bool ok = true;
+    options.addresses = parser.positionalArguments();
+    options.streams = parser.isSet(QStringLiteral("streams"))
+                          ? parser.value(QStringLiteral("streams")).toInt(&ok)
+                          : qMax(1, int(options.addresses.size()));
+    if (!ok || options.streams < 1) {
+        std::fprintf(stderr, "vel-bench-streams: --streams needs a positive number\n");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("seconds"))) {
+        options.seconds = parser.value(QStringLiteral("seconds")).toInt(&ok);
+        if (!ok || options.seconds < 1) {
+            std::fprintf(stderr, "vel-bench-streams: --seconds needs a positive number\n");
+            return false;
+        }
+    }
+    if (parser.isSet(QStringLiteral("mount")))
+        options.mount = parser.value(QStringLiteral("mount"));
+    if (parser.isSet(QStringLiteral("label-size"))) {
+        const QStringList parts = parser.value(QStringLiteral("label-size")).split('x');
+        const int width = parts.value(0).toInt();
+        const int height = parts.value(1).toInt();
+        if (parts.size() != 2 || width < 16 || height < 9) {
+            std::fprintf(stderr, "vel-bench-streams: --label-size takes WxH, e.g. 640x360\n");
+            return false;
+        }
+        options.labelSize = QSize(width, height);
+    }
+    options.audio = parser.isSet(QStringLiteral("audio"));
+    options.ffmpeg = !parser.isSet(QStringLiteral("no-ffmpeg"));
+    options.cold = parser.isSet(QStringLiteral("cold"));
+    return true;
+}
+
+// Our run: every stream gets a label in one window and a player through the
+// manager, as the panel does. Returns the CPU seconds the process used.
+double runOurs(const Options& options, std::vector<OurStream>& streams)
+{
+    QWidget window;
+    auto* grid = new QGridLayout(&window);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    const int columns = int(std::ceil(std::sqrt(double(streams.size()))));
+    for (size_t i = 0; i < streams.size(); ++i) {
+        streams[i].label = new VelVideoLabel(&window);
+        streams[i].label->setFixedSize(options.labelSize);
+        grid->addWidget(streams[i].label, int(i) / columns, int(i) % columns);
+    }
+    window.show();
+    QCoreApplication::processEvents();
+
+    QElapsedTimer clock;
+    const double cpuBefore = selfCpuSeconds();
+    clock.start();
+    for (OurStream& stream : streams) {
+        stream.startedMs = clock.elapsed();
+        VelVlcPlayerManger::Instance()->AddPlayer(stream.label, stream.address, options.audio);
+    }
+
+    // The label counts pictures as they are handed in; the first one seen
+    // here is late by at most one poll interval.
+    QTimer poll;
+    poll.setInterval(2);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        bool waiting = false;
+        for (OurStream& stream : streams) {
+            if (stream.firstPictureMs < 0 && stream.label->picturesReceived() > 0)
+                stream.firstPictureMs = clock.elapsed() - stream.startedMs;
+            waiting = waiting || stream.firstPictureMs < 0;
+        }
+        if (!waiting)
+            poll.stop();
+    });
+    poll.start();
+    QTimer::singleShot(options.seconds * 1000, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    poll.stop();
+
+    const double cpu = selfCpuSeconds() - cpuBefore;
+    for (OurStream& stream : streams) {
+        stream.handed = stream.label->picturesReceived();
+        stream.dropped = stream.label->picturesDropped();
+    }
+    VelVlcPlayerManger::DeleteInstance();
+    for (OurStream& stream : streams)
+        stream.label = nullptr; // deleted with the window
+    return cpu;
+}
+
+// argv[0] is looked up in PATH; output goes where ours goes.
+pid_t spawn(QList<QByteArray> args)
+{
+    std::vector<char*> argv;
+    for (QByteArray& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    return pid;
+}
+
+pid_t spawnFfmpeg(const QString& address, const QString& progressFile, bool audio)
+{
+    QList<QByteArray> args{"ffmpeg",
+                           "-nostdin",
+                           "-hide_banner",
+                           "-loglevel",
+                           "error",
+                           "-progress",
+                           progressFile.toLocal8Bit(),
+                           "-i",
+                           address.toUtf8()};
+    if (!audio)
+        args << "-an";
+    return spawn(args << "-f"
+                      << "null"
+                      << "-");
+}
+
+// A client that holds the camera open, copying packets and decoding nothing.
+pid_t spawnKeeper(const QString& address)
+{
+    return spawn({"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-rtsp_transport",
+                  "tcp", "-i", address.toUtf8(), "-map", "0", "-c", "copy", "-f", "null", "-"});
+}
+
+void stopChild(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGINT);
+    QElapsedTimer clock;
+    clock.start();
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        if (clock.elapsed() > 3000)
+            kill(pid, SIGKILL);
+        usleep(10 * 1000);
+    }
+}
+
+// The last "frame=" of ffmpeg's progress report, or -1.
+qint64 framesFromProgress(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 frames = -1;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith("frame="))
+            frames = line.mid(6).trimmed().toLongLong();
+    }
+    return frames;
+}
+
+bool reap(FfmpegStream& stream, int flags)
+{
+    rusage usage{};
+    int status = 0;
+    const pid_t done = wait4(stream.pid, &status, flags, &usage);
+    if (done != stream.pid)
+        return false;
+    stream.cpuSeconds = cpuSeconds(usage);
+    stream.status = status;
+    stream.pid = -1;
+    return true;
+}
+
+// The same addresses, all at once, for the same wall-clock time; then
+// SIGINT, which ffmpeg takes as a normal end. Returns the children's CPU.
+double runFfmpeg(const Options& options, const std::vector<OurStream>& ours,
+                 std::vector<FfmpegStream>& streams)
+{
+    QTemporaryDir dir;
+    QElapsedTimer clock;
+    clock.start();
+    for (size_t i = 0; i < ours.size(); ++i) {
+        streams[i].pid =
+            spawnFfmpeg(ours[i].address, dir.filePath(QString::number(i)), options.audio);
+        if (streams[i].pid < 0)
+            std::fprintf(stderr, "vel-bench-streams: cannot run ffmpeg\n");
+    }
+    while (clock.elapsed() < options.seconds * 1000) {
+        usleep(50 * 1000);
+        for (FfmpegStream& stream : streams) {
+            if (stream.pid > 0 && reap(stream, WNOHANG))
+                stream.endedMs = clock.elapsed();
+        }
+    }
+    for (FfmpegStream& stream : streams) {
+        if (stream.pid > 0)
+            kill(stream.pid, SIGINT);
+    }
+    QElapsedTimer grace;
+    grace.start();
+    for (FfmpegStream& stream : streams) {
+        while (stream.pid > 0 && !reap(stream, WNOHANG)) {
+            if (grace.elapsed() > 5000)
+                kill(stream.pid, SIGKILL);
+            usleep(10 * 1000);
+        }
+    }
+    double cpu = 0;
+    for (size_t i = 0; i < streams.size(); ++i) {
+        streams[i].frames = framesFromProgress(dir.filePath(QString::number(i)));
+        cpu += streams[i].cpuSeconds;
+    }
+    return cpu;
+}
+
+void printReport(const Options& options, bool keptRunning, const std::vector<OurStream>& ours,
+                 double ourCpu, const std::vector<FfmpegStream>& ffmpeg, double ffmpegCpu)
+{
+    const double streamSeconds = double(ours.size()) * options.seconds;
+    std::printf("vel-bench-streams: %d stream(s), %d s each, label %dx%d, audio %s%s\n",
+                int(ours.size()), options.seconds, options.labelSize.width(),
+                options.labelSize.height(), options.audio ? "on" : "off",
+                keptRunning ? ", test camera kept running" : "");
+    std::printf("%-3s %-44s %13s %7s %8s %9s", "#", "address", "first picture", "handed", "dropped",
+                "handed/s");
+    if (options.ffmpeg)
+        std::printf(" %13s %13s", "ffmpeg frames", "ffmpeg CPU s");
+    std::printf("\n");
+    for (size_t i = 0; i < ours.size(); ++i) {
+        const OurStream& stream = ours[i];
+        const QByteArray first =
+            stream.firstPictureMs < 0
+                ? QByteArray("none")
+                : QByteArray::number(stream.firstPictureMs / 1000.0, 'f', 3) + " s";
+        std::printf("%-3d %-44s %13s %7llu %8llu %9.1f", int(i + 1),
+                    stream.address.toUtf8().constData(), first.constData(),
+                    static_cast<unsigned long long>(stream.handed),
+                    static_cast<unsigned long long>(stream.dropped),
+                    stream.handed / double(options.seconds));
+        if (options.ffmpeg) {
+            std::printf(" %13lld %13.2f", static_cast<long long>(ffmpeg[i].frames),
+                        ffmpeg[i].cpuSeconds);
+            if (ffmpeg[i].endedMs >= 0)
+                std::printf("  (ffmpeg ended after %.1f s, status %d)", ffmpeg[i].endedMs / 1000.0,
+                            ffmpeg[i].status);
+        }
+        std::printf("\n");
+    }
+    // One process plays every stream, so CPU is known only in total.
+    std::printf("ours:   CPU %.2f s, %.4f CPU s per stream-second, peak memory %.1f MiB\n", ourCpu,
+                ourCpu / streamSeconds, peakMemoryKiB() / 1024.0);
+    if (options.ffmpeg) {
+        std::printf("ffmpeg: CPU %.2f s, %.4f CPU s per stream-second\n", ffmpegCpu,
+                    ffmpegCpu / streamSeconds);
+        if (ffmpegCpu > 0)
+            std::printf("CPU ratio ours / ffmpeg: %.2f\n", ourCpu / ffmpegCpu);
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vel-bench-streams"));
+
+    Options options;
+    if (!parseOptions(app, options))
+        return 2;
+
+    std::unique_ptr<VelRtspServer> server;
+    if (options.addresses.isEmpty()) {
+        server = std::make_unique<VelRtspServer>();
+        if (!server->isRunning()) {
+            std::fprintf(stderr, "vel-bench-streams: test server: %s\n",
+                         qPrintable(server->errorString()));
+            return 1;
+        }
+        options.addresses << server->url(options.mount);
+    }
+    pid_t keeper = -1;
+    if (server && !options.cold) {
+        keeper = spawnKeeper(options.addresses.first());
+        // Long enough for the camera to start and the keeper to be playing.
+        QThread::msleep(2000);
+    }
+
+    std::vector<OurStream> ours(size_t(options.streams));
+    for (size_t i = 0; i < ours.size(); ++i)
+        ours[i].address = options.addresses.at(int(i % size_t(options.addresses.size())));
+
+    const double ourCpu = runOurs(options, ours);
+    std::vector<FfmpegStream> ffmpeg(ours.size());
+    const double ffmpegCpu = options.ffmpeg ? runFfmpeg(options, ours, ffmpeg) : 0;
+    stopChild(keeper);
+    printReport(options, keeper > 0, ours, ourCpu, ffmpeg, ffmpegCpu);
+    return 0;
+}
