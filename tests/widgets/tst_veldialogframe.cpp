@@ -382,6 +382,11 @@ void TstVelDialogFrame::tipAndEditContents()
     QCOMPARE(edit.width(), 300);
     QCOMPARE(edit.lineEdit()->text(), QStringLiteral("rtmp://10.1.2.3/live/room1"));
     QCOMPARE(edit.lineEdit()->focusPolicy(), Qt::NoFocus);
+    // The whole address is readable: the edit spans the content, from the start.
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QCOMPARE(edit.lineEdit()->width(), 280);
+    QCOMPARE(edit.lineEdit()->cursorPosition(), 0);
     QCOMPARE(edit.checkAccept(), 1);
     QCOMPARE(edit.checkReject(), 1);
 

@@ -1,0 +1,82 @@
+#include "galleryhelpers.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+void gallerySettle(int nMs)
+{
+    QEventLoop loop;
+    QTimer::singleShot(nMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QWidget* galleryBackdrop(const QPixmap& pixmap, const QColor& backdrop, int nMargin)
+{
+    return galleryCompose({{pixmap, QPoint(0, 0)}}, backdrop, nMargin);
+}
+
+QWidget* galleryCompose(const QVector<GalleryLayer>& layers, const QColor& backdrop, int nMargin)
+{
+    QRect bounds;
+    for (const GalleryLayer& layer : layers)
+        bounds |= QRect(layer.offset, layer.pixmap.size() / layer.pixmap.devicePixelRatio());
+    QPixmap canvas(bounds.size() + QSize(2 * nMargin, 2 * nMargin));
+    canvas.fill(backdrop);
+    {
+        QPainter painter(&canvas);
+        for (const GalleryLayer& layer : layers)
+            painter.drawPixmap(layer.offset - bounds.topLeft() + QPoint(nMargin, nMargin),
+                               layer.pixmap);
+    }
+    auto* pLabel = new QLabel;
+    pLabel->setPixmap(canvas);
+    pLabel->resize(canvas.size());
+    return pLabel;
+}
+
+QWidget* galleryGrid(const QVector<QVector<GalleryCell>>& rows, const QColor& backdrop)
+{
+    auto* pHost = new QWidget;
+    pHost->setAutoFillBackground(true);
+    QPalette palette = pHost->palette();
+    palette.setColor(QPalette::Window, backdrop);
+    palette.setColor(QPalette::WindowText, backdrop.lightness() < 128 ? Qt::white : Qt::black);
+    pHost->setPalette(palette);
+
+    auto* pGrid = new QGridLayout(pHost);
+    pGrid->setContentsMargins(16, 16, 16, 16);
+    pGrid->setHorizontalSpacing(24);
+    pGrid->setVerticalSpacing(6);
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < rows[r].size(); ++c) {
+            auto* pImage = new QLabel;
+            pImage->setPixmap(rows[r][c].pixmap);
+            pImage->setAlignment(Qt::AlignCenter);
+            auto* pCaption = new QLabel(rows[r][c].strCaption);
+            pCaption->setAlignment(Qt::AlignCenter);
+            pGrid->addWidget(pImage, 2 * r, c);
+            pGrid->addWidget(pCaption, 2 * r + 1, c);
+        }
+    }
+    pHost->adjustSize();
+    return pHost;
+}
+
+void galleryPress(QWidget* pWidget)
+{
+    const QPoint centre = pWidget->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, pWidget->mapToGlobal(centre),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pWidget, &press);
+}
+
+void galleryEnter(QWidget* pWidget)
+{
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(pWidget, &enter);
+}
