@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -113,13 +114,30 @@ QVariantMap pageArgs(const QStringList& pairs)
     return args;
 }
 
+// Registration and listing need no window system (a headless machine has none).
+bool needsWindows(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        for (const char* szOption : {"--register", "--unregister", "--list", "--dump-idl", "--help",
+                                     "-h", "--version", "-v"}) {
+            if (arg == szOption || arg.startsWith(QByteArray(szOption) + '='))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vel-host"));
-    QApplication::setApplicationVersion(QStringLiteral(VEL_HOST_VERSION));
+    std::unique_ptr<QCoreApplication> pApp(needsWindows(argc, argv)
+                                               ? new QApplication(argc, argv)
+                                               : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *pApp;
+    QCoreApplication::setApplicationName(QStringLiteral("vel-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VEL_HOST_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -224,7 +242,7 @@ int main(int argc, char** argv)
         });
     }
     page.run(positional.first());
-    const int nStatus = app.exec();
+    const int nStatus = QCoreApplication::exec();
     if (page.isFinished())
         return page.exitCode();
     return page.errorCount() > 0 ? 1 : nStatus;

@@ -172,8 +172,10 @@
         },
         get failures() { return failures; },
         pass: function (message) {
+            if (failures || native.errorCount())
+                return global.host.done();
             native.print(0, "PASS" + (message ? ": " + message : ""));
-            native.exit(failures ? 1 : 0);
+            native.exit(0);
         },
         fail: function (message) {
             failed(message || "failed");
@@ -184,8 +186,9 @@
             native.exit(77);
         },
         done: function () {
-            if (failures) {
-                native.print(2, "FAIL: " + failures + " check(s) failed");
+            var errors = native.errorCount();
+            if (failures || errors) {
+                native.print(2, "FAIL: " + failures + " check(s) failed, " + errors + " page error(s)");
                 native.exit(1);
             } else {
                 native.print(0, "PASS");

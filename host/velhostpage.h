@@ -32,7 +32,6 @@ public:
     void run(const QString& strPagePath);
 
     VelHostFrame* frame() const { return m_pFrame; }
-    int errorCount() const { return m_nErrors; }
     bool isFinished() const { return m_bFinished; }
     int exitCode() const { return m_nExitCode; }
     // Ends the page with nCode (0 becomes 1 when errors were reported): timers
@@ -47,6 +46,7 @@ public:
     Q_INVOKABLE void print(int nLevel, const QString& strText) const;
     Q_INVOKABLE void exit(int nCode) { finish(nCode); }
     Q_INVOKABLE void reportError(const QJSValue& error);
+    Q_INVOKABLE int errorCount() const { return m_nErrors; }
     Q_INVOKABLE QVariantMap args() const { return m_args; }
     Q_INVOKABLE QString version() const;
     Q_INVOKABLE QJSValue env(const QString& strName) const;

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs one test page in the host with a fresh registration store and fresh
+# drives C and D, after registering both libraries.
+# Usage: run-page.sh HOST TESSARO_LIB VIMBREL_LIB PAGE [--unregister]
+#                    [--marker] [--expect-exit N] [-- host options...]
+#   --unregister     unregister tessaro again before the page runs
+#   --marker         create c:/beginLog.txt (diagnostic mode) first
+#   --expect-exit N  the host's exit code that counts as a pass (default 0)
+# Exit code 77 (the page skipped) is passed on for CTest's SKIP_RETURN_CODE.
+set -uo pipefail
+host="$1"; tessaro="$2"; vimbrel="$3"; page="$4"; shift 4
+expect=0; unregister=0; marker=0; extra=()
+while (($#)); do
+  case "$1" in
+    --unregister) unregister=1 ;;
+    --marker) marker=1 ;;
+    --expect-exit) expect="$2"; shift ;;
+    --) shift; extra=("$@"); break ;;
+    *) echo "run-page: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/vel-page.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+export VEL_AX_STORE="$work/registry.json" VEL_DRIVE_C="$work/c" VEL_DRIVE_D="$work/d"
+mkdir -p "$VEL_DRIVE_C" "$VEL_DRIVE_D"
+((marker)) && : >"$VEL_DRIVE_C/beginLog.txt"
+
+"$host" --register "$tessaro" --register "$vimbrel" || exit 1
+if ((unregister)); then
+  "$host" --unregister "$tessaro" || exit 1
+fi
+
+status=0
+"$host" --time-limit 60000 "${extra[@]}" "$page" || status=$?
+if [ "$status" -eq 77 ] && [ "$expect" -ne 77 ]; then
+  exit 77
+fi
+if [ "$status" -ne "$expect" ]; then
+  echo "run-page: the host ended with $status, expected $expect" >&2
+  exit 1
+fi
+exit 0
