@@ -9,24 +9,29 @@
 #include "caudiodevice.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QList>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+// Milliseconds on the steady clock, comparable across threads and objects.
+inline qint64 velSteadyMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 struct VelAudioLog {
     struct Buffer {
         int nBuffer = 0;
         QByteArray bytes;
-        qint64 nAtMs = 0; // since the log was created
+        qint64 nAtMs = 0; // steady clock, see velSteadyMs()
     };
-
-    VelAudioLog() { clock.start(); }
 
     bool wait(int nCount, int nTimeoutMs)
     {
@@ -47,13 +52,12 @@ struct VelAudioLog {
     void add(int nBuffer, const char* pData, int nLength)
     {
         std::lock_guard<std::mutex> lock(mutex);
-        buffers.append({nBuffer, QByteArray(pData, nLength), clock.elapsed()});
+        buffers.append({nBuffer, QByteArray(pData, nLength), velSteadyMs()});
         cond.notify_all();
     }
 
     std::mutex mutex;
     std::condition_variable cond;
-    QElapsedTimer clock;
     QList<Buffer> buffers;
     std::atomic<int> nOpens{0};
     std::atomic<int> nRate{0};

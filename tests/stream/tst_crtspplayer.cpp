@@ -1,0 +1,453 @@
+// The stream player on real streams: the test RTSP server, files made with
+// ffmpeg, and a listening socket that never answers.
+#include "caudiodevice.h"
+#include "crtspplayer.h"
+#include "velcapturefd.h"
+#include "velplayertestkit.h"
+#include "velrtspserver.h"
+#include "veltestdrives.h"
+#include "velvideolabel.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const int kFallbackRect[4] = {0, 0, 1920, 1080};
+
+// A label and its player; the player goes first.
+struct Playback {
+    explicit Playback(bool bWithAudio = true)
+    {
+        label.resize(640, 360);
+        player = std::make_unique<CRTSPPlayer>(label.winId(), kFallbackRect, bWithAudio);
+    }
+    void play(const QString& strUrl)
+    {
+        label.setSnapshotSource(strUrl);
+        player->SetUrl(strUrl);
+        player->StartPlay();
+    }
+    bool waitPlaying(int nTimeoutMs = 15000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (label.state() != VideoPlaying && clock.elapsed() < nTimeoutMs)
+            QTest::qWait(10);
+        return label.state() == VideoPlaying;
+    }
+
+    VelVideoLabel label;
+    std::unique_ptr<CRTSPPlayer> player;
+};
+
+double meanDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 255;
+    qint64 nSum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            nSum += qAbs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+    }
+    return double(nSum) / (a.width() * a.height());
+}
+
+} // namespace
+
+class TstCRTSPPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void openToFirstPicture_data();
+    void openToFirstPicture();
+    void openFailures_data();
+    void openFailures();
+    void openTimeout_data();
+    void openTimeout();
+    void resampling_data();
+    void resampling();
+    void audioDelay_data();
+    void audioDelay();
+    void fileSourceShowsItsPictures();
+    void noSoundDevicePlaysOnSilently();
+    void setUrlWithNullString();
+    void restartOnNeverStartedPlayer();
+    void posterBeforeFirstPicture();
+
+private:
+    QTemporaryDir m_tempDir;
+    QTemporaryDir m_files;
+    VelRtspServer m_server{false};
+    std::unique_ptr<VelTestDrives> m_pDrives;
+    std::shared_ptr<VelAudioLog> m_pLog;
+    std::mutex m_logLock;
+};
+
+void TstCRTSPPlayer::initTestCase()
+{
+    QVERIFY(m_tempDir.isValid());
+    // Snapshots land in the temporary directory; keep them to this run.
+    qputenv("TMPDIR", m_tempDir.path().toUtf8());
+    QVERIFY2(m_server.start(), qPrintable(m_server.errorString()));
+    CAudioDevice::setFactory([this] {
+        std::lock_guard<std::mutex> lock(m_logLock);
+        return std::make_unique<ClockedAudioDevice>(m_pLog);
+    });
+}
+
+void TstCRTSPPlayer::init()
+{
+    m_pDrives = std::make_unique<VelTestDrives>();
+    std::lock_guard<std::mutex> lock(m_logLock);
+    m_pLog = std::make_shared<VelAudioLog>();
+}
+
+void TstCRTSPPlayer::cleanup()
+{
+    m_pDrives.reset();
+}
+
+void TstCRTSPPlayer::cleanupTestCase()
+{
+    CAudioDevice::setFactory(nullptr);
+    m_server.stop();
+}
+
+void TstCRTSPPlayer::openToFirstPicture_data()
+{
+    QTest::addColumn<QString>("strMount");
+    QTest::addColumn<bool>("bTcpMarker");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("720p baseline with audio") << "cam720" << false << QSize(1280, 720);
+    QTest::newRow("720p main with B-frames") << "cam720main" << false << QSize(1280, 720);
+    QTest::newRow("1080p baseline") << "cam1080-noaudio" << false << QSize(1920, 1080);
+    QTest::newRow("1080p main with B-frames") << "cam1080main" << false << QSize(1920, 1080);
+    QTest::newRow("over TCP with the c://ilook.txt marker") << "cam720" << true << QSize(1280, 720);
+}
+
+void TstCRTSPPlayer::openToFirstPicture()
+{
+    QFETCH(QString, strMount);
+    QFETCH(bool, bTcpMarker);
+    QFETCH(QSize, size);
+    if (bTcpMarker)
+        QVERIFY(velWriteText(m_pDrives->c("ilook.txt"), ""));
+    const QString strUrl = m_server.url(strMount);
+    QFile::remove(VelVideoLabel::snapshotPathFor(strUrl));
+
+    Playback playback;
+    VelStateRecorder recorder(&playback.label);
+    QCOMPARE(playback.player->GetPlayState(), 0);
+    playback.play(strUrl);
+    QVERIFY(playback.waitPlaying());
+    QCOMPARE(playback.player->GetInitResult(), 0);
+    QCOMPARE(playback.player->GetPlayState(), 1);
+
+    // Once the packets held back while probing the stream are shown, 25
+    // pictures a second reach the label: none is lost to a missing timestamp
+    // or a broken hand-off.
+    QTest::qWait(1500);
+    const quint64 nBefore = playback.label.picturesReceived();
+    QTest::qWait(2000);
+    const quint64 nPictures = playback.label.picturesReceived() - nBefore;
+    QVERIFY2(nPictures >= 40 && nPictures <= 60, qPrintable(QString::number(nPictures)));
+    QCOMPARE(playback.label.picturesDropped(), quint64(0)); // nothing painted meanwhile
+
+    recorder.stop();
+    QCOMPARE(recorder.states(), QList<int>({VideoConnecting, VideoNoSignal, VideoPlaying}));
+
+    // The first picture was saved at the stream's size; it and the painted
+    // picture show the test pattern (a white ball on black).
+    QTRY_VERIFY(QFile::exists(playback.label.snapshotPath()));
+    const QImage snapshot(playback.label.snapshotPath());
+    QCOMPARE(snapshot.size(), size);
+    const auto snapshotRange = velGreyRange(snapshot);
+    QVERIFY(snapshotRange.second - snapshotRange.first > 150);
+    const QImage shown = playback.label.grab().toImage();
+    const auto shownRange = velGreyRange(shown);
+    QVERIFY(shownRange.second - shownRange.first > 150);
+}
+
+void TstCRTSPPlayer::openFailures_data()
+{
+    QTest::addColumn<QString>("strUrl");
+    QTest::addColumn<int>("nResult"); // 1: any FFmpeg error
+    QTest::newRow("empty address") << QString("") << -1;
+    QTest::newRow("audio only") << m_server.url("audio") << -4;
+    QTest::newRow("nothing listening") << QString("rtsp://127.0.0.1:1/none") << 1;
+    QTest::newRow("missing file") << m_files.filePath("missing.mp4") << 1;
+}
+
+void TstCRTSPPlayer::openFailures()
+{
+    QFETCH(QString, strUrl);
+    QFETCH(int, nResult);
+    Playback playback;
+    VelStateRecorder recorder(&playback.label);
+    playback.play(strUrl);
+    QTRY_VERIFY_WITH_TIMEOUT(playback.player->GetInitResult() != -1 || strUrl.isEmpty(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(playback.label.state(), int(VideoNoSignal), 10000);
+    if (nResult == 1)
+        QVERIFY2(playback.player->GetInitResult() < 0 && playback.player->GetInitResult() != -1,
+                 qPrintable(QString::number(playback.player->GetInitResult())));
+    else
+        QCOMPARE(playback.player->GetInitResult(), nResult);
+    // A failed first open leaves the player never opened and waits for a click.
+    QCOMPARE(playback.player->GetPlayState(), 0);
+    QTest::qWait(300);
+    QCOMPARE(playback.label.state(), int(VideoNoSignal));
+    QCOMPARE(playback.label.picturesReceived(), quint64(0));
+    recorder.stop();
+    QCOMPARE(recorder.states().last(), int(VideoNoSignal));
+}
+
+void TstCRTSPPlayer::openTimeout_data()
+{
+    QTest::addColumn<QByteArray>("openTimeoutFile"); // null: no file
+    QTest::addColumn<int>("nMinMs");
+    QTest::addColumn<int>("nMaxMs");
+    // The tuning file's value is also the socket timeout in microseconds; with
+    // it the interrupt limit (the same number in ms) is far away.
+    QTest::newRow("socket timeout from c://timeout_open_input.txt")
+        << QByteArray("1500000") << 1000 << 6000;
+    QTest::newRow("interrupt at the default open limit") << QByteArray() << 2500 << 8000;
+}
+
+void TstCRTSPPlayer::openTimeout()
+{
+    QFETCH(QByteArray, openTimeoutFile);
+    QFETCH(int, nMinMs);
+    QFETCH(int, nMaxMs);
+    if (!openTimeoutFile.isNull())
+        QVERIFY(velWriteText(m_pDrives->c("timeout_open_input.txt"), openTimeoutFile));
+
+    // Accepts every connection and never says a word.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> accepted;
+    connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* pSocket = silent.nextPendingConnection())
+            accepted << pSocket;
+    });
+
+    Playback playback;
+    QElapsedTimer clock;
+    clock.start();
+    playback.play(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
+    while (playback.player->GetInitResult() == -1 && clock.elapsed() < nMaxMs + 2000)
+        QTest::qWait(20);
+    const qint64 nElapsed = clock.elapsed();
+    QVERIFY2(playback.player->GetInitResult() < -1, "the open did not fail");
+    QVERIFY2(nElapsed >= nMinMs && nElapsed <= nMaxMs, qPrintable(QString::number(nElapsed)));
+    QVERIFY(!accepted.isEmpty());
+    QTRY_COMPARE(playback.label.state(), int(VideoNoSignal));
+}
+
+void TstCRTSPPlayer::resampling_data()
+{
+    QTest::addColumn<QString>("strMount");
+    QTest::addColumn<int>("nRate");
+    QTest::newRow("44100 Hz mono to 16000") << "cam720-a44100m" << 16000;
+    QTest::newRow("48000 Hz stereo to 16000") << "cam720-a48000s" << 16000;
+    QTest::newRow("16000 Hz mono to 8000") << "cam720" << 8000;
+    QTest::newRow("8000 Hz stereo to 8000") << "cam720-a8000s" << 8000;
+}
+
+void TstCRTSPPlayer::resampling()
+{
+    QFETCH(QString, strMount);
+    QFETCH(int, nRate);
+    Playback playback;
+    playback.play(m_server.url(strMount));
+    QVERIFY(playback.waitPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(m_pLog->nOpens == 1, 5000);
+    QCOMPARE(m_pLog->nRate.load(), nRate);
+    QCOMPARE(m_pLog->nBits.load(), 16);
+    QCOMPARE(m_pLog->nChannels.load(), 1);
+
+    QElapsedTimer clock;
+    clock.start();
+    int nAudible = 0;
+    while (nAudible < 12 && clock.elapsed() < 10000) {
+        QTest::qWait(100);
+        nAudible = 0;
+        for (const auto& buffer : m_pLog->snapshot())
+            nAudible += velIsSilent(buffer.bytes) ? 0 : 1;
+    }
+    QVERIFY2(nAudible >= 12, qPrintable(QString::number(nAudible)));
+    const auto buffers = m_pLog->snapshot();
+    for (const auto& buffer : buffers)
+        QCOMPARE(buffer.bytes.size(), nRate / 5); // 100 ms of 16-bit mono
+    // The 440 Hz tone stays 440 Hz at the new rate.
+    const double dFrequency = velToneFrequency(buffers, nRate);
+    QVERIFY2(dFrequency > 420 && dFrequency < 460, qPrintable(QString::number(dFrequency)));
+}
+
+void TstCRTSPPlayer::audioDelay_data()
+{
+    QTest::addColumn<QByteArray>("audioCacheFile"); // null: no file
+    QTest::addColumn<int>("nMinGapMs");
+    QTest::addColumn<int>("nMaxGapMs");
+    QTest::newRow("no tuning file") << QByteArray() << -1000 << 400;
+    QTest::newRow("500 in c://audio_cache.txt") << QByteArray("500\n") << 450 << 2500;
+    QTest::newRow("not an integer counts as 0") << QByteArray("soon") << -1000 << 400;
+}
+
+void TstCRTSPPlayer::audioDelay()
+{
+    QFETCH(QByteArray, audioCacheFile);
+    QFETCH(int, nMinGapMs);
+    QFETCH(int, nMaxGapMs);
+    if (!audioCacheFile.isNull())
+        QVERIFY(velWriteText(m_pDrives->c("audio_cache.txt"), audioCacheFile));
+    // A file is read at once: pictures and audio are ready from the first pass.
+    const QString strFile = m_files.filePath("delay.mp4");
+    if (!QFile::exists(strFile)) {
+        QString strError;
+        QVERIFY2(VelRtspServer::makeTestFile(strFile, 4, true, 16000, 1, 360, &strError),
+                 qPrintable(strError));
+    }
+
+    Playback playback;
+    VelStateRecorder recorder(&playback.label);
+    playback.play(strFile);
+    QVERIFY(playback.waitPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(velFirstAudibleMs(m_pLog->snapshot()) >= 0, 5000);
+    const qint64 nGap = velFirstAudibleMs(m_pLog->snapshot()) - recorder.firstSeen(VideoPlaying);
+    QVERIFY2(nGap >= nMinGapMs && nGap <= nMaxGapMs, qPrintable(QString::number(nGap)));
+}
+
+void TstCRTSPPlayer::fileSourceShowsItsPictures()
+{
+    // The first picture of a file, as saved by the label, is FFmpeg's own
+    // decoding of it: same size, same colours, same channel order.
+    const QString strFile = m_files.filePath("colours.mp4");
+    QString strError;
+    QVERIFY2(VelRtspServer::makeTestFile(strFile, 1, false, 16000, 1, 360, &strError),
+             qPrintable(strError));
+    const QString strReference = m_files.filePath("reference.png");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-nostdin", "-y", "-loglevel", "error", "-i", strFile, "-frames:v",
+                            "1", "-pix_fmt", "rgb24", strReference});
+    QVERIFY(ffmpeg.waitForFinished(30000));
+    QCOMPARE(ffmpeg.exitCode(), 0);
+    const QImage reference(strReference);
+    QVERIFY(!reference.isNull());
+
+    Playback playback(false);
+    playback.play(strFile);
+    QVERIFY(playback.waitPlaying());
+    QTRY_VERIFY(QFile::exists(playback.label.snapshotPath()));
+    const QImage snapshot(playback.label.snapshotPath());
+    QCOMPARE(snapshot.size(), reference.size());
+    qint64 nSum = 0;
+    for (int y = 0; y < snapshot.height(); ++y) {
+        for (int x = 0; x < snapshot.width(); ++x) {
+            const QRgb a = snapshot.pixel(x, y);
+            const QRgb b = reference.pixel(x, y);
+            nSum += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+            QCOMPARE(qAlpha(a), 255);
+        }
+    }
+    const double dMean = double(nSum) / (3.0 * snapshot.width() * snapshot.height());
+    QVERIFY2(dMean < 3, qPrintable(QString::number(dMean)));
+}
+
+void TstCRTSPPlayer::noSoundDevicePlaysOnSilently()
+{
+    // As on a machine without a sound card: ALSA's "default" does not exist.
+    CAudioDevice::setFactory(nullptr);
+    const QString strConf = m_files.filePath("nodevice.conf");
+    QVERIFY(velWriteText(strConf, "# no sound card here\n"));
+    qputenv("ALSA_CONFIG_PATH", strConf.toUtf8());
+    {
+        VelCaptureFd capture(1);
+        Playback playback;
+        playback.play(m_server.url("cam720"));
+        const bool bPlaying = playback.waitPlaying();
+        const quint64 nBefore = playback.label.picturesReceived();
+        QTest::qWait(500);
+        const quint64 nAfter = playback.label.picturesReceived();
+        const QByteArray output = capture.take();
+        QVERIFY(bPlaying);
+        QVERIFY(nAfter > nBefore);
+        QVERIFY2(output.contains("wave out open err\n"), output.constData());
+    }
+    qunsetenv("ALSA_CONFIG_PATH");
+    CAudioDevice::setFactory([this] {
+        std::lock_guard<std::mutex> lock(m_logLock);
+        return std::make_unique<ClockedAudioDevice>(m_pLog);
+    });
+}
+
+void TstCRTSPPlayer::setUrlWithNullString()
+{
+    Playback playback(false);
+    const QString strUrl = m_server.url("cam720-noaudio");
+    playback.play(strUrl);
+    QVERIFY(playback.waitPlaying());
+    QVERIFY(!playback.player->SetUrl(QString()));
+    QCOMPARE(playback.player->GetUrl(), strUrl);
+    const quint64 nBefore = playback.label.picturesReceived();
+    QTRY_VERIFY(playback.label.picturesReceived() > nBefore + 10);
+    QCOMPARE(playback.player->GetPlayState(), 1);
+    QCOMPARE(playback.label.state(), int(VideoPlaying));
+}
+
+void TstCRTSPPlayer::restartOnNeverStartedPlayer()
+{
+    Playback playback(false);
+    playback.player->Restart();
+    QCOMPARE(playback.player->GetPlayState(), 3);
+    QCOMPARE(playback.player->GetInitResult(), -1);
+    QCOMPARE(playback.label.state(), int(VideoConnecting));
+    QVERIFY(playback.player->GetUrl().isNull());
+    // And it plays normally afterwards.
+    playback.play(m_server.url("cam720-noaudio"));
+    QVERIFY(playback.waitPlaying());
+    QCOMPARE(playback.player->GetPlayState(), 1);
+}
+
+void TstCRTSPPlayer::posterBeforeFirstPicture()
+{
+    const QString strMount = "cam720main-noaudio";
+    const QString strUrl = m_server.url(strMount);
+    const QString strPoster = VelVideoLabel::snapshotPathFor(strUrl);
+    QFile::remove(strPoster);
+    {
+        Playback earlier(false);
+        earlier.play(strUrl);
+        QVERIFY(earlier.waitPlaying());
+        QTRY_VERIFY(QFile::exists(strPoster));
+    }
+    const QImage poster = QImage(strPoster).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!poster.isNull());
+    const QImage expected = poster.scaled(640, 360);
+
+    // The source is up but sends nothing: connecting, then no signal, and the
+    // saved picture all along.
+    QVERIFY(m_server.stall(strMount));
+    Playback later(false);
+    later.play(strUrl);
+    QTRY_COMPARE(later.label.state(), int(VideoConnecting));
+    QImage shown = later.label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    double dDiff = meanDifference(shown, expected);
+    QVERIFY2(dDiff < 6, qPrintable(QString::number(dDiff)));
+    QTRY_COMPARE_WITH_TIMEOUT(later.label.state(), int(VideoNoSignal), 10000);
+    QCOMPARE(later.label.picturesReceived(), quint64(0));
+    shown = later.label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    dDiff = meanDifference(shown, expected);
+    QVERIFY2(dDiff < 6, qPrintable(QString::number(dDiff)));
+    QVERIFY(m_server.resume(strMount));
+}
+
+QTEST_MAIN(TstCRTSPPlayer)
+#include "tst_crtspplayer.moc"
