@@ -14,15 +14,16 @@
 #include <QPropertyAnimation>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 const int kOpenAnimationMs = 300;
 const int kSlideDistance = 50;
 
 } // namespace
 
-VelDialogFrame::VelDialogFrame(const QString& strTitle, QWidget* parent,
-                               VelDialogContent* pContent, int nButtons)
+VelDialogFrame::VelDialogFrame(const QString& strTitle, QWidget* parent, VelDialogContent* pContent,
+                               int nButtons)
     : QDialog(parent), m_pContent(pContent)
 {
     setObjectName(QStringLiteral("dialog"));
@@ -86,9 +87,10 @@ VelDialogFrame::VelDialogFrame(const QString& strTitle, QWidget* parent,
                                  "#title{background: rgb(33, 33, 33); color: white}"));
     const QString strOkStyle = QStringLiteral("background: rgb(40, 183, 121); border-radius: 4px; "
                                               "border: 1px solid rgb(40, 183, 121); color: white");
-    m_pOkButton->setStyleSheet(QStringLiteral("QPushButton{%1}QPushButton:pressed{%1}").arg(strOkStyle));
-    m_pCancelButton->setStyleSheet(QStringLiteral(
-        "QPushButton{background: white; border-radius: 4px; border: 1px solid gray; color: black}"));
+    m_pOkButton->setStyleSheet(
+        QStringLiteral("QPushButton{%1}QPushButton:pressed{%1}").arg(strOkStyle));
+    m_pCancelButton->setStyleSheet(QStringLiteral("QPushButton{background: white; border-radius: "
+                                                  "4px; border: 1px solid gray; color: black}"));
     m_pExitButton->setStyleSheet(QStringLiteral(
         "QPushButton{border: 0px; border-radius: 0px; background: rgb(33, 33, 33)}"));
 

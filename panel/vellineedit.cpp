@@ -1,6 +1,7 @@
 #include "vellineedit.h"
 
-VelLineEdit::VelLineEdit(QWidget* parent, int maxLength) : QLineEdit(parent), m_nMaxLength(maxLength)
+VelLineEdit::VelLineEdit(QWidget* parent, int maxLength)
+    : QLineEdit(parent), m_nMaxLength(maxLength)
 {
     connect(this, &QLineEdit::textChanged, this, &VelLineEdit::sltAdjustText);
     connect(this, &QLineEdit::selectionChanged, this, &VelLineEdit::sltSetSelection);

@@ -7,7 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 struct PresetButton {
     const char* szObjectName;

@@ -11,7 +11,8 @@
 #include <QPolygon>
 #include <QPropertyAnimation>
 
-namespace {
+namespace
+{
 
 const int kAnimationMs = 500;
 const int kSlideDistance = 50;
@@ -19,8 +20,9 @@ const int kTitleHeight = 20;
 // Distance of the arrow from the panel's left or right end when popped up.
 const int kArrowInset = 10;
 
-const QString kTitleStyle = QStringLiteral("border:0px solid red;                                    "
-                                           "border-bottom:%1px solid gray");
+const QString kTitleStyle =
+    QStringLiteral("border:0px solid red;                                    "
+                   "border-bottom:%1px solid gray");
 
 } // namespace
 

@@ -17,7 +17,8 @@
 #include <functional>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const QColor kGreen(40, 183, 121);
 const QColor kGreenDark(26, 138, 90);
@@ -328,7 +329,7 @@ void transition(QPainter& p, const QSizeF& s, Face face, const QString& strKind)
 }
 
 // Digit keys of the preset row.
-const char* const kDigitKeys[] = {"ZERO", "ONE", "TWO", "THREE", "FOUR",
+const char* const kDigitKeys[] = {"ZERO", "ONE", "TWO",   "THREE", "FOUR",
                                   "FIVE", "SIX", "SEVEN", "EIGHT", "NINE"};
 
 void addPair(std::vector<Icon>& icons, const QString& strBase, QSize size,
@@ -355,7 +356,8 @@ void addCloudControl(std::vector<Icon>& icons)
         const char* szKey;
         int dx, dy;
     };
-    const Direction directions[] = {{"UP", 0, -1}, {"DOWN", 0, 1}, {"LEFT", -1, 0}, {"RIGHT", 1, 0}};
+    const Direction directions[] = {
+        {"UP", 0, -1}, {"DOWN", 0, 1}, {"LEFT", -1, 0}, {"RIGHT", 1, 0}};
     for (const Direction& d : directions) {
         addPair(icons, strBase + QLatin1String(d.szKey), size,
                 [d](QPainter& p, const QSizeF& s, Face face) {
@@ -493,11 +495,11 @@ void addSettings(std::vector<Icon>& icons)
                          glyphCross(p, centre(s), 6, kWhite, 2);
                      }});
 
-    icons.push_back({QStringLiteral("CV_TEXT_COLOR.png"), QSize(24, 24),
-                     [dark](QPainter& p, const QSizeF& s) {
-                         glyphText(p, QRectF(0, 1, s.width(), 17), QStringLiteral("A"), 15, dark);
-                         p.fillRect(QRectF(5, 19, 14, 3), dark);
-                     }});
+    icons.push_back(
+        {QStringLiteral("CV_TEXT_COLOR.png"), QSize(24, 24), [dark](QPainter& p, const QSizeF& s) {
+             glyphText(p, QRectF(0, 1, s.width(), 17), QStringLiteral("A"), 15, dark);
+             p.fillRect(QRectF(5, 19, 14, 3), dark);
+         }});
     icons.push_back({QStringLiteral("CV_BACKGROUND_COLOR.png"), QSize(24, 24),
                      [dark](QPainter& p, const QSizeF& s) {
                          p.setPen(Qt::NoPen);
@@ -507,14 +509,15 @@ void addSettings(std::vector<Icon>& icons)
                          Q_UNUSED(s)
                      }});
 
-    addPair(icons, QStringLiteral("CV_COMBOBOX_DOWNARROW"), QSize(12, 12),
-            [](QPainter& p, const QSizeF& s, Face face) {
-                p.setPen(QPen(face == Face::Pressed ? kGreen : QColor(110, 110, 110), 2,
-                              Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                p.setBrush(Qt::NoBrush);
-                const QPointF c = centre(s);
-                p.drawPolyline(QPolygonF({c + QPointF(-4, -2), c + QPointF(0, 2), c + QPointF(4, -2)}));
-            });
+    addPair(
+        icons, QStringLiteral("CV_COMBOBOX_DOWNARROW"), QSize(12, 12),
+        [](QPainter& p, const QSizeF& s, Face face) {
+            p.setPen(QPen(face == Face::Pressed ? kGreen : QColor(110, 110, 110), 2, Qt::SolidLine,
+                          Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            const QPointF c = centre(s);
+            p.drawPolyline(QPolygonF({c + QPointF(-4, -2), c + QPointF(0, 2), c + QPointF(4, -2)}));
+        });
 
     for (bool bChecked : {false, true}) {
         icons.push_back({bChecked ? QStringLiteral("CV_RADIOBUTTON_CHECKED.png")
@@ -549,7 +552,8 @@ void addTourBar(std::vector<Icon>& icons)
         icons, QStringLiteral("wm_snapshot"), size,
         [u](QPainter& p, const QSizeF& s, Face face) {
             disc(p, s, u, face);
-            glyphCamera(p, centre(s), u, kWhite, face == Face::Pressed ? kGreen : QColor(60, 60, 60));
+            glyphCamera(p, centre(s), u, kWhite,
+                        face == Face::Pressed ? kGreen : QColor(60, 60, 60));
         },
         QStringLiteral("0.png"), QStringLiteral("1.png"));
     addPair(
@@ -601,7 +605,10 @@ QImage contactSheet(const std::vector<Icon>& icons, const std::vector<QImage>& i
         p.drawImage(QRect(x + 80, y + 4, big.width(), big.height()), image);
         p.setPen(Qt::white);
         p.drawText(QRect(x + 4, y + cellH - 16, cellW - 8, 14), Qt::AlignLeft,
-                   QStringLiteral("%1 %2x%3").arg(icons[i].strName).arg(image.width()).arg(image.height()));
+                   QStringLiteral("%1 %2x%3")
+                       .arg(icons[i].strName)
+                       .arg(image.width())
+                       .arg(image.height()));
     }
     return sheet;
 }

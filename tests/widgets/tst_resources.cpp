@@ -3,10 +3,11 @@
 #include <QImage>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
-const char* const kCloudKeys[] = {"ZOOMIN", "ZOOMOUT", "UP",   "DOWN", "LEFT", "RIGHT",
-                                  "ZERO",   "ONE",     "TWO",  "THREE", "FOUR", "FIVE",
+const char* const kCloudKeys[] = {"ZOOMIN", "ZOOMOUT", "UP",    "DOWN",  "LEFT", "RIGHT",
+                                  "ZERO",   "ONE",     "TWO",   "THREE", "FOUR", "FIVE",
                                   "SIX",    "SEVEN",   "EIGHT", "NINE"};
 
 struct Pair {
@@ -33,8 +34,8 @@ QVector<Pair> pairs()
         static QVector<QByteArray> names;
         names << QByteArray(":resource/wm_") + szName + "0.png"
               << QByteArray(":resource/wm_") + szName + "1.png";
-        list.append({names.at(names.size() - 2).constData(), names.last().constData(),
-                     QSize(39, 33)});
+        list.append(
+            {names.at(names.size() - 2).constData(), names.last().constData(), QSize(39, 33)});
     }
 #else
     const QSize bar(32, 32);
@@ -60,8 +61,8 @@ QVector<Pair> pairs()
         static QVector<QByteArray> names;
         names << QByteArray(":/resource/CV_TRANSITION_") + szKind + "_SLIENT.png"
               << QByteArray(":/resource/CV_TRANSITION_") + szKind + "_PRESS.png";
-        list.append({names.at(names.size() - 2).constData(), names.last().constData(),
-                     QSize(70, 70)});
+        list.append(
+            {names.at(names.size() - 2).constData(), names.last().constData(), QSize(70, 70)});
     }
     list.append({":/resource/CV_DIALO_EXIT_SLIENT.png", ":/resource/CV_DIALO_EXIT_HOVER.png",
                  QSize(36, 36)});
@@ -76,7 +77,8 @@ QVector<Pair> pairs()
 
 QImage load(const char* szPath)
 {
-    const QString strPath = QString::fromLatin1(szPath).replace(QLatin1String("%1"), QLatin1String(":"));
+    const QString strPath =
+        QString::fromLatin1(szPath).replace(QLatin1String("%1"), QLatin1String(":"));
     return QImage(strPath).convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -154,8 +156,10 @@ void TstResources::singleImages_data()
 {
     QTest::addColumn<QString>("strPath");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("no-signal picture") << ":/resource/CV_OVERVIEWWIDGET_SLIENT.png" << QSize(96, 72);
-    QTest::newRow("connecting spinner") << ":/resource/CV_OVERVIEWWIDGET_CONNECT.png" << QSize(40, 40);
+    QTest::newRow("no-signal picture")
+        << ":/resource/CV_OVERVIEWWIDGET_SLIENT.png" << QSize(96, 72);
+    QTest::newRow("connecting spinner")
+        << ":/resource/CV_OVERVIEWWIDGET_CONNECT.png" << QSize(40, 40);
 #ifdef VEL_FORM_TESSARO
     QTest::newRow("text colour") << ":/resource/CV_TEXT_COLOR.png" << QSize(24, 24);
     QTest::newRow("background colour") << ":/resource/CV_BACKGROUND_COLOR.png" << QSize(24, 24);

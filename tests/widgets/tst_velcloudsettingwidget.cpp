@@ -7,7 +7,8 @@
 #include <QMouseEvent>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const char* const kButtons[][2] = {
     {"Cloud_ZoomIn", "ZOOMIN"}, {"Cloud_ZoomOut", "ZOOMOUT"}, {"Cloud_Up", "UP"},

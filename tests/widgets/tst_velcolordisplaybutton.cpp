@@ -7,7 +7,8 @@
 #include <QPointer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const int kSettleMs = 2000;
 

@@ -2,8 +2,8 @@
 #include "veldialogframe.h"
 #include "veleditwidget.h"
 #include "velpushbutton.h"
-#include "veltipwidget.h"
 #include "veltestresources.h"
+#include "veltipwidget.h"
 
 #include <QApplication>
 #include <QDesktopWidget>
@@ -14,7 +14,8 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const int kSettleMs = 2000;
 

@@ -4,7 +4,8 @@
 #include <QClipboard>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // One step of a scripted edit.
 enum class Op { Type, Select, Paste, Backspace, End, Home, Right };
@@ -16,10 +17,22 @@ struct Step {
     int nLength = 0;
 };
 
-Step type(const QString& s) { return {Op::Type, s}; }
-Step paste(const QString& s) { return {Op::Paste, s}; }
-Step select(int nStart, int nLength) { return {Op::Select, QString(), nStart, nLength}; }
-Step key(Op op) { return {op, QString()}; }
+Step type(const QString& s)
+{
+    return {Op::Type, s};
+}
+Step paste(const QString& s)
+{
+    return {Op::Paste, s};
+}
+Step select(int nStart, int nLength)
+{
+    return {Op::Select, QString(), nStart, nLength};
+}
+Step key(Op op)
+{
+    return {op, QString()};
+}
 
 void run(VelLineEdit& edit, const QVector<Step>& steps)
 {
@@ -74,8 +87,7 @@ void TstVelLineEdit::limit_data()
     QTest::newRow("pasting over a selection cuts to the limit")
         << 4 << QVector<Step>{type("abcd"), select(1, 2), paste("XYZ")} << "aXYZ";
     QTest::newRow("pasting without a selection restores the last text at the limit")
-        << 4
-        << QVector<Step>{type("abcd"), key(Op::Backspace), key(Op::Backspace), paste("xyz")}
+        << 4 << QVector<Step>{type("abcd"), key(Op::Backspace), key(Op::Backspace), paste("xyz")}
         << "abcd";
     QTest::newRow("six characters pasted into an empty edit leave it empty")
         << 4 << QVector<Step>{paste("uvwxyz")} << "";
@@ -83,19 +95,18 @@ void TstVelLineEdit::limit_data()
         << 4 << QVector<Step>{type("ab"), paste("c")} << "abc";
     // The selection stays remembered after it was cleared, until a cut uses it.
     QTest::newRow("an earlier selection still cuts instead of restoring")
-        << 4
-        << QVector<Step>{type("abcd"), select(1, 2), key(Op::End), key(Op::Home),
-                         key(Op::Right), type("X")}
+        << 4 << QVector<Step>{type("abcd"),  select(1, 2),   key(Op::End),
+                              key(Op::Home), key(Op::Right), type("X")}
         << "aXbc";
     QTest::newRow("a used selection is forgotten")
-        << 4
-        << QVector<Step>{type("abcd"), select(1, 2), paste("XYZ"), key(Op::End), type("Q")}
+        << 4 << QVector<Step>{type("abcd"), select(1, 2), paste("XYZ"), key(Op::End), type("Q")}
         << "aXYZ";
     QTest::newRow("Chinese characters count one each")
         << 4 << QVector<Step>{paste("课程信息"), type("x")} << "课程信息";
     // U+1F600 is two UTF-16 units; a cut must not keep half of it.
     QTest::newRow("a cut never splits a surrogate pair")
-        << 4 << QVector<Step>{type("abcd"), select(3, 1), paste(QString::fromUtf8("\xF0\x9F\x98\x80!"))}
+        << 4
+        << QVector<Step>{type("abcd"), select(3, 1), paste(QString::fromUtf8("\xF0\x9F\x98\x80!"))}
         << "abc";
 }
 

@@ -9,7 +9,8 @@
 #include <QPointer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const int kSettleMs = 2000;
 

@@ -3,7 +3,8 @@
 #include <QPixmap>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QIcon solidIcon(const QColor& color)
 {

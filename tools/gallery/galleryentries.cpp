@@ -19,7 +19,8 @@
 #include <QLabel>
 #include <QScopedPointer>
 
-namespace {
+namespace
+{
 
 const QColor kDark(50, 50, 50);
 const QColor kPanel(242, 242, 242);
@@ -104,9 +105,10 @@ QWidget* pushButtons()
                         QSize(32, 32), true);
     };
     auto exit = [&](State s) {
-        return buttonIn(s, r + "CV_DIALO_EXIT_SLIENT.png", r + "CV_DIALO_EXIT_SLIENT.png",
-                        r + "CV_DIALO_EXIT_HOVER.png", QSize(36, 36), QSize(36, 36), false,
-                        "QPushButton{border: 0px; border-radius: 0px; background: rgb(33, 33, 33)}");
+        return buttonIn(
+            s, r + "CV_DIALO_EXIT_SLIENT.png", r + "CV_DIALO_EXIT_SLIENT.png",
+            r + "CV_DIALO_EXIT_HOVER.png", QSize(36, 36), QSize(36, 36), false,
+            "QPushButton{border: 0px; border-radius: 0px; background: rgb(33, 33, 33)}");
     };
     auto transition = [&](State s) {
         return buttonIn(s, r + "CV_TRANSITION_ERASE_SLIENT.png",
@@ -205,8 +207,8 @@ QWidget* colourButtonWithPalette()
     pText->click();
     gallerySettle(kAnimationSettleMs);
     VelPopContainer* pPopup = pText->paletteContainer();
-    QWidget* pResult = galleryCompose(
-        {{host.grab(), host.pos()}, {pPopup->grab(), pPopup->pos()}}, kPanel);
+    QWidget* pResult =
+        galleryCompose({{host.grab(), host.pos()}, {pPopup->grab(), pPopup->pos()}}, kPanel);
     pPopup->hide();
     return pResult;
 }

@@ -9,7 +9,8 @@
 #include <QTextStream>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 // The offscreen platform reports every window feature it lacks (opacity, masks,
 // grabs); those notices say nothing about the widgets.
