@@ -9,7 +9,8 @@ VelHostLibrary::VelHostLibrary(const QString& strPath) : m_strPath(strPath), m_l
 
 VelHostLibrary* VelHostLibrary::open(const QString& strPath, QString* pError)
 {
-    static QHash<QString, VelHostLibrary*> s_libraries;
+    // Never destroyed: the libraries stay loaded for the life of the process.
+    static auto* s_pLibraries = new QHash<QString, VelHostLibrary*>;
     const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
     const QString strKey = QFileInfo(strAbsolute).canonicalFilePath();
     if (strKey.isEmpty()) {
@@ -17,14 +18,14 @@ VelHostLibrary* VelHostLibrary::open(const QString& strPath, QString* pError)
             *pError = QStringLiteral("%1: no such library").arg(strPath);
         return nullptr;
     }
-    if (VelHostLibrary* pLoaded = s_libraries.value(strKey))
+    if (VelHostLibrary* pLoaded = s_pLibraries->value(strKey))
         return pLoaded;
     auto* pLibrary = new VelHostLibrary(strAbsolute);
     if (!pLibrary->load(pError)) {
         delete pLibrary;
         return nullptr;
     }
-    s_libraries.insert(strKey, pLibrary);
+    s_pLibraries->insert(strKey, pLibrary);
     return pLibrary;
 }
 
