@@ -6,9 +6,8 @@
 
 VelAxFactory* velAxLibraryFactory()
 {
-    static VelAxClassListFactory factory(QStringLiteral("tessaro"),
-                                         QStringLiteral(VEL_TESSARO_TYPELIB_ID),
-                                         QStringLiteral(VEL_TESSARO_APP_ID),
-                                         {velAxClass<Corvane>()});
+    static VelAxClassListFactory factory(
+        QStringLiteral("tessaro"), QStringLiteral(VEL_TESSARO_TYPELIB_ID),
+        QStringLiteral(VEL_TESSARO_APP_ID), {velAxClass<Corvane>()});
     return &factory;
 }

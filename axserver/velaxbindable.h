@@ -11,7 +11,8 @@
 // signature. Nothing else crosses the library boundary: the library's classes are
 // hidden, so neither side could cast to the other's types. The control's own
 // scriptable surface stays as it is. GUI thread only.
-class VelAxBindable : public QObject {
+class VelAxBindable : public QObject
+{
     Q_OBJECT
 public:
     explicit VelAxBindable(QObject* pControl);

@@ -17,8 +17,7 @@ struct VelAxClass {
 // The entry for control class T (constructible from a null parent widget). The
 // pointer type "T*" becomes a Qt meta type here, that is when the factory's
 // class list is built.
-template <typename T>
-VelAxClass velAxClass()
+template <typename T> VelAxClass velAxClass()
 {
     qRegisterMetaType<T*>();
     return {&T::staticMetaObject, []() -> QObject* { return new T(nullptr); }};
@@ -28,7 +27,8 @@ VelAxClass velAxClass()
 // library and application ids. Each library builds one (see tessaroserver.cpp)
 // and hands it out through DllGetClassObject. Every object it creates gets a
 // VelAxBindable so that a host can follow its property changes.
-class VelAxClassListFactory final : public VelAxFactory {
+class VelAxClassListFactory final : public VelAxFactory
+{
 public:
     VelAxClassListFactory(const QString& strLibraryName, const QString& strTypeLibId,
                           const QString& strAppId, const QVector<VelAxClass>& classes);

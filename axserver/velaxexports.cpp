@@ -13,7 +13,8 @@
 
 #include <dlfcn.h>
 
-namespace {
+namespace
+{
 
 // The path the library was loaded from (what GetModuleFileName gives on Windows).
 QString libraryPath()
@@ -105,12 +106,12 @@ VelAxResult DumpIDL(const char* szOutFile, const char* szVersion)
 {
     if (!szOutFile || !*szOutFile)
         return VEL_E_INVALIDARG;
-    const QString strVersion = (szVersion && *szVersion) ? QString::fromUtf8(szVersion)
-                                                         : QStringLiteral("1.0");
+    const QString strVersion =
+        (szVersion && *szVersion) ? QString::fromUtf8(szVersion) : QStringLiteral("1.0");
     const QString strIdl = VelAxIdl::generate(*velAxLibraryFactory(), strVersion);
     QFile file(QString::fromUtf8(szOutFile));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)
-        || file.write(strIdl.toUtf8()) < 0) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text) ||
+        file.write(strIdl.toUtf8()) < 0) {
         report(QStringLiteral("DumpIDL: cannot write %1: %2")
                    .arg(QString::fromUtf8(szOutFile), file.errorString()));
         return VEL_E_ACCESSDENIED;

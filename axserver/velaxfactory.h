@@ -13,7 +13,8 @@ struct QMetaObject;
 // exports nothing but its five entry points, so the host never links against the
 // implementation (and casts across the boundary do not work either). Keys are
 // class names. GUI thread only.
-class VelAxFactory {
+class VelAxFactory
+{
 public:
     // The creatable classes of the library (exactly the controls' class names).
     virtual QStringList featureList() const = 0;

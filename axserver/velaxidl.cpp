@@ -6,7 +6,8 @@
 #include <QMetaClassInfo>
 #include <QMetaObject>
 
-namespace {
+namespace
+{
 
 // GUIDs appear in IDL without braces.
 QString bare(const QString& strId)
@@ -69,9 +70,8 @@ QList<QMetaMethod> VelAxIdl::scriptableMethods(const QMetaObject* pMeta)
     QList<QMetaMethod> methods;
     for (int i = exposedBase(pMeta)->methodOffset(); i < pMeta->methodCount(); ++i) {
         const QMetaMethod method = pMeta->method(i);
-        if (method.methodType() == QMetaMethod::Signal
-            || (method.methodType() == QMetaMethod::Slot
-                && method.access() == QMetaMethod::Public))
+        if (method.methodType() == QMetaMethod::Signal ||
+            (method.methodType() == QMetaMethod::Slot && method.access() == QMetaMethod::Public))
             methods << method;
     }
     return methods;
@@ -112,16 +112,17 @@ QString VelAxIdl::methodLine(const QMetaMethod& method, int nDispId)
             isSupported ? idlType(types.at(i)) : QString::fromLatin1(types.at(i));
         params << strType + QLatin1Char(' ') + strName;
     }
-    const QString strReturn = isSupported ? idlType(method.typeName())
-                                          : QString::fromLatin1(method.typeName());
-    const QString strLine = QStringLiteral("[id(%1)] %2 %3(%4);")
-                                .arg(nDispId)
-                                .arg(strReturn, QString::fromLatin1(method.name()),
-                                     params.join(QLatin1String(", ")));
+    const QString strReturn =
+        isSupported ? idlType(method.typeName()) : QString::fromLatin1(method.typeName());
+    const QString strLine =
+        QStringLiteral("[id(%1)] %2 %3(%4);")
+            .arg(nDispId)
+            .arg(strReturn, QString::fromLatin1(method.name()), params.join(QLatin1String(", ")));
     if (isSupported)
         return QStringLiteral("\t\t%1\n").arg(strLine);
     const char* szKind = method.methodType() == QMetaMethod::Signal ? "Signal" : "Slot";
-    return QStringLiteral("\t\t/****** %1 parameter uses unsupported datatype %2\n\t\t%3\n\t\t******/\n")
+    return QStringLiteral(
+               "\t\t/****** %1 parameter uses unsupported datatype %2\n\t\t%3\n\t\t******/\n")
         .arg(QLatin1String(szKind), QString::fromLatin1(unsupportedType(method)), strLine);
 }
 
@@ -140,8 +141,8 @@ QString VelAxIdl::classInterfaces(const VelAxFactory& factory, const QString& st
         const QString strName = QString::fromLatin1(property.name());
         const bool isDefault = strName == strDefault;
         QString strAttributes = QStringLiteral("id(%1)").arg(isDefault ? 0 : nDispId++);
-        strAttributes += property.isWritable() ? QStringLiteral(", bindable")
-                                               : QStringLiteral(", readonly");
+        strAttributes +=
+            property.isWritable() ? QStringLiteral(", bindable") : QStringLiteral(", readonly");
         const QString strType = idlType(property.typeName());
         if (strType.isEmpty()) {
             strIdl += QStringLiteral("\t\t/****** Property uses unsupported datatype %1\n"
@@ -162,7 +163,8 @@ QString VelAxIdl::classInterfaces(const VelAxFactory& factory, const QString& st
 
     strIdl += QStringLiteral("\t[\n\t\tuuid(%1),\n\t\thelpstring(\"%2 Events Interface\")\n\t]\n")
                   .arg(bare(factory.eventsID(strKey)), strKey);
-    strIdl += QStringLiteral("\tdispinterface I%1Events\n\t{\n\tproperties:\n\tmethods:\n").arg(strKey);
+    strIdl +=
+        QStringLiteral("\tdispinterface I%1Events\n\t{\n\tproperties:\n\tmethods:\n").arg(strKey);
     int nEventId = 1;
     for (const QMetaMethod& method : methods) {
         if (method.methodType() == QMetaMethod::Signal)
@@ -186,16 +188,18 @@ QString VelAxIdl::generate(const VelAxFactory& factory, const QString& strTypeLi
 {
     const QString strLibrary = factory.libraryName();
     QString strIdl;
-    strIdl += QStringLiteral(
-                  "/****************************************************************************\n"
-                  "** Interface definition of the control library %1 %2,\n"
-                  "** generated from the meta objects of its classes.\n"
-                  "****************************************************************************/\n\n")
-                  .arg(strLibrary, factory.version());
+    strIdl +=
+        QStringLiteral(
+            "/****************************************************************************\n"
+            "** Interface definition of the control library %1 %2,\n"
+            "** generated from the meta objects of its classes.\n"
+            "****************************************************************************/\n\n")
+            .arg(strLibrary, factory.version());
     strIdl += QStringLiteral("import \"ocidl.idl\";\n#include <olectl.h>\n\n");
     strIdl += QStringLiteral("// Application id: %1\n").arg(factory.appID());
-    strIdl += QStringLiteral("[\n\tuuid(%1),\n\tversion(%2),\n\thelpstring(\"%3 %2 Type Library\")\n]\n")
-                  .arg(bare(factory.typeLibID()), strTypeLibVersion, strLibrary);
+    strIdl +=
+        QStringLiteral("[\n\tuuid(%1),\n\tversion(%2),\n\thelpstring(\"%3 %2 Type Library\")\n]\n")
+            .arg(bare(factory.typeLibID()), strTypeLibVersion, strLibrary);
     strIdl += QStringLiteral("library %1Lib\n{\n\timportlib(\"stdole32.tlb\");\n"
                              "\timportlib(\"stdole2.tlb\");\n")
                   .arg(strLibrary);

@@ -15,7 +15,8 @@ class VelAxFactory;
 // interface (signals) and a coclass. Members whose types a page cannot pass are
 // written commented out, marked as unsupported. The host uses the same type
 // table to decide what a page may call.
-class VelAxIdl {
+class VelAxIdl
+{
 public:
     // The IDL type for a Qt type name (normalized, as QMetaMethod reports it),
     // or empty when the type cannot cross to a page. "void" maps to "void".

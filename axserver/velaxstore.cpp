@@ -9,7 +9,8 @@
 #include <QStandardPaths>
 #include <QUuid>
 
-namespace {
+namespace
+{
 
 const char* const kClassSection = "CLSID";
 const char* const kTypeLibSection = "TypeLib";
@@ -47,9 +48,7 @@ QString VelAxStore::normalizedId(const QString& strId)
     return id.isNull() ? QString() : id.toString(QUuid::WithBraces).toUpper();
 }
 
-VelAxStore::VelAxStore(const QString& strPath) : m_strPath(strPath)
-{
-}
+VelAxStore::VelAxStore(const QString& strPath) : m_strPath(strPath) {}
 
 bool VelAxStore::load(QString* pError)
 {
@@ -86,9 +85,8 @@ bool VelAxStore::save(QString* pError) const
         return false;
     }
     QSaveFile file(m_strPath);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(m_root).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(m_root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         if (pError)
             *pError = QStringLiteral("cannot write %1: %2").arg(m_strPath, file.errorString());
         return false;
@@ -148,8 +146,8 @@ void VelAxStore::removeClass(const QString& strClassId)
     removeEntry(kClassSection, strClassId);
 }
 
-void VelAxStore::setTypeLib(const QString& strId, const QString& strName,
-                            const QString& strLibrary, const QString& strVersion)
+void VelAxStore::setTypeLib(const QString& strId, const QString& strName, const QString& strLibrary,
+                            const QString& strVersion)
 {
     QJsonObject obj;
     obj.insert(QLatin1String("name"), strName);

@@ -16,7 +16,8 @@
 // Location: $VEL_AX_STORE when set (tests), else
 // <config dir>/vel-controls/registry.json (<config dir> is $XDG_CONFIG_HOME,
 // else ~/.config).
-class VelAxStore {
+class VelAxStore
+{
 public:
     struct ClassEntry {
         QString strClassId;

@@ -15,7 +15,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace
+{
 
 void out(const QString& strText)
 {
@@ -38,8 +39,8 @@ QString registeredVersion(const QString& strLibrary)
     for (const QJsonValue& value : typeLibs) {
         const QJsonObject entry = value.toObject();
         if (entry.value(QLatin1String("library")).toString() == strLibrary)
-            return entry.value(QLatin1String("name")).toString() + QLatin1Char(' ')
-                   + entry.value(QLatin1String("version")).toString();
+            return entry.value(QLatin1String("name")).toString() + QLatin1Char(' ') +
+                   entry.value(QLatin1String("version")).toString();
     }
     return QString();
 }
@@ -62,9 +63,11 @@ int registerLibrary(const QString& strPath, bool bRegister)
     }
     if (bRegister)
         out(QStringLiteral("registered %1 (%2) in %3")
-                .arg(pLibrary->path(), registeredVersion(pLibrary->path()), VelAxStore::location()));
+                .arg(pLibrary->path(), registeredVersion(pLibrary->path()),
+                     VelAxStore::location()));
     else
-        out(QStringLiteral("unregistered %1 from %2").arg(pLibrary->path(), VelAxStore::location()));
+        out(QStringLiteral("unregistered %1 from %2")
+                .arg(pLibrary->path(), VelAxStore::location()));
     return 0;
 }
 
@@ -132,9 +135,8 @@ bool needsWindows(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    std::unique_ptr<QCoreApplication> pApp(needsWindows(argc, argv)
-                                               ? new QApplication(argc, argv)
-                                               : new QCoreApplication(argc, argv));
+    std::unique_ptr<QCoreApplication> pApp(
+        needsWindows(argc, argv) ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication& app = *pApp;
     QCoreApplication::setApplicationName(QStringLiteral("vel-host"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VEL_HOST_VERSION));
@@ -189,8 +191,8 @@ int main(int argc, char** argv)
         qputenv("VEL_AX_STORE", parser.value(storeOption).toLocal8Bit());
     const QStringList positional = parser.positionalArguments();
 
-    if (parser.isSet(registerOption) || parser.isSet(unregisterOption) || parser.isSet(listOption)
-        || parser.isSet(idlOption)) {
+    if (parser.isSet(registerOption) || parser.isSet(unregisterOption) ||
+        parser.isSet(listOption) || parser.isSet(idlOption)) {
         int nStatus = 0;
         for (const QString& strLib : parser.values(unregisterOption))
             nStatus |= registerLibrary(strLib, false);

@@ -9,7 +9,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 QList<QMetaMethod> methodsOfKind(const QMetaObject* pMeta, QMetaMethod::MethodType kind)
 {
@@ -91,8 +92,8 @@ bool VelHostControl::checkAlive()
 {
     if (m_pControl)
         return true;
-    m_pEngine->throwError(QStringLiteral("the %1 control %2 has been deleted")
-                              .arg(m_strClassName, m_strClassId));
+    m_pEngine->throwError(
+        QStringLiteral("the %1 control %2 has been deleted").arg(m_strClassName, m_strClassId));
     return false;
 }
 
@@ -122,8 +123,8 @@ QJSValue VelHostControl::invoke(const QString& strSignature, const QJSValue& arg
         return QJSValue();
     const int nIndex = m_pMeta->indexOfMethod(strSignature.toLatin1().constData());
     const QMetaMethod method = nIndex < 0 ? QMetaMethod() : m_pMeta->method(nIndex);
-    if (!VelAxIdl::scriptableMethods(m_pMeta).contains(method)
-        || method.methodType() != QMetaMethod::Slot) {
+    if (!VelAxIdl::scriptableMethods(m_pMeta).contains(method) ||
+        method.methodType() != QMetaMethod::Slot) {
         throwTypeError(QStringLiteral("%1 has no method %2").arg(m_strClassName, strSignature));
         return QJSValue();
     }
@@ -131,8 +132,9 @@ QJSValue VelHostControl::invoke(const QString& strSignature, const QJSValue& arg
     if (unsupported.isEmpty() && method.parameterCount() > 10)
         unsupported = "(more than ten parameters)";
     if (!unsupported.isEmpty()) {
-        throwTypeError(QStringLiteral("%1.%2 cannot be called from a page: type %3 is not supported")
-                           .arg(m_strClassName, strSignature, QString::fromLatin1(unsupported)));
+        throwTypeError(
+            QStringLiteral("%1.%2 cannot be called from a page: type %3 is not supported")
+                .arg(m_strClassName, strSignature, QString::fromLatin1(unsupported)));
         return QJSValue();
     }
     const int nCount = args.property(QStringLiteral("length")).toInt();
@@ -155,9 +157,9 @@ QJSValue VelHostControl::invoke(const QString& strSignature, const QJSValue& arg
                                .arg(QString::fromLatin1(QMetaType::typeName(nType))));
             return QJSValue();
         }
-        arguments[i] = QGenericArgument(QMetaType::typeName(nType),
-                                        nType == QMetaType::QVariant ? &values[i]
-                                                                     : values[i].constData());
+        arguments[i] =
+            QGenericArgument(QMetaType::typeName(nType),
+                             nType == QMetaType::QVariant ? &values[i] : values[i].constData());
     }
     QVariant result;
     QGenericReturnArgument returnArgument;
@@ -185,7 +187,8 @@ void VelHostControl::write(const QString& strName, const QJSValue& value)
     const int nIndex = m_pMeta->indexOfProperty(strName.toLatin1().constData());
     const QMetaProperty property = nIndex < 0 ? QMetaProperty() : m_pMeta->property(nIndex);
     if (!property.isValid() || !property.isWritable() || !property.isScriptable()) {
-        throwTypeError(QStringLiteral("%1.%2 is not a writable property").arg(m_strClassName, strName));
+        throwTypeError(
+            QStringLiteral("%1.%2 is not a writable property").arg(m_strClassName, strName));
         return;
     }
     QVariant converted;

@@ -20,7 +20,8 @@ class QJSEngine;
 // C++-owned), and the control is reached through a QPointer, since a second
 // Corvane deletes the first behind the page's back. release() deletes the
 // control, as a browser releasing it would. GUI thread only.
-class VelHostControl : public QObject {
+class VelHostControl : public QObject
+{
     Q_OBJECT
 public:
     VelHostControl(QObject* pControl, const QString& strClassId, const QString& strVersion,

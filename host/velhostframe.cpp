@@ -3,8 +3,8 @@
 #include "velfilechooser.h"
 
 #include <QPixmap>
-#include <QVariant>
 #include <QVBoxLayout>
+#include <QVariant>
 
 VelHostFrame::VelHostFrame(const QSize& size, QWidget* parent) : QWidget(parent)
 {

@@ -10,7 +10,8 @@ class QVBoxLayout;
 // from top to bottom. It carries the window class "IEFrame" (the dynamic
 // property VelFileChooser reads) so that a control's file chooser takes it as
 // the owner of its dialogs.
-class VelHostFrame : public QWidget {
+class VelHostFrame : public QWidget
+{
     Q_OBJECT
 public:
     explicit VelHostFrame(const QSize& size, QWidget* parent = nullptr);

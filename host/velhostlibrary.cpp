@@ -3,9 +3,7 @@
 #include <QFileInfo>
 #include <QHash>
 
-VelHostLibrary::VelHostLibrary(const QString& strPath) : m_strPath(strPath), m_library(strPath)
-{
-}
+VelHostLibrary::VelHostLibrary(const QString& strPath) : m_strPath(strPath), m_library(strPath) {}
 
 VelHostLibrary* VelHostLibrary::open(const QString& strPath, QString* pError)
 {
@@ -42,8 +40,8 @@ bool VelHostLibrary::load(QString* pError)
         reinterpret_cast<VelAxGetClassObjectFn>(m_library.resolve("DllGetClassObject"));
     m_pfnCanUnloadNow = reinterpret_cast<VelAxCanUnloadNowFn>(m_library.resolve("DllCanUnloadNow"));
     m_pfnDumpIdl = reinterpret_cast<VelAxDumpIdlFn>(m_library.resolve("DumpIDL"));
-    if (!m_pfnRegister || !m_pfnUnregister || !m_pfnGetClassObject || !m_pfnCanUnloadNow
-        || !m_pfnDumpIdl) {
+    if (!m_pfnRegister || !m_pfnUnregister || !m_pfnGetClassObject || !m_pfnCanUnloadNow ||
+        !m_pfnDumpIdl) {
         if (pError)
             *pError = QStringLiteral("%1 is not a control library (registration exports missing)")
                           .arg(m_strPath);

@@ -12,7 +12,8 @@ class VelAxFactory;
 // A library is loaded once per process and never unloaded: Qt keeps the meta
 // types and resources a library registers, so its code has to stay (browsers
 // unload only when DllCanUnloadNow allows it, and then rarely). GUI thread only.
-class VelHostLibrary {
+class VelHostLibrary
+{
 public:
     // The library at strPath (loaded on first use), or null with the reason.
     static VelHostLibrary* open(const QString& strPath, QString* pError);

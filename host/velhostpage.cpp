@@ -20,8 +20,7 @@
 #include <cstdio>
 
 VelHostPage::VelHostPage(const QSize& frameSize, const QVariantMap& args, QObject* parent)
-    : QObject(parent), m_pEngine(new QJSEngine), m_pFrame(new VelHostFrame(frameSize)),
-      m_args(args)
+    : QObject(parent), m_pEngine(new QJSEngine), m_pFrame(new VelHostFrame(frameSize)), m_args(args)
 {
     m_pTimers = new VelHostTimers(
         m_pEngine, [this](const QJSValue& error) { reportError(error); }, this);
@@ -107,8 +106,8 @@ QJSValue VelHostPage::createControl(const QString& strClassId, const QJSValue& o
         return error(strError);
     const VelAxStore::ClassEntry entry = store.findClass(strClassId);
     if (!entry.isValid())
-        return error(QStringLiteral("class %1 is not registered (store %2)")
-                         .arg(strClassId, store.path()));
+        return error(
+            QStringLiteral("class %1 is not registered (store %2)").arg(strClassId, store.path()));
 
     VelHostLibrary* pLibrary = VelHostLibrary::open(entry.strLibrary, &strError);
     if (!pLibrary)
@@ -206,8 +205,8 @@ QJSValue VelHostPage::readDriveFile(const QString& strPath) const
 bool VelHostPage::writeDriveFile(const QString& strPath, const QString& strText) const
 {
     QFile file(velDrivePath(strPath));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(strText.toUtf8()) == strText.toUtf8().size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(strText.toUtf8()) == strText.toUtf8().size();
 }
 
 bool VelHostPage::removeDriveFile(const QString& strPath) const

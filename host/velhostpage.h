@@ -21,7 +21,8 @@ class VelHostTimers;
 // Teardown releases the controls first (newest first), then the frame, then the
 // engine, so that no script value outlives the engine and no control is left
 // to the engine's garbage collector. GUI thread only.
-class VelHostPage : public QObject {
+class VelHostPage : public QObject
+{
     Q_OBJECT
 public:
     VelHostPage(const QSize& frameSize, const QVariantMap& args, QObject* parent = nullptr);

@@ -15,7 +15,8 @@ class QTimer;
 // non-numeric delay counts as 0, and a callback may clear its own timer. A
 // callback that is a string is evaluated as code. Errors thrown by callbacks
 // go to the error handler; intervals keep running. GUI thread only.
-class VelHostTimers : public QObject {
+class VelHostTimers : public QObject
+{
     Q_OBJECT
 public:
     using ErrorHandler = std::function<void(const QJSValue& error)>;

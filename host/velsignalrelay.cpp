@@ -6,8 +6,8 @@ VelSignalRelay::VelSignalRelay(QObject* pSender, const QList<QMetaMethod>& signa
 {
     const int nFirstSlot = QObject::staticMetaObject.methodCount();
     for (const QMetaMethod& signal : signalList) {
-        if (QMetaObject::connect(pSender, signal.methodIndex(), this,
-                                 nFirstSlot + m_signals.size(), Qt::DirectConnection))
+        if (QMetaObject::connect(pSender, signal.methodIndex(), this, nFirstSlot + m_signals.size(),
+                                 Qt::DirectConnection))
             m_signals << signal;
     }
 }

@@ -13,7 +13,8 @@
 // each signal is connected to a method index past QObject's own, and the
 // metacall below answers those indices). There is deliberately no Q_OBJECT: the
 // metacall is written here instead of by moc. Runs on the sender's thread.
-class VelSignalRelay : public QObject {
+class VelSignalRelay : public QObject
+{
 public:
     using Handler = std::function<void(const QMetaMethod& signal, const QVariantList& args)>;
 

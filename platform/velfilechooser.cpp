@@ -7,7 +7,8 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 QPointer<QWidget> s_pBrowserWindow;
 VelFileChooser::DialogFunction s_fnDialog;
@@ -51,8 +52,8 @@ QString VelFileChooser::qtFilter(const FilterList& filter)
 {
     QStringList parts;
     for (const auto& pair : filter)
-        parts << QStringLiteral("%1 (%2)").arg(pair.first,
-                                               QString(pair.second).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        parts << QStringLiteral("%1 (%2)").arg(
+            pair.first, QString(pair.second).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return parts.join(QLatin1String(";;"));
 }
 

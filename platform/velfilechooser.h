@@ -22,7 +22,8 @@ class QWidget;
 // The first qualifying window is remembered process-wide. Unlike a window
 // handle it cannot dangle: when that widget is destroyed it is forgotten and the
 // next chooser looks again. GUI thread only.
-class VelFileChooser {
+class VelFileChooser
+{
 public:
     // Description and pattern pairs, e.g. {"Picture Files(*.png)", "*.png"}.
     using FilterList = QVector<QPair<QString, QString>>;

@@ -21,7 +21,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 struct Library {
     void* pHandle = nullptr;
@@ -75,7 +76,8 @@ QString absoluteLibrary(const char* szPath)
 
 } // namespace
 
-class TstAxExports : public QObject {
+class TstAxExports : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -158,8 +160,8 @@ void TstAxExports::exportsOnlyTheEntryPoints()
     for (const QByteArray& line : nm.readAllStandardOutput().split('\n')) {
         const QByteArray name = line.split(' ').value(0);
         // Symbols the linker defines in every shared object.
-        if (!name.isEmpty() && name != "__bss_start" && name != "_edata" && name != "_end"
-            && name != "_init" && name != "_fini")
+        if (!name.isEmpty() && name != "__bss_start" && name != "_edata" && name != "_end" &&
+            name != "_init" && name != "_fini")
             exported << QString::fromLatin1(name);
     }
     exported.sort();
@@ -212,8 +214,9 @@ void TstAxExports::factoryIdsAndVersion()
     QCOMPARE(pFactory->libraryName(), QString("tessaro"));
     QCOMPARE(pFactory->version(), QString("1.0.0.76"));
     // The same version names the shared library's file.
-    QVERIFY2(QFileInfo(absoluteLibrary(VEL_TESSARO_LIB)).canonicalFilePath().endsWith(".so.1.0.0.76"),
-             qPrintable(QFileInfo(absoluteLibrary(VEL_TESSARO_LIB)).canonicalFilePath()));
+    QVERIFY2(
+        QFileInfo(absoluteLibrary(VEL_TESSARO_LIB)).canonicalFilePath().endsWith(".so.1.0.0.76"),
+        qPrintable(QFileInfo(absoluteLibrary(VEL_TESSARO_LIB)).canonicalFilePath()));
 
     const QMetaObject* pMeta = pFactory->metaObject("Corvane");
     QVERIFY(pMeta);
@@ -224,10 +227,11 @@ void TstAxExports::factoryIdsAndVersion()
     QVERIFY(pFactory->classID("Pellith").isEmpty());
 
     // All ten ids are GUIDs and distinct.
-    const QStringList ids = {VEL_TESSARO_CLASS_ID, VEL_TESSARO_INTERFACE_ID, VEL_TESSARO_EVENTS_ID,
-                             VEL_TESSARO_TYPELIB_ID, VEL_TESSARO_APP_ID, VEL_VIMBREL_CLASS_ID,
+    const QStringList ids = {VEL_TESSARO_CLASS_ID,     VEL_TESSARO_INTERFACE_ID,
+                             VEL_TESSARO_EVENTS_ID,    VEL_TESSARO_TYPELIB_ID,
+                             VEL_TESSARO_APP_ID,       VEL_VIMBREL_CLASS_ID,
                              VEL_VIMBREL_INTERFACE_ID, VEL_VIMBREL_EVENTS_ID,
-                             VEL_VIMBREL_TYPELIB_ID, VEL_VIMBREL_APP_ID};
+                             VEL_VIMBREL_TYPELIB_ID,   VEL_VIMBREL_APP_ID};
     QSet<QUuid> distinct;
     for (const QString& strId : ids) {
         QVERIFY2(!QUuid(strId).isNull(), qPrintable(strId));
@@ -295,8 +299,9 @@ void TstAxExports::bindableReportsEveryStore()
         QVERIFY(QMetaObject::invokeMethod(pControl.get(), "sltSendCommand",
                                           QGenericArgument("QMap<QString,QString>", &map)));
     QCOMPARE(spy.count(), 4);
-    QCOMPARE(pControl->property("text").toString(),
-             QString(R"({"event":"change","requestParam":"singleScreen","target":"cam2","token":""})"));
+    QCOMPARE(
+        pControl->property("text").toString(),
+        QString(R"({"event":"change","requestParam":"singleScreen","target":"cam2","token":""})"));
 
     // Reading and receiving store nothing.
     pControl->property("text");
@@ -356,9 +361,11 @@ void TstAxExports::registrationRefusesForeignStore()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(foreign);
     }
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("DllRegisterServer: .*not a registration store"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("DllRegisterServer: .*not a registration store"));
     QCOMPARE(m_tessaro.pfnRegister(), VEL_SELFREG_E_CLASS);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("DllUnregisterServer: .*not a registration store"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("DllUnregisterServer: .*not a registration store"));
     QCOMPARE(m_tessaro.pfnUnregister(), VEL_SELFREG_E_CLASS);
     QCOMPARE(readText(strStore).toUtf8(), foreign);
 }
@@ -397,7 +404,8 @@ void TstAxExports::dumpIdlDescribesCorvane_data()
         << "] void sltSetOverviewWidget(BSTR name, BSTR strIndex, BSTR isPtzAvaliable);";
     QTest::newRow("sltSetOverviewSource")
         << "] void sltSetOverviewSource(BSTR source, BSTR name, BSTR strIndex);";
-    QTest::newRow("sltChangeOutputWidgetHeight") << "] void sltChangeOutputWidgetHeight(int nHeight);";
+    QTest::newRow("sltChangeOutputWidgetHeight")
+        << "] void sltChangeOutputWidgetHeight(int nHeight);";
     QTest::newRow("sltSetFunctionShownState")
         << "] void sltSetFunctionShownState(BSTR strIndex, BSTR state);";
     QTest::newRow("sltSetLiveAddress") << "] void sltSetLiveAddress(BSTR address);";
@@ -440,8 +448,8 @@ void TstAxExports::dumpIdlErrors()
 void TstAxExports::bothLibrariesInOneProcess()
 {
     // Each library has its own entry points (no interposition between them).
-    QVERIFY(dlsym(m_tessaro.pHandle, "DllGetClassObject")
-            != dlsym(m_vimbrel.pHandle, "DllGetClassObject"));
+    QVERIFY(dlsym(m_tessaro.pHandle, "DllGetClassObject") !=
+            dlsym(m_vimbrel.pHandle, "DllGetClassObject"));
     QVERIFY(!m_vimbrel.factory(VEL_TESSARO_CLASS_ID));
 
     VelAxFactory* pTessaro = m_tessaro.factory(VEL_TESSARO_CLASS_ID);

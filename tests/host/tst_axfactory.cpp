@@ -17,7 +17,8 @@
 #include <memory>
 
 // A class with every kind of member the description has to tell apart.
-class TstSurface : public QWidget {
+class TstSurface : public QWidget
+{
     Q_OBJECT
     Q_CLASSINFO("ClassID", "{0D0A4C1E-7B5D-4E23-9F3C-51A1E3B0C001}")
     Q_CLASSINFO("InterfaceID", "{0D0A4C1E-7B5D-4E23-9F3C-51A1E3B0C002}")
@@ -42,7 +43,12 @@ signals:
 
 public slots:
     int add(int, double dValue) { return int(dValue); }
-    void take(const QStringList& list, qlonglong nBig, QVariant any) { Q_UNUSED(list) Q_UNUSED(nBig) Q_UNUSED(any) }
+    void take(const QStringList& list, qlonglong nBig, QVariant any)
+    {
+        Q_UNUSED(list)
+        Q_UNUSED(nBig)
+        Q_UNUSED(any)
+    }
     void sized(QSize size) { Q_UNUSED(size) }
     QWidget* widget() { return this; }
 
@@ -53,7 +59,8 @@ private:
     QString m_strLabel;
 };
 
-class TstHidden : public QWidget {
+class TstHidden : public QWidget
+{
     Q_OBJECT
     Q_CLASSINFO("ClassID", "{0D0A4C1E-7B5D-4E23-9F3C-51A1E3B0C011}")
     Q_CLASSINFO("InterfaceID", "{0D0A4C1E-7B5D-4E23-9F3C-51A1E3B0C012}")
@@ -64,7 +71,8 @@ public:
     explicit TstHidden(QWidget* parent = nullptr) : QWidget(parent) {}
 };
 
-class TstAxFactory : public QObject {
+class TstAxFactory : public QObject
+{
     Q_OBJECT
 private slots:
     void classListAndCreatable();
@@ -135,14 +143,18 @@ void TstAxFactory::idlMembers_data()
     QTest::addColumn<QString>("line");
     QTest::newRow("read-only property") << "[id(1), readonly] int count;";
     QTest::newRow("writable property") << "[id(2), bindable] BSTR label;";
-    QTest::newRow("property of unsupported type") << "/****** Property uses unsupported datatype QSize";
+    QTest::newRow("property of unsupported type")
+        << "/****** Property uses unsupported datatype QSize";
     QTest::newRow("unnamed parameter, return value") << "] int add(int p1, double dValue);";
     QTest::newRow("list, 64-bit and variant")
         << "] void take(SAFEARRAY(BSTR) list, hyper nBig, VARIANT any);";
-    QTest::newRow("slot of unsupported type") << "/****** Slot parameter uses unsupported datatype QSize";
-    QTest::newRow("unsupported return") << "/****** Slot parameter uses unsupported datatype QWidget*";
+    QTest::newRow("slot of unsupported type")
+        << "/****** Slot parameter uses unsupported datatype QSize";
+    QTest::newRow("unsupported return")
+        << "/****** Slot parameter uses unsupported datatype QWidget*";
     QTest::newRow("event") << "[id(1)] void sigColor(OLE_COLOR color);";
-    QTest::newRow("event of unsupported type") << "/****** Signal parameter uses unsupported datatype QSize";
+    QTest::newRow("event of unsupported type")
+        << "/****** Signal parameter uses unsupported datatype QSize";
     QTest::newRow("not creatable") << "\t\tnoncreatable,\n\t\thelpstring(\"TstHidden Class\"),";
     QTest::newRow("creatable") << "\t[\n\t\thelpstring(\"TstSurface Class\"),";
     QTest::newRow("type library version") << "version(2.5),";
@@ -158,10 +170,10 @@ void TstAxFactory::idlMembers()
 void TstAxFactory::idlLeavesOutWhatAPageCannotSee()
 {
     const QString strIdl = VelAxIdl::generate(factory(), "1.0");
-    QVERIFY(!strIdl.contains("internal"));       // protected slot
-    QVERIFY(!strIdl.contains("invokable"));      // not a slot
-    QVERIFY(!strIdl.contains("hidden"));         // not scriptable
-    QVERIFY(!strIdl.contains("windowTitle"));    // inherited from QWidget
+    QVERIFY(!strIdl.contains("internal"));    // protected slot
+    QVERIFY(!strIdl.contains("invokable"));   // not a slot
+    QVERIFY(!strIdl.contains("hidden"));      // not scriptable
+    QVERIFY(!strIdl.contains("windowTitle")); // inherited from QWidget
     QVERIFY(!strIdl.contains("deleteLater"));
     // No default property declared: nothing gets id 0.
     QVERIFY(!strIdl.contains("[id(0)"));
@@ -195,9 +207,11 @@ void TstAxFactory::normalizedIds_data()
     QTest::newRow("lower case") << strId.toLower() << strId;
     QTest::newRow("without braces") << strId.mid(1, 36) << strId;
     QTest::newRow("blanks around") << " " + strId + "\n" << strId;
-    QTest::newRow("not a guid") << "Corvane" << "";
+    QTest::newRow("not a guid") << "Corvane"
+                                << "";
     QTest::newRow("truncated") << strId.left(20) << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TstAxFactory::normalizedIds()
@@ -218,7 +232,8 @@ void TstAxFactory::storeLookupAndRoundTrip()
     entry.strTypeLibId = "1c788a3e-7980-43a6-9481-0d7c7e85c329";
     entry.strVersion = "1.0.0.76";
     QString strError;
-    QVERIFY2(VelAxStore::edit(strPath, [&](VelAxStore& store) { store.setClass(entry); }, &strError),
+    QVERIFY2(VelAxStore::edit(
+                 strPath, [&](VelAxStore& store) { store.setClass(entry); }, &strError),
              qPrintable(strError));
 
     VelAxStore store(strPath);
@@ -233,7 +248,9 @@ void TstAxFactory::storeLookupAndRoundTrip()
     QCOMPARE(store.classes().size(), 1);
 
     // Editing keeps what it does not touch.
-    QVERIFY(VelAxStore::edit(strPath, [](VelAxStore& s) { s.setAppId("{08E1D009-6C35-45E3-9041-71531113A7F9}", "tessaro", "/x"); }));
+    QVERIFY(VelAxStore::edit(strPath, [](VelAxStore& s) {
+        s.setAppId("{08E1D009-6C35-45E3-9041-71531113A7F9}", "tessaro", "/x");
+    }));
     QVERIFY(store.load());
     QVERIFY(store.findClass(entry.strClassId).isValid());
     QVERIFY(store.root()["AppID"].toObject().contains("{08E1D009-6C35-45E3-9041-71531113A7F9}"));

@@ -9,7 +9,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 struct DialogCall {
     int nCalls = 0;
@@ -19,7 +20,8 @@ struct DialogCall {
 
 } // namespace
 
-class TstVelFileChooser : public QObject {
+class TstVelFileChooser : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -121,9 +123,8 @@ void TstVelFileChooser::filterPairs_data()
 {
     QTest::addColumn<VelFileChooser::FilterList>("filter");
     QTest::addColumn<QString>("qtFilter");
-    QTest::newRow("picture")
-        << VelFileChooser::FilterList{{"Picture Files(*.png)", "*.png"}}
-        << "Picture Files(*.png) (*.png)";
+    QTest::newRow("picture") << VelFileChooser::FilterList{{"Picture Files(*.png)", "*.png"}}
+                             << "Picture Files(*.png) (*.png)";
     QTest::newRow("two pairs, first selected")
         << VelFileChooser::FilterList{{"Music Files(*.mp3)", "*.mp3"}, {"All Files", "*.*"}}
         << "Music Files(*.mp3) (*.mp3);;All Files (*.*)";
