@@ -86,4 +86,16 @@ var sized = document.createControl(CORVANE, { width: 640, height: 360 });
 host.verify(!second.alive, "the sized control replaced the second");
 sized.sltFlush(640, 360);
 
+// A listener that replaces the control while the control is still storing
+// (the sanitizer pass would catch a use of the deleted control).
+var replacement = null;
+sized.on("propertychange", function () {
+    replacement = document.createControl(CORVANE);
+});
+var lateValues = [];
+sized.textChanged.connect(function (value) { lateValues.push(value); });
+sized.text = "replace me";
+host.verify(!sized.alive && replacement && replacement.alive, "replaced inside its own event");
+host.compare(lateValues, ["replace me"], "the store's other event still arrives");
+
 host.done();
