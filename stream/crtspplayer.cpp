@@ -629,9 +629,15 @@ void CRTSPPlayer::recvPackets()
         m_interrupt.clock.restart();
         const int nResult = av_read_frame(pContext, pPacket.get());
         if (nResult >= 0) {
-            sinceData.restart();
             queuePacket(pPacket.get(), nStartTime);
             av_packet_unref(pPacket.get());
+            // A read cut off by the callback still hands out what the parsers
+            // held back: the stream is gone all the same.
+            if (m_interrupt.timedOut) {
+                streamLost();
+                break;
+            }
+            sinceData.restart();
             continue;
         }
         if (m_bStop)

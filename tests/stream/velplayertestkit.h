@@ -43,6 +43,18 @@ public:
             list << change.first;
         return list;
     }
+    // Whether the label showed these states in this order (others between).
+    bool sawInOrder(const QList<int>& sequence)
+    {
+        const QList<int> list = states();
+        int nAt = -1;
+        for (int nState : sequence) {
+            nAt = list.indexOf(nState, nAt + 1);
+            if (nAt < 0)
+                return false;
+        }
+        return true;
+    }
     // When the label first showed nState (-1 if never).
     qint64 firstSeen(int nState)
     {
