@@ -97,11 +97,18 @@ bool VelAxStore::save(QString* pError) const
 bool VelAxStore::edit(const QString& strPath, const std::function<void(VelAxStore&)>& change,
                       QString* pError)
 {
-    QDir().mkpath(QFileInfo(strPath).absolutePath());
+    const QString strDir = QFileInfo(strPath).absolutePath();
+    if (!QDir().mkpath(strDir)) {
+        if (pError)
+            *pError = QStringLiteral("cannot create %1").arg(strDir);
+        return false;
+    }
     QLockFile lock(strPath + QLatin1String(".lock"));
     if (!lock.tryLock(10000)) {
         if (pError)
-            *pError = QStringLiteral("%1 is locked by another process").arg(strPath);
+            *pError = lock.error() == QLockFile::LockFailedError
+                          ? QStringLiteral("%1 is locked by another process").arg(strPath)
+                          : QStringLiteral("cannot lock %1").arg(strPath);
         return false;
     }
     VelAxStore store(strPath);

@@ -379,7 +379,8 @@ void TstAxExports::registrationReportsUnwritableStore()
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     qputenv("VEL_AX_STORE", (strBlocker + "/registry.json").toLocal8Bit());
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("DllRegisterServer: .*"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("DllRegisterServer: cannot create .*blocker"));
     const VelAxResult nResult = m_tessaro.pfnRegister();
     qputenv("VEL_AX_STORE", m_storeDir.filePath("registry.json").toLocal8Bit());
     QCOMPARE(nResult, VEL_SELFREG_E_CLASS);

@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <thread>
 
 // A class with every kind of member the description has to tell apart.
 class TstSurface : public QWidget
@@ -87,6 +88,7 @@ private slots:
     void storeLookupAndRoundTrip();
     void storeLoad_data();
     void storeLoad();
+    void concurrentEditsLoseNothing();
 
 private:
     static VelAxClassListFactory& factory();
@@ -285,6 +287,34 @@ void TstAxFactory::storeLoad()
     QCOMPARE(store.load(&strError), loads);
     QCOMPARE(strError.isEmpty(), loads);
     QVERIFY(store.classes().isEmpty());
+}
+
+void TstAxFactory::concurrentEditsLoseNothing()
+{
+    // Two registering processes at once: each edit is load, change, save, so
+    // without the lock one of two overlapping edits would be lost. (The lock
+    // file holds between threads as between processes.)
+    QTemporaryDir dir;
+    const QString strPath = dir.filePath("registry.json");
+    const int nEdits = 40;
+    auto worker = [&](int nFirst) {
+        for (int i = 0; i < nEdits; ++i) {
+            const QString strId = QStringLiteral("{00000000-0000-0000-0000-%1}")
+                                      .arg(nFirst + i, 12, 10, QLatin1Char('0'));
+            QString strError;
+            if (!VelAxStore::edit(
+                    strPath, [&](VelAxStore& store) { store.setAppId(strId, "x", "y"); },
+                    &strError))
+                qWarning("edit failed: %s", qPrintable(strError));
+        }
+    };
+    std::thread first(worker, 1);
+    std::thread second(worker, 1000);
+    first.join();
+    second.join();
+    VelAxStore store(strPath);
+    QVERIFY(store.load());
+    QCOMPARE(store.root()["AppID"].toObject().size(), 2 * nEdits);
 }
 
 QTEST_MAIN(TstAxFactory)
