@@ -229,8 +229,19 @@ void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
         gst_object_unref(bin);
 }
 
+// A camera cannot seek. Left alone, the server would honour a PLAY's
+// "Range: npt=0-" with a flushing seek of the shared pipeline, and every
+// client already playing would see its timestamps start over.
+GstRTSPStatusCode onPrePlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+{
+    if (ctx && ctx->request)
+        gst_rtsp_message_remove_header(ctx->request, GST_RTSP_HDR_RANGE, -1);
+    return GST_RTSP_STS_OK;
+}
+
 void onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
 {
+    g_signal_connect(client, "pre-play-request", G_CALLBACK(onPrePlayRequest), nullptr);
     g_signal_connect(client, "play-request", G_CALLBACK(onPlayRequest), nullptr);
 }
 
