@@ -5,6 +5,7 @@
 #include "veldiaglog.h"
 #include "veldrive.h"
 #include "velvideolabel.h"
+#include "velvlcplayermanger.h"
 
 #include <QEvent>
 #include <QFile>
@@ -61,6 +62,8 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
 
 Corvane::~Corvane()
 {
+    // Every stream player goes with the manager, before the labels they paint.
+    VelVlcPlayerManger::DeleteInstance();
     s_pCurrentInstance = nullptr;
 }
 
@@ -78,6 +81,8 @@ void Corvane::setText(const QString& strText)
 
 bool Corvane::event(QEvent* e)
 {
+    if (e->type() == QEvent::HideToParent)
+        VelVlcPlayerManger::DeleteInstance();
     return QWidget::event(e);
 }
 
@@ -203,9 +208,12 @@ void Corvane::sltSetOverviewWidget(QString name, QString /*strIndex*/, QString i
 
 void Corvane::sltSetOverviewSource(QString source, QString name, const QString& strIndex)
 {
+    VelVlcPlayerManger* pManager = VelVlcPlayerManger::Instance();
     if (name == kMovieMode) {
         if (debugMode)
             QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+        pManager->RemovePlayer(m_pOutputWidget);
+        pManager->AddPlayer(m_pOutputWidget, source, true);
         return;
     }
     name.remove(QLatin1Char(' '));
