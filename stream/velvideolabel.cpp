@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
 #include <QThread>
 
 namespace {
@@ -147,9 +148,11 @@ void VelVideoLabel::sltSetPixmap(QPixmap img)
     requestRepaint();
 
     if (m_bSaveSnapshot) {
+        // Written aside and renamed: a reader never finds half a picture.
         const QString strPath = snapshotPath();
         QFile::remove(strPath);
-        if (img.save(strPath))
+        QSaveFile file(strPath);
+        if (file.open(QIODevice::WriteOnly) && img.save(&file, "PNG") && file.commit())
             m_bSaveSnapshot = false;
     }
 }
