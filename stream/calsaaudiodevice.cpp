@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr int kLatencyUs = 200000;
 constexpr int kMaxAheadMs = 250;
@@ -36,8 +37,7 @@ bool CAlsaAudioDevice::open(int nSamplesPerSec, int nBitsPerSample, int nChannel
     if (snd_pcm_open(&pPcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return false;
     if (snd_pcm_set_params(pPcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, unsigned(nChannels),
-                           unsigned(nSamplesPerSec), 1, kLatencyUs)
-        < 0) {
+                           unsigned(nSamplesPerSec), 1, kLatencyUs) < 0) {
         snd_pcm_close(pPcm);
         return false;
     }

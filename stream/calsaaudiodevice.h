@@ -17,7 +17,8 @@ typedef struct _snd_pcm snd_pcm_t;
 // done once ALSA has taken it. Plugins that consume without a clock (null,
 // file) would take buffers as fast as they come, so the thread also keeps
 // itself to real time: it never runs more than a quarter second ahead.
-class CAlsaAudioDevice : public CAudioDevice {
+class CAlsaAudioDevice : public CAudioDevice
+{
 public:
     CAlsaAudioDevice();
     ~CAlsaAudioDevice() override;

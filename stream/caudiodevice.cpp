@@ -4,7 +4,8 @@
 
 #include <mutex>
 
-namespace {
+namespace
+{
 
 std::mutex s_factoryLock;
 CAudioDevice::Factory s_fnFactory;

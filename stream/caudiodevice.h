@@ -8,7 +8,8 @@
 // whole buffers, the device plays them in order and reports each one done on a
 // thread of its own. CAudioWrite owns the buffer discipline; a device only
 // plays. The default device is ALSA's "default" PCM; tests put their own here.
-class CAudioDevice {
+class CAudioDevice
+{
 public:
     // Called on the device's thread, without any device lock held, once the
     // buffer queued as nBuffer has been played.
@@ -17,7 +18,8 @@ public:
 
     virtual ~CAudioDevice();
 
-    virtual bool open(int nSamplesPerSec, int nBitsPerSample, int nChannels, DoneHandler fnDone) = 0;
+    virtual bool open(int nSamplesPerSec, int nBitsPerSample, int nChannels,
+                      DoneHandler fnDone) = 0;
     // Queues nLength bytes at pData as buffer nBuffer; the memory stays the
     // caller's and must stay valid until the buffer is reported done or reset.
     virtual bool write(int nBuffer, const char* pData, int nLength) = 0;

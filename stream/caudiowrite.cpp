@@ -38,9 +38,9 @@ bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
         m_pDevice = CAudioDevice::create();
     // The device calls back on its own thread; the lock is not held across open.
     lock.unlock();
-    const bool bOpened = nBlockAlign > 0 && m_pDevice
-                         && m_pDevice->open(samplesPerSec, bitsPerSample, channels,
-                                            [this](int nBuffer) { onBufferDone(nBuffer); });
+    const bool bOpened = nBlockAlign > 0 && m_pDevice &&
+                         m_pDevice->open(samplesPerSec, bitsPerSample, channels,
+                                         [this](int nBuffer) { onBufferDone(nBuffer); });
     if (!bOpened) {
 #if defined(VEL_FORM_TESSARO)
         std::fputs("wave out open err\n", stdout);
@@ -215,9 +215,10 @@ void CAudioWrite::feed()
 {
     std::unique_lock<std::mutex> lock(m_lock);
     while (m_bPlaying) {
-        const bool bSignalled = m_feederWake.wait_for(lock, std::chrono::milliseconds(1000), [this] {
-            return !m_bPlaying || m_bSignalled[0] || m_bSignalled[1];
-        });
+        const bool bSignalled =
+            m_feederWake.wait_for(lock, std::chrono::milliseconds(1000), [this] {
+                return !m_bPlaying || m_bSignalled[0] || m_bSignalled[1];
+            });
         if (!m_bPlaying)
             break;
         if (!bSignalled) {

@@ -15,7 +15,8 @@
 // finished buffer is refilled with a whole buffer from the ring or with
 // silence, never with part of one. tessaro hands refilled buffers back from
 // the thread pool; vimbrel has a feeder thread and an on/off switch.
-class CAudioWrite {
+class CAudioWrite
+{
 public:
     static constexpr int kRingCapacity = 25600;
 
@@ -34,7 +35,10 @@ public:
 #if defined(VEL_FORM_VIMBREL)
     // GUI thread: while off, finished buffers are not returned to the device.
     void SetEnabled(bool bEnabled);
-    bool IsEnabled() const { return m_bEnabled; }
+    bool IsEnabled() const
+    {
+        return m_bEnabled;
+    }
 #endif
 
     // Length of one output buffer in bytes (0 until a device is open).

@@ -14,7 +14,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr int kVideoQueueLimit = 100;
 constexpr int kAudioQueueLimit = 1000;
@@ -356,8 +357,8 @@ int CRTSPPlayer::openInput(const QByteArray& strUrl, bool bTcp)
     m_interrupt.clock.restart();
     pContext->interrupt_callback.callback = &CRTSPPlayer::interruptCallback;
     pContext->interrupt_callback.opaque = &m_interrupt;
-    const int nResult = avformat_open_input(&pContext, strUrl.constData(), nullptr,
-                                            options.address());
+    const int nResult =
+        avformat_open_input(&pContext, strUrl.constData(), nullptr, options.address());
     if (nResult != 0)
         return nResult;
     m_pFormat.reset(pContext);
@@ -450,11 +451,10 @@ bool CRTSPPlayer::setUpResampler(const AVChannelLayout& layout, int nFormat, int
     av_channel_layout_from_mask(&output, AV_CH_FRONT_LEFT);
 
     SwrContext* pSwr = nullptr;
-    bool bOk = input.nb_channels > 0 && nRate > 0 && nFormat >= 0
-               && swr_alloc_set_opts2(&pSwr, &output, AV_SAMPLE_FMT_S16, m_nAudioRate, &input,
-                                      AVSampleFormat(nFormat), nRate, 0, nullptr)
-                      >= 0
-               && swr_init(pSwr) >= 0;
+    bool bOk = input.nb_channels > 0 && nRate > 0 && nFormat >= 0 &&
+               swr_alloc_set_opts2(&pSwr, &output, AV_SAMPLE_FMT_S16, m_nAudioRate, &input,
+                                   AVSampleFormat(nFormat), nRate, 0, nullptr) >= 0 &&
+               swr_init(pSwr) >= 0;
     if (bOk)
         m_pSwr.reset(pSwr);
     else
@@ -493,8 +493,7 @@ void CRTSPPlayer::DecodeVideo()
         if (!pPacket)
             return;
         if (decodePacket(m_pVideoCodec.get(), m_pVideoFrame.get(), pPacket.get(),
-                         &CRTSPPlayer::showPicture)
-            < 0)
+                         &CRTSPPlayer::showPicture) < 0)
             return;
     }
 }
@@ -509,8 +508,7 @@ void CRTSPPlayer::DecodeAudio()
         if (!pPacket)
             return;
         if (decodePacket(m_pAudioCodec.get(), m_pAudioFrame.get(), pPacket.get(),
-                         &CRTSPPlayer::playAudio)
-            < 0)
+                         &CRTSPPlayer::playAudio) < 0)
             return;
     }
 }
@@ -575,8 +573,8 @@ void CRTSPPlayer::showPicture(const AVFrame* pFrame)
 
 void CRTSPPlayer::playAudio(const AVFrame* pFrame)
 {
-    if (pFrame->sample_rate != m_nSwrSourceRate || pFrame->format != m_nSwrSourceFormat
-        || av_channel_layout_compare(&pFrame->ch_layout, &m_swrSourceLayout) != 0)
+    if (pFrame->sample_rate != m_nSwrSourceRate || pFrame->format != m_nSwrSourceFormat ||
+        av_channel_layout_compare(&pFrame->ch_layout, &m_swrSourceLayout) != 0)
         setUpResampler(pFrame->ch_layout, pFrame->format, pFrame->sample_rate);
     if (!m_pSwr)
         return;

@@ -26,7 +26,8 @@ class VelVideoLabel;
 // stream from the GUI thread; a failed open waits for a click on the label.
 //
 // Created, driven and deleted on the GUI thread.
-class CRTSPPlayer : public QObject {
+class CRTSPPlayer : public QObject
+{
     Q_OBJECT
 public:
 #if defined(VEL_FORM_VIMBREL)
@@ -39,18 +40,30 @@ public:
     // A null string is ignored. Otherwise the player stops and releases what
     // it has opened; it does not start again by itself.
     bool SetUrl(QString url);
-    QString GetUrl() const { return m_strUrl; }
+    QString GetUrl() const
+    {
+        return m_strUrl;
+    }
     void StartPlay();
     void StopThreads();
     void FreeDecoder();
     void Restart();
     // 0 never opened, 1 playing, 3 not playing. Any thread.
-    int GetPlayState() const { return m_nPlayState.load(); }
+    int GetPlayState() const
+    {
+        return m_nPlayState.load();
+    }
     // Result of the last open (-1 before the first). Any thread.
-    int GetInitResult() const { return m_nInitResult.load(); }
+    int GetInitResult() const
+    {
+        return m_nInitResult.load();
+    }
 #if defined(VEL_FORM_VIMBREL)
     void SetAudioEnabled(bool bEnabled);
-    bool IsAudioEnabled() const { return m_bAudioEnabled.load(); }
+    bool IsAudioEnabled() const
+    {
+        return m_bAudioEnabled.load();
+    }
 #endif
 
 private slots:
@@ -133,9 +146,9 @@ private:
     AVChannelLayout m_swrSourceLayout{}; // what m_pSwr was set up for
     int m_nSwrSourceFormat = -1;
     int m_nSwrSourceRate = 0;
-    int m_nAudioRate = 0;               // output rate for the writer
-    std::vector<uint8_t> m_audioOut;    // one second of output samples
-    std::mutex m_writerLock;            // guards the pointer against SetAudioEnabled
+    int m_nAudioRate = 0;            // output rate for the writer
+    std::vector<uint8_t> m_audioOut; // one second of output samples
+    std::mutex m_writerLock;         // guards the pointer against SetAudioEnabled
     std::unique_ptr<CAudioWrite> m_pAudioWrite;
 
     std::mutex m_queueLock; // guards both queues, held for one append or removal

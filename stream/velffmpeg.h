@@ -41,7 +41,8 @@ using VelSwrPtr = std::unique_ptr<SwrContext, VelSwrDeleter>;
 using VelSwsPtr = std::unique_ptr<SwsContext, VelSwsDeleter>;
 
 // An options dictionary that frees itself.
-class VelDictionary {
+class VelDictionary
+{
 public:
     VelDictionary() = default;
     VelDictionary(const VelDictionary&) = delete;

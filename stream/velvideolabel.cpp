@@ -16,7 +16,8 @@
 #include <QSaveFile>
 #include <QThread>
 
-namespace {
+namespace
+{
 
 constexpr int kSpinIntervalMs = 30;
 constexpr int kTaskBits = VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching;
@@ -273,9 +274,8 @@ void VelVideoLabel::paintEvent(QPaintEvent* /*e*/)
                 drawPoster(painter);
             } else {
                 const QImage& image = noSignalImage();
-                painter.drawImage(QPoint((width() - image.width()) / 2,
-                                         (height() - image.height()) / 2),
-                                  image);
+                painter.drawImage(
+                    QPoint((width() - image.width()) / 2, (height() - image.height()) / 2), image);
             }
         } else if (isConnectingState(nState)) {
             painter.fillRect(rect(), Qt::black);
@@ -328,7 +328,8 @@ void VelVideoLabel::drawTaskOverlays(QPainter& painter, int nState)
 void VelVideoLabel::updateSpinTimer(int nState)
 {
 #if defined(VEL_FORM_TESSARO)
-    const bool bSpin = (nState & VideoConnecting) || ((nState & kTaskBits) && !(nState & VideoNoSignal));
+    const bool bSpin =
+        (nState & VideoConnecting) || ((nState & kTaskBits) && !(nState & VideoNoSignal));
 #else
     const bool bSpin = nState == VideoStateConnecting;
 #endif

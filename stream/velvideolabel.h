@@ -34,7 +34,8 @@ class CRTSPPlayer;
 // indicator while connecting; a no-signal image, or before the first live
 // picture the source's saved first picture from an earlier run. A click on a
 // dead source retries it.
-class VelVideoLabel : public QLabel {
+class VelVideoLabel : public QLabel
+{
     Q_OBJECT
 public:
     explicit VelVideoLabel(QWidget* parent = nullptr);
@@ -55,13 +56,22 @@ public:
 #else
     // The label owns its player; a previous one is deleted.
     void SetPlayer(CRTSPPlayer* pPlayer);
-    CRTSPPlayer* GetPlayer() const { return m_pPlayer.load(); }
+    CRTSPPlayer* GetPlayer() const
+    {
+        return m_pPlayer.load();
+    }
 #endif
 
     // Pictures handed to sltSetPixmap, and those of them dropped because the
     // previous one was still being copied or painted. Any thread.
-    quint64 picturesReceived() const { return m_nReceived.load(); }
-    quint64 picturesDropped() const { return m_nDropped.load(); }
+    quint64 picturesReceived() const
+    {
+        return m_nReceived.load();
+    }
+    quint64 picturesDropped() const
+    {
+        return m_nDropped.load();
+    }
 
 public slots:
     // Called directly from the player's decode thread.

@@ -5,7 +5,8 @@
 #include "crtspplayer.h"
 #include "velvideolabel.h"
 
-namespace {
+namespace
+{
 
 VelVlcPlayerManger* s_pInstance = nullptr;
 

@@ -14,7 +14,8 @@ class CRTSPPlayer;
 // The directing panel's registry of stream players, one per label, owning
 // them. One instance per process, created on first use; deleting it deletes
 // every player, and the next Instance() starts empty. GUI thread only.
-class VelVlcPlayerManger : public QObject {
+class VelVlcPlayerManger : public QObject
+{
     Q_OBJECT
 public:
     static VelVlcPlayerManger* Instance();

@@ -7,7 +7,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QByteArray pattern(int nLength, int nSeed)
 {
@@ -56,7 +57,8 @@ bool openRig(Rig& rig, int nRate)
 
 } // namespace
 
-class TstCAudioWrite : public QObject {
+class TstCAudioWrite : public QObject
+{
     Q_OBJECT
 private slots:
     void openSendsTwoSilentBuffers_data();

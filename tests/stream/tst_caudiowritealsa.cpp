@@ -11,7 +11,8 @@
 
 #include <alsa/asoundlib.h>
 
-namespace {
+namespace
+{
 
 QByteArray ramp(int nLength)
 {
@@ -29,7 +30,8 @@ bool writeText(const QString& strPath, const QByteArray& text)
 
 } // namespace
 
-class TstCAudioWriteAlsa : public QObject {
+class TstCAudioWriteAlsa : public QObject
+{
     Q_OBJECT
 private slots:
     void cleanup();
@@ -55,11 +57,11 @@ void TstCAudioWriteAlsa::samplesReachTheDefaultDevice()
                                "pcm.!default {\n"
                                "  type file\n"
                                "  slave.pcm \"null\"\n"
-                               "  file \""
-                                   + strOut.toUtf8()
-                                   + "\"\n"
-                                     "  format \"raw\"\n"
-                                     "}\n"));
+                               "  file \"" +
+                                   strOut.toUtf8() +
+                                   "\"\n"
+                                   "  format \"raw\"\n"
+                                   "}\n"));
     qputenv("ALSA_CONFIG_PATH", strConf.toUtf8());
 
     CAudioWrite writer;

@@ -16,13 +16,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const QString kMovieMode = QStringLiteral("电影模式");
 
 } // namespace
 
-class TstCorvaneStream : public QObject {
+class TstCorvaneStream : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -118,7 +120,8 @@ void TstCorvaneStream::hidingDeletesTheManager()
     control.show();
     QVERIFY(QTest::qWaitForWindowExposed(&control));
     control.sltSetOverviewSource(m_server.url("cam720-noaudio"), kMovieMode, "0");
-    QPointer<CRTSPPlayer> pPlayer = VelVlcPlayerManger::Instance()->FindPlayer(control.outputWidget());
+    QPointer<CRTSPPlayer> pPlayer =
+        VelVlcPlayerManger::Instance()->FindPlayer(control.outputWidget());
     QTRY_COMPARE_WITH_TIMEOUT(control.outputWidget()->state(), int(VideoPlaying), 15000);
 
     control.hide();

@@ -14,7 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const int kFallbackRect[4] = {0, 0, 1920, 1080};
 
@@ -58,7 +59,8 @@ double meanDifference(const QImage& a, const QImage& b)
 
 } // namespace
 
-class TstCRTSPPlayer : public QObject {
+class TstCRTSPPlayer : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -81,6 +83,8 @@ private slots:
     void setUrlWithNullString();
     void restartOnNeverStartedPlayer();
     void posterBeforeFirstPicture();
+    void deletingDuringStalledCall_data();
+    void deletingDuringStalledCall();
 
 private:
     QTemporaryDir m_tempDir;
@@ -335,8 +339,8 @@ void TstCRTSPPlayer::fileSourceShowsItsPictures()
              qPrintable(strError));
     const QString strReference = m_files.filePath("reference.png");
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-nostdin", "-y", "-loglevel", "error", "-i", strFile, "-frames:v",
-                            "1", "-pix_fmt", "rgb24", strReference});
+    ffmpeg.start("ffmpeg", {"-nostdin", "-y", "-loglevel", "error", "-i", strFile, "-frames:v", "1",
+                            "-pix_fmt", "rgb24", strReference});
     QVERIFY(ffmpeg.waitForFinished(30000));
     QCOMPARE(ffmpeg.exitCode(), 0);
     const QImage reference(strReference);
@@ -353,7 +357,8 @@ void TstCRTSPPlayer::fileSourceShowsItsPictures()
         for (int x = 0; x < snapshot.width(); ++x) {
             const QRgb a = snapshot.pixel(x, y);
             const QRgb b = reference.pixel(x, y);
-            nSum += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+            nSum +=
+                qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
             QCOMPARE(qAlpha(a), 255);
         }
     }
@@ -447,6 +452,39 @@ void TstCRTSPPlayer::posterBeforeFirstPicture()
     dDiff = meanDifference(shown, expected);
     QVERIFY2(dDiff < 6, qPrintable(QString::number(dDiff)));
     QVERIFY(m_server.resume(strMount));
+}
+
+void TstCRTSPPlayer::deletingDuringStalledCall_data()
+{
+    QTest::addColumn<bool>("bStalledRead");
+    QTest::newRow("open that gets no answer") << false;
+    QTest::newRow("read of a stalled stream") << true;
+}
+
+void TstCRTSPPlayer::deletingDuringStalledCall()
+{
+    // A player being deleted does not sit out the open limit (3 s) or the
+    // read limit (8 s) of a call that hangs.
+    QFETCH(bool, bStalledRead);
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    const QString strMount = "cam720-noaudio";
+    auto pPlayback = std::make_unique<Playback>(false);
+    if (bStalledRead) {
+        pPlayback->play(m_server.url(strMount));
+        QVERIFY(pPlayback->waitPlaying());
+        QVERIFY(m_server.stall(strMount));
+    } else {
+        pPlayback->play(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
+    }
+    QTest::qWait(500);
+    QElapsedTimer clock;
+    clock.start();
+    pPlayback.reset();
+    const qint64 nElapsed = clock.elapsed();
+    if (bStalledRead)
+        QVERIFY(m_server.resume(strMount));
+    QVERIFY2(nElapsed < 1500, qPrintable(QString::number(nElapsed)));
 }
 
 QTEST_MAIN(TstCRTSPPlayer)

@@ -13,7 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const int kRect[4] = {0, 0, 1920, 1080};
 
@@ -36,7 +37,8 @@ int audibleCount(VelAudioLog& log)
 
 } // namespace
 
-class TstCRTSPPlayerVimbrel : public QObject {
+class TstCRTSPPlayerVimbrel : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();

@@ -12,7 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 bool waitFor(const std::function<bool()>& fnDone, int nTimeoutMs)
 {
@@ -28,7 +29,8 @@ constexpr int kLossMs = 8000 + 4000;
 
 } // namespace
 
-class TstCRTSPReconnect : public QObject {
+class TstCRTSPReconnect : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -108,7 +110,11 @@ void TstCRTSPReconnect::lostStreamReopensWithoutClick()
     const auto range = velGreyRange(label.grab().toImage());
     QVERIFY2(range.second - range.first < 40, qPrintable(QString::number(range.second)));
 
-    QVERIFY(waitFor([&] { return recorder.sawInOrder({VideoPlaying, VideoNoSignal, VideoPlaying}); }, 15000));
+    QVERIFY(waitFor(
+        [&] {
+            return recorder.sawInOrder({VideoPlaying, VideoNoSignal, VideoPlaying});
+        },
+        15000));
     QCOMPARE(label.state(), int(VideoPlaying));
     QCOMPARE(pPlayer->GetPlayState(), 1);
     QCOMPARE(pPlayer->GetInitResult(), 0);
@@ -118,7 +124,8 @@ void TstCRTSPReconnect::lostStreamReopensWithoutClick()
     // No signal, reopening, open, playing.
     const QList<int> states = recorder.states();
     const int nLost = states.indexOf(VideoNoSignal, states.indexOf(VideoPlaying));
-    QCOMPARE(states.mid(nLost), QList<int>({VideoNoSignal, VideoConnecting, VideoNoSignal, VideoPlaying}));
+    QCOMPARE(states.mid(nLost),
+             QList<int>({VideoNoSignal, VideoConnecting, VideoNoSignal, VideoPlaying}));
 }
 
 void TstCRTSPReconnect::cameraOffAtStartWaitsForClick()

@@ -16,7 +16,8 @@
 
 #include <thread>
 
-namespace {
+namespace
+{
 
 const int kRect[4] = {0, 0, 1920, 1080};
 
@@ -87,7 +88,8 @@ void setLabelState(VelVideoLabel& label, int nState)
 #endif
 }
 
-class PaintThreads : public QObject {
+class PaintThreads : public QObject
+{
 public:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override
     {
@@ -104,7 +106,8 @@ public:
 
 } // namespace
 
-class TstVelVideoLabel : public QObject {
+class TstVelVideoLabel : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -170,10 +173,12 @@ void TstVelVideoLabel::snapshotFileName_data()
 {
     QTest::addColumn<QString>("strUrl");
     QTest::addColumn<QString>("strName");
-    QTest::newRow("the documented example") << "rtsp://10.1.2.3/live" << "rtsp_--10+1+2+3-live.png";
-    QTest::newRow("port, path and query")
-        << "rtsp://cam.local:554/a/b.sdp?x=1" << "rtsp_--cam+local_554-a-b+sdp?x=1.png";
-    QTest::newRow("no address") << "" << ".png";
+    QTest::newRow("the documented example") << "rtsp://10.1.2.3/live"
+                                            << "rtsp_--10+1+2+3-live.png";
+    QTest::newRow("port, path and query") << "rtsp://cam.local:554/a/b.sdp?x=1"
+                                          << "rtsp_--cam+local_554-a-b+sdp?x=1.png";
+    QTest::newRow("no address") << ""
+                                << ".png";
 }
 
 void TstVelVideoLabel::snapshotFileName()
@@ -235,12 +240,12 @@ void TstVelVideoLabel::posterAndNoSignal_data()
         << true << false << kConnecting << "red";
     QTest::newRow("no signal, never played here: the saved picture")
         << true << false << kNoSignal << "red";
-    QTest::newRow("connecting without a saved picture: black") << false << false << kConnecting
-                                                               << "black";
+    QTest::newRow("connecting without a saved picture: black")
+        << false << false << kConnecting << "black";
     QTest::newRow("no signal after a live picture: not the saved picture")
         << true << true << kNoSignal << "other";
-    QTest::newRow("connecting after a live picture: black") << true << true << kConnecting
-                                                            << "black";
+    QTest::newRow("connecting after a live picture: black")
+        << true << true << kConnecting << "black";
 }
 
 void TstVelVideoLabel::posterAndNoSignal()
@@ -359,9 +364,8 @@ void TstVelVideoLabel::taskOverlays_data()
         << int(VideoTaskStopping) << QList<bool>{true, false, false};
     QTest::newRow("starting and switching")
         << int(VideoTaskStarting | VideoMovieSwitching) << QList<bool>{true, true, false};
-    QTest::newRow("all three")
-        << int(VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching)
-        << QList<bool>{true, true, true};
+    QTest::newRow("all three") << int(VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching)
+                               << QList<bool>{true, true, true};
 }
 
 void TstVelVideoLabel::taskOverlays()
@@ -393,7 +397,7 @@ void TstVelVideoLabel::managerMapAndLifetime()
     VelVideoLabel first;
     VelVideoLabel second;
     pManager->AddPlayer(nullptr, "rtsp://127.0.0.1:1/x", false); // ignored
-    pManager->RemovePlayer(&first);                             // nothing to remove
+    pManager->RemovePlayer(&first);                              // nothing to remove
     QVERIFY(!pManager->FindPlayer(&first));
 
     pManager->AddPlayer(&first, "rtsp://127.0.0.1:1/a", false);

@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-class VelCaptureFd {
+class VelCaptureFd
+{
 public:
     explicit VelCaptureFd(int nFd) : m_nFd(nFd)
     {

@@ -21,7 +21,8 @@
 
 // Samples a label's state word every millisecond on a thread of its own and
 // keeps each new value with the time it was first seen.
-class VelStateRecorder {
+class VelStateRecorder
+{
 public:
     explicit VelStateRecorder(const VelVideoLabel* pLabel) : m_pLabel(pLabel)
     {

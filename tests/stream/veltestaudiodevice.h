@@ -66,7 +66,8 @@ struct VelAudioLog {
     std::atomic<bool> bFailOpen{false};
 };
 
-class ManualAudioDevice : public CAudioDevice {
+class ManualAudioDevice : public CAudioDevice
+{
 public:
     explicit ManualAudioDevice(std::shared_ptr<VelAudioLog> pLog) : m_pLog(std::move(pLog)) {}
 
@@ -126,7 +127,8 @@ private:
     DoneHandler m_fnDone;
 };
 
-class ClockedAudioDevice : public CAudioDevice {
+class ClockedAudioDevice : public CAudioDevice
+{
 public:
     explicit ClockedAudioDevice(std::shared_ptr<VelAudioLog> pLog) : m_pLog(std::move(pLog)) {}
     ~ClockedAudioDevice() override { close(); }
@@ -178,7 +180,8 @@ private:
             const auto item = m_queued.front();
             m_queued.pop_front();
             const int nMs = m_nBytesPerSec > 0 ? item.second * 1000 / m_nBytesPerSec : 100;
-            if (m_cond.wait_for(lock, std::chrono::milliseconds(nMs), [this] { return bool(m_bStop); }))
+            if (m_cond.wait_for(lock, std::chrono::milliseconds(nMs),
+                                [this] { return bool(m_bStop); }))
                 break;
             lock.unlock();
             m_fnDone(item.first);
