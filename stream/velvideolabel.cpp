@@ -67,8 +67,10 @@ VelVideoLabel::~VelVideoLabel()
 
 void VelVideoLabel::setState(int nState)
 {
-    m_nState = nState;
+    const int nOld = m_nState.exchange(nState);
     requestRepaint();
+    if (nOld != nState)
+        emit sigStateChanged(nState);
 }
 
 void VelVideoLabel::changeState(int nClear, int nSet)
@@ -77,6 +79,9 @@ void VelVideoLabel::changeState(int nClear, int nSet)
     while (!m_nState.compare_exchange_weak(nOld, (nOld & ~nClear) | nSet)) {
     }
     requestRepaint();
+    const int nNew = (nOld & ~nClear) | nSet;
+    if (nNew != nOld)
+        emit sigStateChanged(nNew);
 }
 
 #if defined(VEL_FORM_VIMBREL)

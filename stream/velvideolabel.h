@@ -73,6 +73,11 @@ public:
         return m_nDropped.load();
     }
 
+signals:
+    // Emitted on the thread that changed the word (a player's thread, or the
+    // GUI thread), once per change.
+    void sigStateChanged(int nState);
+
 public slots:
     // Called directly from the player's decode thread.
     void sltSetPixmap(QPixmap img);

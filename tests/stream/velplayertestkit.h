@@ -13,34 +13,37 @@
 #include <QPair>
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
-#include <thread>
 
-// Samples a label's state word every millisecond on a thread of its own and
-// keeps each new value with the time it was first seen.
+// Keeps every change of a label's state word, with the time it happened, as
+// the label reports it (on whichever thread made the change).
 class VelStateRecorder
 {
 public:
-    explicit VelStateRecorder(const VelVideoLabel* pLabel) : m_pLabel(pLabel)
+    explicit VelStateRecorder(VelVideoLabel* pLabel) : m_pLog(std::make_shared<Log>())
     {
-        m_thread = std::thread([this] { run(); });
+        m_pLog->changes.append({pLabel->state(), velSteadyMs()});
+        // The log outlives the recorder while a player thread may be reporting.
+        std::shared_ptr<Log> pLog = m_pLog;
+        m_connection = QObject::connect(
+            pLabel, &VelVideoLabel::sigStateChanged, pLabel,
+            [pLog](int nState) {
+                std::lock_guard<std::mutex> lock(pLog->mutex);
+                pLog->changes.append({nState, velSteadyMs()});
+            },
+            Qt::DirectConnection);
     }
     ~VelStateRecorder() { stop(); }
 
-    void stop()
-    {
-        m_bStop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
+    void stop() { QObject::disconnect(m_connection); }
     QList<int> states()
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<std::mutex> lock(m_pLog->mutex);
         QList<int> list;
-        for (const auto& change : m_changes)
+        for (const auto& change : m_pLog->changes)
             list << change.first;
         return list;
     }
@@ -59,8 +62,8 @@ public:
     // When the label first showed nState (-1 if never).
     qint64 firstSeen(int nState)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const auto& change : m_changes) {
+        std::lock_guard<std::mutex> lock(m_pLog->mutex);
+        for (const auto& change : m_pLog->changes) {
             if (change.first == nState)
                 return change.second;
         }
@@ -68,25 +71,12 @@ public:
     }
 
 private:
-    void run()
-    {
-        int nLast = -1;
-        while (!m_bStop) {
-            const int nState = m_pLabel->state();
-            if (nState != nLast) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_changes.append({nState, velSteadyMs()});
-                nLast = nState;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-
-    const VelVideoLabel* m_pLabel;
-    std::atomic<bool> m_bStop{false};
-    std::mutex m_mutex;
-    QList<QPair<int, qint64>> m_changes;
-    std::thread m_thread;
+    struct Log {
+        std::mutex mutex;
+        QList<QPair<int, qint64>> changes;
+    };
+    std::shared_ptr<Log> m_pLog;
+    QMetaObject::Connection m_connection;
 };
 
 inline bool velIsSilent(const QByteArray& bytes)
