@@ -4,6 +4,7 @@
 #include "caudiodevice.h"
 #include "corvane.h"
 #include "crtspplayer.h"
+#include "velplayertestenv.h"
 #include "velrtspserver.h"
 #include "veltestaudiodevice.h"
 #include "veltestdrives.h"
@@ -39,47 +40,36 @@ private slots:
     void debugBoxComesBeforeThePlayer();
 
 private:
-    QTemporaryDir m_tempDir;
-    VelRtspServer m_server{false};
-    std::unique_ptr<VelTestDrives> m_pDrives;
-    std::shared_ptr<VelAudioLog> m_pLog;
-    std::mutex m_logLock;
+    VelPlayerTestEnv m_env;
 };
 
 void TstCorvaneStream::initTestCase()
 {
-    qputenv("TMPDIR", m_tempDir.path().toUtf8());
-    QVERIFY2(m_server.start(), qPrintable(m_server.errorString()));
-    CAudioDevice::setFactory([this] {
-        std::lock_guard<std::mutex> lock(m_logLock);
-        return std::make_unique<ClockedAudioDevice>(m_pLog);
-    });
+    QString strError;
+    QVERIFY2(m_env.start(&strError), qPrintable(strError));
 }
 
 void TstCorvaneStream::init()
 {
-    m_pDrives = std::make_unique<VelTestDrives>();
-    std::lock_guard<std::mutex> lock(m_logLock);
-    m_pLog = std::make_shared<VelAudioLog>();
+    m_env.beginCase();
 }
 
 void TstCorvaneStream::cleanup()
 {
     VelVlcPlayerManger::DeleteInstance();
-    m_pDrives.reset();
+    m_env.endCase();
 }
 
 void TstCorvaneStream::cleanupTestCase()
 {
-    CAudioDevice::setFactory(nullptr);
-    m_server.stop();
+    m_env.stop();
 }
 
 void TstCorvaneStream::movieModePlaysInOutputView()
 {
     Corvane control;
     VelVideoLabel* pOutput = control.outputWidget();
-    const QString strFirst = m_server.url("cam720");
+    const QString strFirst = m_env.server.url("cam720");
     control.sltSetOverviewSource(strFirst, kMovieMode, "0");
     VelVlcPlayerManger* pManager = VelVlcPlayerManger::ExistingInstance();
     QVERIFY(pManager);
@@ -89,25 +79,25 @@ void TstCorvaneStream::movieModePlaysInOutputView()
     QTRY_COMPARE_WITH_TIMEOUT(pOutput->state(), int(VideoPlaying), 15000);
     QTRY_VERIFY(pOutput->picturesReceived() > 10);
     // With sound: the writer opened a device at the resampled rate.
-    QTRY_COMPARE(m_pLog->nOpens.load(), 1);
-    QCOMPARE(m_pLog->nRate.load(), 8000);
+    QTRY_COMPARE(m_env.pLog->nOpens.load(), 1);
+    QCOMPARE(m_env.pLog->nRate.load(), 8000);
 
     // A new source replaces the output view's player.
-    const QString strSecond = m_server.url("cam720-a44100m");
+    const QString strSecond = m_env.server.url("cam720-a44100m");
     control.sltSetOverviewSource(strSecond, kMovieMode, "0");
     QVERIFY(!pFirst);
     CRTSPPlayer* pSecond = pManager->FindPlayer(pOutput);
     QVERIFY(pSecond);
     QCOMPARE(pSecond->GetUrl(), strSecond);
     QTRY_COMPARE_WITH_TIMEOUT(pSecond->GetPlayState(), 1, 15000);
-    QTRY_COMPARE(m_pLog->nOpens.load(), 2);
-    QCOMPARE(m_pLog->nRate.load(), 16000);
+    QTRY_COMPARE(m_env.pLog->nOpens.load(), 2);
+    QCOMPARE(m_env.pLog->nRate.load(), 16000);
 }
 
 void TstCorvaneStream::thumbnailNameLeavesOutputViewAlone()
 {
     Corvane control;
-    control.sltSetOverviewSource(m_server.url("cam720"), "Camera 1", "1");
+    control.sltSetOverviewSource(m_env.server.url("cam720"), "Camera 1", "1");
     VelVlcPlayerManger* pManager = VelVlcPlayerManger::ExistingInstance();
     QVERIFY(pManager);
     QVERIFY(!pManager->FindPlayer(control.outputWidget()));
@@ -119,7 +109,7 @@ void TstCorvaneStream::hidingDeletesTheManager()
     control.resize(800, 600);
     control.show();
     QVERIFY(QTest::qWaitForWindowExposed(&control));
-    control.sltSetOverviewSource(m_server.url("cam720-noaudio"), kMovieMode, "0");
+    control.sltSetOverviewSource(m_env.server.url("cam720-noaudio"), kMovieMode, "0");
     QPointer<CRTSPPlayer> pPlayer =
         VelVlcPlayerManger::Instance()->FindPlayer(control.outputWidget());
     QTRY_COMPARE_WITH_TIMEOUT(control.outputWidget()->state(), int(VideoPlaying), 15000);
@@ -133,7 +123,7 @@ void TstCorvaneStream::hidingDeletesTheManager()
     QCOMPARE(control.outputWidget()->picturesReceived(), nPictures);
 
     // The next source gets a new, empty manager.
-    control.sltSetOverviewSource(m_server.url("cam720-noaudio"), kMovieMode, "0");
+    control.sltSetOverviewSource(m_env.server.url("cam720-noaudio"), kMovieMode, "0");
     QVERIFY(VelVlcPlayerManger::ExistingInstance());
     QVERIFY(VelVlcPlayerManger::ExistingInstance()->FindPlayer(control.outputWidget()));
 }
@@ -141,7 +131,7 @@ void TstCorvaneStream::hidingDeletesTheManager()
 void TstCorvaneStream::destructionDeletesTheManager()
 {
     auto* pControl = new Corvane;
-    pControl->sltSetOverviewSource(m_server.url("cam720"), kMovieMode, "0");
+    pControl->sltSetOverviewSource(m_env.server.url("cam720"), kMovieMode, "0");
     QPointer<CRTSPPlayer> pPlayer =
         VelVlcPlayerManger::Instance()->FindPlayer(pControl->outputWidget());
     QTRY_COMPARE_WITH_TIMEOUT(pControl->outputWidget()->state(), int(VideoPlaying), 15000);
@@ -153,11 +143,11 @@ void TstCorvaneStream::destructionDeletesTheManager()
 
 void TstCorvaneStream::debugBoxComesBeforeThePlayer()
 {
-    QFile marker(m_pDrives->c("beginLog.txt"));
+    QFile marker(m_env.pDrives->c("beginLog.txt"));
     QVERIFY(marker.open(QIODevice::WriteOnly));
     marker.close();
     Corvane control;
-    const QString strUrl = m_server.url("cam720-noaudio");
+    const QString strUrl = m_env.server.url("cam720-noaudio");
     QPointer<CRTSPPlayer> pOld;
     QStringList seen;
     bool bOldPlayerDuringBox = false;
@@ -172,7 +162,7 @@ void TstCorvaneStream::debugBoxComesBeforeThePlayer()
         pBox->accept();
     });
     timer.start();
-    control.sltSetOverviewSource(m_server.url("cam720"), kMovieMode, "0");
+    control.sltSetOverviewSource(m_env.server.url("cam720"), kMovieMode, "0");
     pOld = VelVlcPlayerManger::Instance()->FindPlayer(control.outputWidget());
     QVERIFY(pOld);
     seen.clear();

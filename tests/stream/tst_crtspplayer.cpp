@@ -3,6 +3,7 @@
 #include "caudiodevice.h"
 #include "crtspplayer.h"
 #include "velcapturefd.h"
+#include "velplayertestenv.h"
 #include "velplayertestkit.h"
 #include "velrtspserver.h"
 #include "veltestdrives.h"
@@ -87,42 +88,29 @@ private slots:
     void deletingDuringStalledCall();
 
 private:
-    QTemporaryDir m_tempDir;
     QTemporaryDir m_files;
-    VelRtspServer m_server{false};
-    std::unique_ptr<VelTestDrives> m_pDrives;
-    std::shared_ptr<VelAudioLog> m_pLog;
-    std::mutex m_logLock;
+    VelPlayerTestEnv m_env;
 };
 
 void TstCRTSPPlayer::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    // Snapshots land in the temporary directory; keep them to this run.
-    qputenv("TMPDIR", m_tempDir.path().toUtf8());
-    QVERIFY2(m_server.start(), qPrintable(m_server.errorString()));
-    CAudioDevice::setFactory([this] {
-        std::lock_guard<std::mutex> lock(m_logLock);
-        return std::make_unique<ClockedAudioDevice>(m_pLog);
-    });
+    QString strError;
+    QVERIFY2(m_env.start(&strError), qPrintable(strError));
 }
 
 void TstCRTSPPlayer::init()
 {
-    m_pDrives = std::make_unique<VelTestDrives>();
-    std::lock_guard<std::mutex> lock(m_logLock);
-    m_pLog = std::make_shared<VelAudioLog>();
+    m_env.beginCase();
 }
 
 void TstCRTSPPlayer::cleanup()
 {
-    m_pDrives.reset();
+    m_env.endCase();
 }
 
 void TstCRTSPPlayer::cleanupTestCase()
 {
-    CAudioDevice::setFactory(nullptr);
-    m_server.stop();
+    m_env.stop();
 }
 
 void TstCRTSPPlayer::openToFirstPicture_data()
@@ -143,8 +131,8 @@ void TstCRTSPPlayer::openToFirstPicture()
     QFETCH(bool, bTcpMarker);
     QFETCH(QSize, size);
     if (bTcpMarker)
-        QVERIFY(velWriteText(m_pDrives->c("ilook.txt"), ""));
-    const QString strUrl = m_server.url(strMount);
+        QVERIFY(velWriteText(m_env.pDrives->c("ilook.txt"), ""));
+    const QString strUrl = m_env.server.url(strMount);
     QFile::remove(VelVideoLabel::snapshotPathFor(strUrl));
 
     Playback playback;
@@ -185,7 +173,7 @@ void TstCRTSPPlayer::openFailures_data()
     QTest::addColumn<QString>("strUrl");
     QTest::addColumn<int>("nResult"); // 1: any FFmpeg error
     QTest::newRow("empty address") << QString("") << -1;
-    QTest::newRow("audio only") << m_server.url("audio") << -4;
+    QTest::newRow("audio only") << m_env.server.url("audio") << -4;
     QTest::newRow("nothing listening") << QString("rtsp://127.0.0.1:1/none") << 1;
     QTest::newRow("missing file") << m_files.filePath("missing.mp4") << 1;
 }
@@ -231,7 +219,7 @@ void TstCRTSPPlayer::openTimeout()
     QFETCH(int, nMinMs);
     QFETCH(int, nMaxMs);
     if (!openTimeoutFile.isNull())
-        QVERIFY(velWriteText(m_pDrives->c("timeout_open_input.txt"), openTimeoutFile));
+        QVERIFY(velWriteText(m_env.pDrives->c("timeout_open_input.txt"), openTimeoutFile));
 
     // Accepts every connection and never says a word.
     QTcpServer silent;
@@ -270,12 +258,12 @@ void TstCRTSPPlayer::resampling()
     QFETCH(QString, strMount);
     QFETCH(int, nRate);
     Playback playback;
-    playback.play(m_server.url(strMount));
+    playback.play(m_env.server.url(strMount));
     QVERIFY(playback.waitPlaying());
-    QTRY_VERIFY_WITH_TIMEOUT(m_pLog->nOpens == 1, 5000);
-    QCOMPARE(m_pLog->nRate.load(), nRate);
-    QCOMPARE(m_pLog->nBits.load(), 16);
-    QCOMPARE(m_pLog->nChannels.load(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_env.pLog->nOpens == 1, 5000);
+    QCOMPARE(m_env.pLog->nRate.load(), nRate);
+    QCOMPARE(m_env.pLog->nBits.load(), 16);
+    QCOMPARE(m_env.pLog->nChannels.load(), 1);
 
     QElapsedTimer clock;
     clock.start();
@@ -283,11 +271,11 @@ void TstCRTSPPlayer::resampling()
     while (nAudible < 12 && clock.elapsed() < 10000) {
         QTest::qWait(100);
         nAudible = 0;
-        for (const auto& buffer : m_pLog->snapshot())
+        for (const auto& buffer : m_env.pLog->snapshot())
             nAudible += velIsSilent(buffer.bytes) ? 0 : 1;
     }
     QVERIFY2(nAudible >= 12, qPrintable(QString::number(nAudible)));
-    const auto buffers = m_pLog->snapshot();
+    const auto buffers = m_env.pLog->snapshot();
     for (const auto& buffer : buffers)
         QCOMPARE(buffer.bytes.size(), nRate / 5); // 100 ms of 16-bit mono
     // The 440 Hz tone stays 440 Hz at the new rate.
@@ -311,7 +299,7 @@ void TstCRTSPPlayer::audioDelay()
     QFETCH(int, nMinGapMs);
     QFETCH(int, nMaxGapMs);
     if (!audioCacheFile.isNull())
-        QVERIFY(velWriteText(m_pDrives->c("audio_cache.txt"), audioCacheFile));
+        QVERIFY(velWriteText(m_env.pDrives->c("audio_cache.txt"), audioCacheFile));
     // A file is read at once: pictures and audio are ready from the first pass.
     const QString strFile = m_files.filePath("delay.mp4");
     if (!QFile::exists(strFile)) {
@@ -324,8 +312,8 @@ void TstCRTSPPlayer::audioDelay()
     VelStateRecorder recorder(&playback.label);
     playback.play(strFile);
     QVERIFY(playback.waitPlaying());
-    QTRY_VERIFY_WITH_TIMEOUT(velFirstAudibleMs(m_pLog->snapshot()) >= 0, 5000);
-    const qint64 nGap = velFirstAudibleMs(m_pLog->snapshot()) - recorder.firstSeen(VideoPlaying);
+    QTRY_VERIFY_WITH_TIMEOUT(velFirstAudibleMs(m_env.pLog->snapshot()) >= 0, 5000);
+    const qint64 nGap = velFirstAudibleMs(m_env.pLog->snapshot()) - recorder.firstSeen(VideoPlaying);
     QVERIFY2(nGap >= nMinGapMs && nGap <= nMaxGapMs, qPrintable(QString::number(nGap)));
 }
 
@@ -376,7 +364,7 @@ void TstCRTSPPlayer::noSoundDevicePlaysOnSilently()
     {
         VelCaptureFd capture(1);
         Playback playback;
-        playback.play(m_server.url("cam720"));
+        playback.play(m_env.server.url("cam720"));
         const bool bPlaying = playback.waitPlaying();
         const quint64 nBefore = playback.label.picturesReceived();
         QTest::qWait(500);
@@ -387,16 +375,13 @@ void TstCRTSPPlayer::noSoundDevicePlaysOnSilently()
         QVERIFY2(output.contains("wave out open err\n"), output.constData());
     }
     qunsetenv("ALSA_CONFIG_PATH");
-    CAudioDevice::setFactory([this] {
-        std::lock_guard<std::mutex> lock(m_logLock);
-        return std::make_unique<ClockedAudioDevice>(m_pLog);
-    });
+    m_env.installAudioDevice();
 }
 
 void TstCRTSPPlayer::setUrlWithNullString()
 {
     Playback playback(false);
-    const QString strUrl = m_server.url("cam720-noaudio");
+    const QString strUrl = m_env.server.url("cam720-noaudio");
     playback.play(strUrl);
     QVERIFY(playback.waitPlaying());
     QVERIFY(!playback.player->SetUrl(QString()));
@@ -416,7 +401,7 @@ void TstCRTSPPlayer::restartOnNeverStartedPlayer()
     QCOMPARE(playback.label.state(), int(VideoConnecting));
     QVERIFY(playback.player->GetUrl().isNull());
     // And it plays normally afterwards.
-    playback.play(m_server.url("cam720-noaudio"));
+    playback.play(m_env.server.url("cam720-noaudio"));
     QVERIFY(playback.waitPlaying());
     QCOMPARE(playback.player->GetPlayState(), 1);
 }
@@ -424,7 +409,7 @@ void TstCRTSPPlayer::restartOnNeverStartedPlayer()
 void TstCRTSPPlayer::posterBeforeFirstPicture()
 {
     const QString strMount = "cam720main-noaudio";
-    const QString strUrl = m_server.url(strMount);
+    const QString strUrl = m_env.server.url(strMount);
     const QString strPoster = VelVideoLabel::snapshotPathFor(strUrl);
     QFile::remove(strPoster);
     {
@@ -439,7 +424,7 @@ void TstCRTSPPlayer::posterBeforeFirstPicture()
 
     // The source is up but sends nothing: connecting, then no signal, and the
     // saved picture all along.
-    QVERIFY(m_server.stall(strMount));
+    QVERIFY(m_env.server.stall(strMount));
     Playback later(false);
     later.play(strUrl);
     QTRY_COMPARE(later.label.state(), int(VideoConnecting));
@@ -451,7 +436,7 @@ void TstCRTSPPlayer::posterBeforeFirstPicture()
     shown = later.label.grab().toImage().convertToFormat(QImage::Format_RGB32);
     dDiff = meanDifference(shown, expected);
     QVERIFY2(dDiff < 6, qPrintable(QString::number(dDiff)));
-    QVERIFY(m_server.resume(strMount));
+    QVERIFY(m_env.server.resume(strMount));
 }
 
 void TstCRTSPPlayer::deletingDuringStalledCall_data()
@@ -471,9 +456,9 @@ void TstCRTSPPlayer::deletingDuringStalledCall()
     const QString strMount = "cam720-noaudio";
     auto pPlayback = std::make_unique<Playback>(false);
     if (bStalledRead) {
-        pPlayback->play(m_server.url(strMount));
+        pPlayback->play(m_env.server.url(strMount));
         QVERIFY(pPlayback->waitPlaying());
-        QVERIFY(m_server.stall(strMount));
+        QVERIFY(m_env.server.stall(strMount));
     } else {
         pPlayback->play(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
     }
@@ -483,7 +468,7 @@ void TstCRTSPPlayer::deletingDuringStalledCall()
     pPlayback.reset();
     const qint64 nElapsed = clock.elapsed();
     if (bStalledRead)
-        QVERIFY(m_server.resume(strMount));
+        QVERIFY(m_env.server.resume(strMount));
     QVERIFY2(nElapsed < 1500, qPrintable(QString::number(nElapsed)));
 }
 

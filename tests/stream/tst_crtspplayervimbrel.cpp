@@ -2,6 +2,7 @@
 // the open that retries over TCP, and a reopen after a stall.
 #include "caudiodevice.h"
 #include "crtspplayer.h"
+#include "velplayertestenv.h"
 #include "velplayertestkit.h"
 #include "velrtspserver.h"
 #include "veltestdrives.h"
@@ -17,15 +18,6 @@ namespace
 {
 
 const int kRect[4] = {0, 0, 1920, 1080};
-
-bool waitFor(const std::function<bool()>& fnDone, int nTimeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!fnDone() && clock.elapsed() < nTimeoutMs)
-        QTest::qWait(5);
-    return fnDone();
-}
 
 int audibleCount(VelAudioLog& log)
 {
@@ -53,39 +45,28 @@ private slots:
     void stallReopens();
 
 private:
-    QTemporaryDir m_tempDir;
-    VelRtspServer m_server{false};
-    std::unique_ptr<VelTestDrives> m_pDrives;
-    std::shared_ptr<VelAudioLog> m_pLog;
-    std::mutex m_logLock;
+    VelPlayerTestEnv m_env;
 };
 
 void TstCRTSPPlayerVimbrel::initTestCase()
 {
-    qputenv("TMPDIR", m_tempDir.path().toUtf8());
-    QVERIFY2(m_server.start(), qPrintable(m_server.errorString()));
-    CAudioDevice::setFactory([this] {
-        std::lock_guard<std::mutex> lock(m_logLock);
-        return std::make_unique<ClockedAudioDevice>(m_pLog);
-    });
+    QString strError;
+    QVERIFY2(m_env.start(&strError), qPrintable(strError));
 }
 
 void TstCRTSPPlayerVimbrel::init()
 {
-    m_pDrives = std::make_unique<VelTestDrives>();
-    std::lock_guard<std::mutex> lock(m_logLock);
-    m_pLog = std::make_shared<VelAudioLog>();
+    m_env.beginCase();
 }
 
 void TstCRTSPPlayerVimbrel::cleanup()
 {
-    m_pDrives.reset();
+    m_env.endCase();
 }
 
 void TstCRTSPPlayerVimbrel::cleanupTestCase()
 {
-    CAudioDevice::setFactory(nullptr);
-    m_server.stop();
+    m_env.stop();
 }
 
 void TstCRTSPPlayerVimbrel::labelStates()
@@ -94,7 +75,7 @@ void TstCRTSPPlayerVimbrel::labelStates()
     VelStateRecorder recorder(&label);
     auto* pPlayer = new CRTSPPlayer(&label, kRect);
     label.SetPlayer(pPlayer);
-    QVERIFY(pPlayer->SetUrl(m_server.url("cam720")));
+    QVERIFY(pPlayer->SetUrl(m_env.server.url("cam720")));
     pPlayer->StartPlay();
     QTRY_COMPARE_WITH_TIMEOUT(label.state(), int(VideoStatePlaying), 15000);
     QCOMPARE(pPlayer->GetPlayState(), 1);
@@ -108,27 +89,27 @@ void TstCRTSPPlayerVimbrel::audioSwitch()
     auto* pPlayer = new CRTSPPlayer(&label, kRect);
     label.SetPlayer(pPlayer);
     QVERIFY(!pPlayer->IsAudioEnabled());
-    pPlayer->SetUrl(m_server.url("cam720-a44100s"));
+    pPlayer->SetUrl(m_env.server.url("cam720-a44100s"));
     pPlayer->StartPlay();
     QTRY_COMPARE_WITH_TIMEOUT(label.state(), int(VideoStatePlaying), 15000);
     // The writer exists while the sound is off, and stays silent.
-    QTRY_COMPARE(m_pLog->nOpens.load(), 1);
-    QCOMPARE(m_pLog->nRate.load(), 16000);
+    QTRY_COMPARE(m_env.pLog->nOpens.load(), 1);
+    QCOMPARE(m_env.pLog->nRate.load(), 16000);
     QTest::qWait(1000);
-    QCOMPARE(audibleCount(*m_pLog), 0);
+    QCOMPARE(audibleCount(*m_env.pLog), 0);
 
     pPlayer->SetAudioEnabled(true);
     QVERIFY(pPlayer->IsAudioEnabled());
-    QVERIFY(waitFor([&] { return audibleCount(*m_pLog) >= 5; }, 5000));
-    const double dFrequency = velToneFrequency(m_pLog->snapshot(), 16000);
+    QVERIFY(velWaitFor([&] { return audibleCount(*m_env.pLog) >= 5; }, 5000));
+    const double dFrequency = velToneFrequency(m_env.pLog->snapshot(), 16000);
     QVERIFY2(dFrequency > 420 && dFrequency < 460, qPrintable(QString::number(dFrequency)));
 
     // Off again: no more audio reaches the device.
     pPlayer->SetAudioEnabled(false);
     QTest::qWait(400);
-    const int nAudible = audibleCount(*m_pLog);
+    const int nAudible = audibleCount(*m_env.pLog);
     QTest::qWait(1000);
-    QCOMPARE(audibleCount(*m_pLog), nAudible);
+    QCOMPARE(audibleCount(*m_env.pLog), nAudible);
 
     // A restart switches the sound off.
     pPlayer->SetAudioEnabled(true);
@@ -137,7 +118,7 @@ void TstCRTSPPlayerVimbrel::audioSwitch()
     QCOMPARE(pPlayer->GetPlayState(), 3);
     pPlayer->StartPlay();
     QTRY_COMPARE_WITH_TIMEOUT(label.state(), int(VideoStatePlaying), 15000);
-    QTRY_COMPARE(m_pLog->nOpens.load(), 2);
+    QTRY_COMPARE(m_env.pLog->nOpens.load(), 2);
 }
 
 void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp_data()
@@ -157,7 +138,7 @@ void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp()
     QFETCH(int, nMinMs);
     QFETCH(int, nMaxMs);
     if (!openTimeoutFile.isNull())
-        QVERIFY(velWriteText(m_pDrives->c("timeout_open_input.txt"), openTimeoutFile));
+        QVERIFY(velWriteText(m_env.pDrives->c("timeout_open_input.txt"), openTimeoutFile));
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     QList<QTcpSocket*> accepted;
@@ -173,7 +154,7 @@ void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp()
     clock.start();
     pPlayer->SetUrl(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
     pPlayer->StartPlay();
-    QVERIFY(waitFor([&] { return pPlayer->GetInitResult() != -1; }, nMaxMs + 2000));
+    QVERIFY(velWaitFor([&] { return pPlayer->GetInitResult() != -1; }, nMaxMs + 2000));
     const qint64 nElapsed = clock.elapsed();
     QVERIFY(pPlayer->GetInitResult() < -1);
     QVERIFY2(nElapsed >= nMinMs && nElapsed <= nMaxMs, qPrintable(QString::number(nElapsed)));
@@ -188,16 +169,16 @@ void TstCRTSPPlayerVimbrel::stallReopens()
     VelStateRecorder recorder(&label);
     auto* pPlayer = new CRTSPPlayer(&label, kRect);
     label.SetPlayer(pPlayer);
-    pPlayer->SetUrl(m_server.url(strMount));
+    pPlayer->SetUrl(m_env.server.url(strMount));
     pPlayer->StartPlay();
     QTRY_COMPARE_WITH_TIMEOUT(label.state(), int(VideoStatePlaying), 15000);
-    QVERIFY(m_server.stall(strMount));
+    QVERIFY(m_env.server.stall(strMount));
     // The tour form's 5 s socket timeout ends each stalled read before the
     // 8 s limit: the first one still hands out what the parsers held, so the
     // loss shows after two or three of them.
-    QVERIFY(waitFor([&] { return recorder.sawInOrder({0, 3}); }, 20000));
-    QVERIFY(m_server.resume(strMount));
-    QVERIFY(waitFor([&] { return recorder.sawInOrder({0, 3, 1, 3, 0}); }, 15000));
+    QVERIFY(velWaitFor([&] { return recorder.sawInOrder({0, 3}); }, 20000));
+    QVERIFY(m_env.server.resume(strMount));
+    QVERIFY(velWaitFor([&] { return recorder.sawInOrder({0, 3, 1, 3, 0}); }, 15000));
     QCOMPARE(pPlayer->GetPlayState(), 1);
 }
 

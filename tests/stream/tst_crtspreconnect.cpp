@@ -15,15 +15,6 @@
 namespace
 {
 
-bool waitFor(const std::function<bool()>& fnDone, int nTimeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!fnDone() && clock.elapsed() < nTimeoutMs)
-        QTest::qWait(5);
-    return fnDone();
-}
-
 // The read limit plus time for the threads to notice.
 constexpr int kLossMs = 8000 + 4000;
 
@@ -88,7 +79,7 @@ void TstCRTSPReconnect::lostStreamReopensWithoutClick()
     VelVlcPlayerManger::Instance()->AddPlayer(&label, strUrl, false);
     CRTSPPlayer* pPlayer = VelVlcPlayerManger::Instance()->FindPlayer(&label);
     QVERIFY(pPlayer);
-    QVERIFY(waitFor([&] { return label.state() == VideoPlaying; }, 15000));
+    QVERIFY(velWaitFor([&] { return label.state() == VideoPlaying; }, 15000));
     QTRY_VERIFY(QFile::exists(label.snapshotPath()));
 
     if (strCase == "stall")
@@ -98,7 +89,7 @@ void TstCRTSPReconnect::lostStreamReopensWithoutClick()
     else
         QVERIFY(m_pServer->restart());
 
-    QVERIFY(waitFor([&] { return recorder.sawInOrder({VideoPlaying, VideoNoSignal}); }, kLossMs));
+    QVERIFY(velWaitFor([&] { return recorder.sawInOrder({VideoPlaying, VideoNoSignal}); }, kLossMs));
     // The source comes back while the reopen is under way.
     if (strCase == "stall")
         QVERIFY(m_pServer->resume(strMount));
@@ -110,7 +101,7 @@ void TstCRTSPReconnect::lostStreamReopensWithoutClick()
     const auto range = velGreyRange(label.grab().toImage());
     QVERIFY2(range.second - range.first < 40, qPrintable(QString::number(range.second)));
 
-    QVERIFY(waitFor(
+    QVERIFY(velWaitFor(
         [&] {
             return recorder.sawInOrder({VideoPlaying, VideoNoSignal, VideoPlaying});
         },
@@ -188,7 +179,7 @@ void TstCRTSPReconnect::fileEndKeepsLastPicture()
 
     // The file ends quickly; then the player stays as it is past the read limit.
     quint64 nLast = 0;
-    QVERIFY(waitFor(
+    QVERIFY(velWaitFor(
         [&] {
             const quint64 nNow = label.picturesReceived();
             const bool bSteady = nNow == nLast && nNow > 0;

@@ -7,14 +7,17 @@
 #include "veltestaudiodevice.h"
 #include "velvideolabel.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QTest>
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -78,6 +81,16 @@ private:
     std::shared_ptr<Log> m_pLog;
     QMetaObject::Connection m_connection;
 };
+
+// Runs the event loop until fnDone holds or nTimeoutMs have passed.
+inline bool velWaitFor(const std::function<bool()>& fnDone, int nTimeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!fnDone() && clock.elapsed() < nTimeoutMs)
+        QTest::qWait(5);
+    return fnDone();
+}
 
 inline bool velIsSilent(const QByteArray& bytes)
 {
