@@ -38,7 +38,7 @@ done
 # Test cameras: the server stops when its standard input closes, so it goes
 # down with this script whatever happens.
 if [ -x "$SERVER" ] && [ "${VEL_DEMO_STREAMS:-1}" != 0 ]; then
-  coproc RTSP { exec "$SERVER" --port 0; }
+  coproc RTSP { exec "$SERVER" --port 0 --pattern smpte; }
   ready=""; port=""
   read -r -t 10 ready port <&"${RTSP[0]}" || true
   if [ "$ready" = READY ]; then

@@ -1,6 +1,6 @@
 // vel-rtsp-server: live test cameras over RTSP on 127.0.0.1.
 //
-//   vel-rtsp-server [--port N] [--no-control]
+//   vel-rtsp-server [--port N] [--no-control] [--pattern ball|smpte]
 //
 // --port 0 (the default) lets the system pick a free port. Once the server
 // listens it prints "READY <port>" on stdout.
@@ -113,6 +113,17 @@ void buildMountTable()
     }
 }
 
+// Picture of every camera; "--pattern smpte" gives scrolling colour bars
+// that read as video at a glance (the demo uses them).
+std::string g_pattern = "ball";
+
+std::string patternProperties()
+{
+    if (g_pattern == "ball")
+        return "pattern=ball";
+    return "pattern=" + g_pattern + " horizontal-speed=2";
+}
+
 std::string launchLine(const MountSpec& spec)
 {
     std::string line = "( ";
@@ -124,7 +135,8 @@ std::string launchLine(const MountSpec& spec)
         // cameras do; having the payloader insert them too split key frames
         // into two access units on the client side.
         line +=
-            "videotestsrc name=vsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
+            "videotestsrc name=vsrc is-live=true " + patternProperties() +
+            " ! video/x-raw,format=I420,width=" +
             std::to_string(width) + ",height=" + std::to_string(spec.height) +
             ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
             "key-int-max=25 bitrate=" +
@@ -313,7 +325,7 @@ gboolean onQuitSignal(gpointer)
 
 void usage()
 {
-    std::fprintf(stderr, "usage: vel-rtsp-server [--port N] [--no-control]\n");
+    std::fprintf(stderr, "usage: vel-rtsp-server [--port N] [--no-control] [--pattern ball|smpte]\n");
 }
 
 } // namespace
@@ -334,6 +346,12 @@ int main(int argc, char** argv)
             }
         } else if (!std::strcmp(argv[i], "--no-control")) {
             control = false;
+        } else if (!std::strcmp(argv[i], "--pattern") && i + 1 < argc) {
+            g_pattern = argv[++i];
+            if (g_pattern != "ball" && g_pattern != "smpte") {
+                usage();
+                return 2;
+            }
         } else {
             usage();
             return 2;
