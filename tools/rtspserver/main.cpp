@@ -41,7 +41,7 @@
 namespace
 {
 
-struct MountSpec {
+struct CameraFormat {
     int height = 0; // 0: no video
     bool mainProfile = false;
     int sampleRate = 0; // 0: no audio
@@ -51,7 +51,7 @@ struct MountSpec {
 // The table is built before the server starts and never changes; only the
 // stall flags change, from the main loop, while streaming threads read them.
 struct Mount {
-    MountSpec spec;
+    CameraFormat format;
     std::atomic<bool> stalled{false};
 };
 
@@ -80,10 +80,10 @@ bool haveElement(const char* name)
     return true;
 }
 
-void addMount(const std::string& path, const MountSpec& spec)
+void addMount(const std::string& path, const CameraFormat& format)
 {
     auto mount = std::make_unique<Mount>();
-    mount->spec = spec;
+    mount->format = format;
     g_mounts[path] = std::move(mount);
 }
 
@@ -124,12 +124,12 @@ std::string patternProperties()
     return "pattern=" + g_pattern + " horizontal-speed=2";
 }
 
-std::string launchLine(const MountSpec& spec)
+std::string launchLine(const CameraFormat& format)
 {
     std::string line = "( ";
     int payloader = 0;
-    if (spec.height > 0) {
-        const int width = spec.height * 16 / 9;
+    if (format.height > 0) {
+        const int width = format.height * 16 / 9;
         // The ball pattern is cheap to draw and moves, so frozen pictures show.
         // In byte-stream form x264 repeats SPS/PPS before every key frame, as
         // cameras do; having the payloader insert them too split key frames
@@ -137,20 +137,20 @@ std::string launchLine(const MountSpec& spec)
         line +=
             "videotestsrc name=vsrc is-live=true " + patternProperties() +
             " ! video/x-raw,format=I420,width=" +
-            std::to_string(width) + ",height=" + std::to_string(spec.height) +
+            std::to_string(width) + ",height=" + std::to_string(format.height) +
             ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
             "key-int-max=25 bitrate=" +
-            std::string(spec.height >= 1080 ? "4000" : "2000") +
-            (spec.mainProfile
+            std::string(format.height >= 1080 ? "4000" : "2000") +
+            (format.mainProfile
                  ? " bframes=2 b-adapt=false ! video/x-h264,profile=main,stream-format=byte-stream"
                  : " bframes=0 ! video/x-h264,profile=baseline,stream-format=byte-stream") +
             " ! rtph264pay name=pay" + std::to_string(payloader++) + " pt=96 config-interval=0 ";
     }
-    if (spec.sampleRate > 0) {
-        const int bitrate = (spec.sampleRate <= 16000 ? 24000 : 64000) * spec.channels;
+    if (format.sampleRate > 0) {
+        const int bitrate = (format.sampleRate <= 16000 ? 24000 : 64000) * format.channels;
         line += "audiotestsrc name=asrc is-live=true wave=sine freq=440 samplesperbuffer=1024 ! "
                 "audio/x-raw,rate=" +
-                std::to_string(spec.sampleRate) + ",channels=" + std::to_string(spec.channels) +
+                std::to_string(format.sampleRate) + ",channels=" + std::to_string(format.channels) +
                 " ! audioconvert ! " + g_aacEncoder + " bitrate=" + std::to_string(bitrate) +
                 " ! rtpmp4gpay name=pay" + std::to_string(payloader++) + " pt=97 ";
     }
@@ -385,7 +385,7 @@ int main(int argc, char** argv)
     GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server);
     for (auto& [path, mount] : g_mounts) {
         GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
-        gst_rtsp_media_factory_set_launch(factory, launchLine(mount->spec).c_str());
+        gst_rtsp_media_factory_set_launch(factory, launchLine(mount->format).c_str());
         gst_rtsp_media_factory_set_shared(factory, TRUE);
         gst_rtsp_media_factory_set_protocols(
             factory, GstRTSPLowerTrans(GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP));
