@@ -233,8 +233,15 @@ QRect VelVideoLabel::pictureBox() const
 
 void VelVideoLabel::drawPoster(QPainter& painter)
 {
-    if (m_poster.isNull())
-        m_poster.load(snapshotPath());
+    // One look at the disk per source: without a saved picture this would
+    // otherwise read the disk on every spinner frame.
+    if (m_poster.isNull()) {
+        const QString strPath = snapshotPath();
+        if (strPath != m_strPosterTried) {
+            m_strPosterTried = strPath;
+            m_poster.load(strPath);
+        }
+    }
     if (!m_poster.isNull())
         painter.drawPixmap(pictureBox(), m_poster);
 }

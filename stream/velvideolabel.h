@@ -109,6 +109,7 @@ private:
     QPixmap m_newest;  // written by the decode thread, read by paint; see m_bAvailable
     QPixmap m_painted; // GUI thread
     QPixmap m_poster;  // GUI thread
+    QString m_strPosterTried; // GUI thread: the snapshot path m_poster was loaded from
     double m_dAngle = 0;
     // False while one side copies or paints m_newest; the other side then
     // leaves m_newest alone. Changed only under m_availableLock.
