@@ -267,6 +267,10 @@ void VelVideoLabel::drawLivePicture(QPainter& painter)
     }
     if (!bTaken) {
         painter.drawPixmap(pictureBox(), m_painted);
+        // Nothing painted yet: the picture being handed over is the first,
+        // so come back for it rather than wait for the next one.
+        if (m_painted.isNull())
+            update();
         return;
     }
     painter.drawPixmap(pictureBox(), m_newest);

@@ -161,11 +161,10 @@ void TstCRTSPPlayer::openToFirstPicture()
     QTRY_VERIFY(QFile::exists(playback.label.snapshotPath()));
     const QImage snapshot(playback.label.snapshotPath());
     QCOMPARE(snapshot.size(), size);
-    const auto snapshotRange = velGreyRange(snapshot);
-    QVERIFY(snapshotRange.second - snapshotRange.first > 150);
-    const QImage shown = playback.label.grab().toImage();
-    const auto shownRange = velGreyRange(shown);
-    QVERIFY(shownRange.second - shownRange.first > 150);
+    QVERIFY(velContrast(snapshot) > 150);
+    // A paint that meets a picture mid hand-off draws the one before it, so
+    // the very first grab may still be empty.
+    QTRY_VERIFY_WITH_TIMEOUT(velContrast(playback.label.grab().toImage()) > 150, 2000);
 }
 
 void TstCRTSPPlayer::openFailures_data()

@@ -164,4 +164,10 @@ inline QPair<int, int> velGreyRange(const QImage& image)
     return {nMin, nMax};
 }
 
+inline int velContrast(const QImage& image)
+{
+    const auto range = velGreyRange(image);
+    return range.second - range.first;
+}
+
 #endif // VELPLAYERTESTKIT_H
