@@ -298,6 +298,10 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     if (nResult != 0)
         return nResult;
 
+    // Pictures are shown as they come and the frame rate is never used, so
+    // the probe does not wait for twenty frames to estimate it: that alone
+    // took most of a second off the first picture.
+    m_pFormat->fps_probe_size = 0;
     m_interrupt.clock.restart();
     m_interrupt.phase = 1;
     nResult = avformat_find_stream_info(m_pFormat.get(), nullptr);

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 
 namespace
@@ -294,20 +295,30 @@ void TstVelVideoLabel::picturesFromAnotherThread()
     setLabelState(label, kPlaying);
 
     const int nPictures = 150;
-    std::thread worker([&label] {
+    std::atomic<bool> bDone{false};
+    std::thread worker([&label, &bDone] {
         for (int i = 0; i < nPictures; ++i) {
-            label.sltSetPixmap(solid(i + 1 < nPictures ? Qt::red : Qt::blue));
+            label.sltSetPixmap(solid(Qt::red));
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        // A picture that meets a paint is dropped by design; the last one is
+        // sent until it is taken. Only this thread sends, so the drop count
+        // moves only for its own pictures.
+        quint64 nDropped = 0;
+        do {
+            nDropped = label.picturesDropped();
+            label.sltSetPixmap(solid(Qt::blue));
+        } while (label.picturesDropped() != nDropped);
+        bDone = true;
     });
-    while (label.picturesReceived() < quint64(nPictures))
+    while (!bDone)
         QTest::qWait(5);
     worker.join();
     QTRY_VERIFY(paints.nPaints > 0);
     QCOMPARE(paints.nOffThread, 0);
-    QCOMPARE(label.picturesReceived(), quint64(nPictures));
+    QVERIFY(label.picturesReceived() > quint64(nPictures));
     QVERIFY(label.picturesDropped() < label.picturesReceived());
-    // The last picture is the one on screen once the queue has run.
+    // The last picture taken is the one on screen once the queue has run.
     QTRY_COMPARE(colourName(label.grab().toImage().pixel(160, 90)), QString("blue"));
 }
 
@@ -339,7 +350,11 @@ void TstVelVideoLabel::clickRetry()
     if (bPlayer) {
         // An empty address fails at once and leaves a dead, never-opened player.
         pPlayer = attachPlayer(label, "");
-        QTRY_COMPARE(label.state(), kNoSignal);
+        // Wait for the failed open to end: the tour label starts out showing
+        // no signal, and the player's late "no signal" would undo the state
+        // set below.
+        pPlayer->StopThreads();
+        QCOMPARE(label.state(), kNoSignal);
         QCOMPARE(pPlayer->GetPlayState(), 0);
     }
     setLabelState(label, nState);
