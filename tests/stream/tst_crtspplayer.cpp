@@ -5,13 +5,12 @@
 #include "velcapturefd.h"
 #include "velplayertestenv.h"
 #include "velplayertestkit.h"
+#include "velsilentserver.h"
 #include "velrtspserver.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
 #include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -220,25 +219,19 @@ void TstCRTSPPlayer::openTimeout()
     if (!openTimeoutFile.isNull())
         QVERIFY(velWriteText(m_env.pDrives->c("timeout_open_input.txt"), openTimeoutFile));
 
-    // Accepts every connection and never says a word.
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    QList<QTcpSocket*> accepted;
-    connect(&silent, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* pSocket = silent.nextPendingConnection())
-            accepted << pSocket;
-    });
+    VelSilentServer silent;
+    QVERIFY(silent.listen());
 
     Playback playback;
     QElapsedTimer clock;
     clock.start();
-    playback.play(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
+    playback.play(silent.url());
     while (playback.player->GetInitResult() == -1 && clock.elapsed() < nMaxMs + 2000)
         QTest::qWait(20);
     const qint64 nElapsed = clock.elapsed();
     QVERIFY2(playback.player->GetInitResult() < -1, "the open did not fail");
     QVERIFY2(nElapsed >= nMinMs && nElapsed <= nMaxMs, qPrintable(QString::number(nElapsed)));
-    QVERIFY(!accepted.isEmpty());
+    QVERIFY(silent.acceptedCount() > 0);
     QTRY_COMPARE(playback.label.state(), int(VideoNoSignal));
 }
 
@@ -450,8 +443,8 @@ void TstCRTSPPlayer::deletingDuringStalledCall()
     // A player being deleted does not sit out the open limit (3 s) or the
     // read limit (8 s) of a call that hangs.
     QFETCH(bool, bStalledRead);
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    VelSilentServer silent;
+    QVERIFY(silent.listen());
     const QString strMount = "cam720-noaudio";
     auto pPlayback = std::make_unique<Playback>(false);
     if (bStalledRead) {
@@ -459,7 +452,7 @@ void TstCRTSPPlayer::deletingDuringStalledCall()
         QVERIFY(pPlayback->waitPlaying());
         QVERIFY(m_env.server.stall(strMount));
     } else {
-        pPlayback->play(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
+        pPlayback->play(silent.url());
     }
     QTest::qWait(500);
     QElapsedTimer clock;

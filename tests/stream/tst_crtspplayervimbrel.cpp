@@ -4,13 +4,12 @@
 #include "crtspplayer.h"
 #include "velplayertestenv.h"
 #include "velplayertestkit.h"
+#include "velsilentserver.h"
 #include "velrtspserver.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
 #include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -139,26 +138,21 @@ void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp()
     QFETCH(int, nMaxMs);
     if (!openTimeoutFile.isNull())
         QVERIFY(velWriteText(m_env.pDrives->c("timeout_open_input.txt"), openTimeoutFile));
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    QList<QTcpSocket*> accepted;
-    connect(&silent, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* pSocket = silent.nextPendingConnection())
-            accepted << pSocket;
-    });
+    VelSilentServer silent;
+    QVERIFY(silent.listen());
 
     VelVideoLabel label;
     auto* pPlayer = new CRTSPPlayer(&label, kRect);
     label.SetPlayer(pPlayer);
     QElapsedTimer clock;
     clock.start();
-    pPlayer->SetUrl(QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(silent.serverPort()));
+    pPlayer->SetUrl(silent.url());
     pPlayer->StartPlay();
     QVERIFY(velWaitFor([&] { return pPlayer->GetInitResult() != -1; }, nMaxMs + 2000));
     const qint64 nElapsed = clock.elapsed();
     QVERIFY(pPlayer->GetInitResult() < -1);
     QVERIFY2(nElapsed >= nMinMs && nElapsed <= nMaxMs, qPrintable(QString::number(nElapsed)));
-    QCOMPARE(accepted.size(), 2);
+    QCOMPARE(silent.acceptedCount(), 2);
     QTRY_COMPARE(label.state(), int(VideoStateNoSignal));
 }
 

@@ -80,6 +80,18 @@ CRTSPPlayer* attachPlayer(VelVideoLabel& label, const QString& strUrl)
 #endif
 }
 
+// Gives the label a source without playing it.
+void pointAt(VelVideoLabel& label, const QString& strUrl)
+{
+#if defined(VEL_FORM_TESSARO)
+    label.setSnapshotSource(strUrl);
+#else
+    auto* pPlayer = new CRTSPPlayer(&label, kRect);
+    label.SetPlayer(pPlayer);
+    pPlayer->SetUrl(strUrl);
+#endif
+}
+
 void setLabelState(VelVideoLabel& label, int nState)
 {
 #if defined(VEL_FORM_TESSARO)
@@ -190,13 +202,7 @@ void TstVelVideoLabel::snapshotFileName()
     QCOMPARE(VelVideoLabel::snapshotPathFor(strUrl), strExpected);
     VelVideoLabel label;
     QCOMPARE(label.snapshotPath(), m_tempDir.path() + "/.png"); // no player yet
-#if defined(VEL_FORM_TESSARO)
-    label.setSnapshotSource(strUrl);
-#else
-    auto* pPlayer = new CRTSPPlayer(&label, kRect);
-    label.SetPlayer(pPlayer);
-    pPlayer->SetUrl(strUrl);
-#endif
+    pointAt(label, strUrl);
     QCOMPARE(label.snapshotPath(), strExpected);
 }
 
@@ -263,13 +269,7 @@ void TstVelVideoLabel::posterAndNoSignal()
 
     VelVideoLabel label;
     label.resize(640, 360);
-#if defined(VEL_FORM_TESSARO)
-    label.setSnapshotSource(strUrl);
-#else
-    auto* pPlayer = new CRTSPPlayer(&label, kRect);
-    label.SetPlayer(pPlayer);
-    pPlayer->SetUrl(strUrl);
-#endif
+    pointAt(label, strUrl);
     if (bLivePicture) {
         setLabelState(label, kPlaying);
         label.sltSetPixmap(solid(Qt::green));

@@ -49,6 +49,15 @@ struct VelAudioLog {
         std::lock_guard<std::mutex> lock(mutex);
         return buffers.size();
     }
+    // Counts an open and keeps its format; false when opens are to fail.
+    bool noteOpen(int nOpenRate, int nOpenBits, int nOpenChannels)
+    {
+        ++nOpens;
+        nRate = nOpenRate;
+        nBits = nOpenBits;
+        nChannels = nOpenChannels;
+        return !bFailOpen;
+    }
     void add(int nBuffer, const char* pData, int nLength)
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -73,11 +82,7 @@ public:
 
     bool open(int nRate, int nBits, int nChannels, DoneHandler fnDone) override
     {
-        ++m_pLog->nOpens;
-        m_pLog->nRate = nRate;
-        m_pLog->nBits = nBits;
-        m_pLog->nChannels = nChannels;
-        if (m_pLog->bFailOpen)
+        if (!m_pLog->noteOpen(nRate, nBits, nChannels))
             return false;
         std::lock_guard<std::mutex> lock(m_mutex);
         m_fnDone = std::move(fnDone);
@@ -135,11 +140,7 @@ public:
 
     bool open(int nRate, int nBits, int nChannels, DoneHandler fnDone) override
     {
-        ++m_pLog->nOpens;
-        m_pLog->nRate = nRate;
-        m_pLog->nBits = nBits;
-        m_pLog->nChannels = nChannels;
-        if (m_pLog->bFailOpen)
+        if (!m_pLog->noteOpen(nRate, nBits, nChannels))
             return false;
         m_nBytesPerSec = nRate * nBits / 8 * nChannels;
         m_fnDone = std::move(fnDone);
