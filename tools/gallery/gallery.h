@@ -14,7 +14,14 @@ struct GalleryEntry {
     std::function<QWidget*()> build;
 };
 
-// Every entry, in the order the pictures are written. Views add their rows here.
+// Every entry, in the order the pictures are written: the shared widgets first,
+// then each view's group.
 std::vector<GalleryEntry> galleryEntries();
+
+// A view's pictures live in a gallery file of their own (gallery<view>.cpp),
+// which registers them at start-up:
+//   static const bool registered = galleryAddGroup("output", outputEntries);
+// Groups are written in the order of their names.
+bool galleryAddGroup(const char* szGroup, std::vector<GalleryEntry> (*entries)());
 
 #endif // GALLERY_H

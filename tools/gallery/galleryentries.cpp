@@ -19,6 +19,9 @@
 #include <QLabel>
 #include <QScopedPointer>
 
+#include <map>
+#include <string>
+
 namespace
 {
 
@@ -248,7 +251,16 @@ QWidget* iconSheet()
 
 } // namespace
 
-std::vector<GalleryEntry> galleryEntries()
+namespace
+{
+
+std::map<std::string, std::vector<GalleryEntry> (*)()>& groups()
+{
+    static std::map<std::string, std::vector<GalleryEntry> (*)()> map;
+    return map;
+}
+
+std::vector<GalleryEntry> sharedEntries()
 {
     return {
         {"popcontainer_title_below", [] { return popContainer(QStringLiteral("标题"), 0); }},
@@ -290,4 +302,22 @@ std::vector<GalleryEntry> galleryEntries()
         {"ptzpad_pressed", [] { return ptzPad(true); }},
         {"icons", iconSheet},
     };
+}
+
+} // namespace
+
+bool galleryAddGroup(const char* szGroup, std::vector<GalleryEntry> (*entries)())
+{
+    groups()[szGroup] = entries;
+    return true;
+}
+
+std::vector<GalleryEntry> galleryEntries()
+{
+    std::vector<GalleryEntry> all = sharedEntries();
+    for (const auto& group : groups()) {
+        std::vector<GalleryEntry> more = group.second();
+        all.insert(all.end(), more.begin(), more.end());
+    }
+    return all;
 }
