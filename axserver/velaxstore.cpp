@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
@@ -29,6 +30,23 @@ VelAxStore::ClassEntry classFromJson(const QString& strId, const QJsonObject& ob
     return entry;
 }
 
+// True when every member of root is an object of objects (a section of
+// entries); else false with the first other member's name.
+bool hasStoreShape(const QJsonObject& root, QString* pSection)
+{
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        const QJsonObject section = it.value().toObject();
+        bool bEntries = it.value().isObject();
+        for (auto entry = section.begin(); bEntries && entry != section.end(); ++entry)
+            bEntries = entry.value().isObject();
+        if (!bEntries) {
+            *pSection = it.key();
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QString VelAxStore::location()
@@ -44,7 +62,15 @@ QString VelAxStore::location()
 
 QString VelAxStore::normalizedId(const QString& strId)
 {
-    const QUuid id(strId.trimmed());
+    // QUuid alone accepts an unclosed brace and trailing text; a page's id must
+    // be exactly one GUID, braces both or neither.
+    static const QRegularExpression reId(QStringLiteral(
+        "^(\\{[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}\\}"
+        "|[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12})$"));
+    const QString strTrimmed = strId.trimmed();
+    if (!reId.match(strTrimmed).hasMatch())
+        return QString();
+    const QUuid id(strTrimmed);
     return id.isNull() ? QString() : id.toString(QUuid::WithBraces).toUpper();
 }
 
@@ -70,6 +96,16 @@ bool VelAxStore::load(QString* pError)
         if (pError)
             *pError = QStringLiteral("%1 is not a registration store (%2)")
                           .arg(m_strPath, parseError.errorString());
+        return false;
+    }
+    // Any JSON object parses; only sections of entries make a store. Anything
+    // else is someone else's file, and saving over it would lose it.
+    QString strWrongSection;
+    if (!hasStoreShape(doc.object(), &strWrongSection)) {
+        if (pError)
+            *pError = QStringLiteral("%1 is not a registration store (section \"%2\" is not an "
+                                     "object of entries)")
+                          .arg(m_strPath, strWrongSection);
         return false;
     }
     m_root = doc.object();

@@ -7,7 +7,10 @@
 #include <QJSEngine>
 #include <QMetaProperty>
 
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace
 {
@@ -20,6 +23,37 @@ QList<QMetaMethod> methodsOfKind(const QMetaObject* pMeta, QMetaMethod::MethodTy
             methods << method;
     }
     return methods;
+}
+
+template <typename T>
+bool holds(double dValue)
+{
+    // The bounds as doubles: max() + 1 is a power of two, exact in a double,
+    // where max() itself may round up for 64-bit types.
+    const double dLow = double(std::numeric_limits<T>::min());
+    const double dAbove = (double(std::numeric_limits<T>::max() / 2 + 1)) * 2.0;
+    return dValue >= dLow && dValue < dAbove;
+}
+
+// QVariant's conversion wraps a number that does not fit (1e12 into an int);
+// a page gets a TypeError instead. Also false for NaN and the infinities.
+bool numberFits(double dValue, int nType)
+{
+    switch (nType) {
+    case QMetaType::Int: return holds<int>(dValue);
+    case QMetaType::UInt: return holds<uint>(dValue);
+    case QMetaType::Long: return holds<long>(dValue);
+    case QMetaType::ULong: return holds<ulong>(dValue);
+    case QMetaType::LongLong: return holds<qlonglong>(dValue);
+    case QMetaType::ULongLong: return holds<qulonglong>(dValue);
+    case QMetaType::Short: return holds<short>(dValue);
+    case QMetaType::UShort: return holds<ushort>(dValue);
+    case QMetaType::Char: return holds<char>(dValue);
+    case QMetaType::SChar: return holds<signed char>(dValue);
+    case QMetaType::UChar: return holds<uchar>(dValue);
+    case QMetaType::Float: return !std::isfinite(dValue) || std::fabs(dValue) <= FLT_MAX;
+    default: return true;
+    }
 }
 
 } // namespace
@@ -106,6 +140,8 @@ bool VelHostControl::convertArgument(const QJSValue& value, int nType, QVariant*
 {
     if (value.isUndefined())
         return false;
+    if (value.isNumber() && !numberFits(value.toNumber(), nType))
+        return false;
     QVariant variant = value.toVariant();
     if (nType == QMetaType::QVariant) {
         *pResult = variant;
@@ -150,10 +186,15 @@ QJSValue VelHostControl::invoke(const QString& strSignature, const QJSValue& arg
     QGenericArgument arguments[10];
     for (int i = 0; i < nCount; ++i) {
         const int nType = method.parameterType(i);
-        if (!convertArgument(args.property(quint32(i)), nType, &values[i])) {
-            throwTypeError(QStringLiteral("%1.%2: argument %3 does not convert to %4")
+        const QJSValue arg = args.property(quint32(i));
+        if (!convertArgument(arg, nType, &values[i])) {
+            const bool bRange = arg.isNumber() && !numberFits(arg.toNumber(), nType);
+            throwTypeError(QStringLiteral("%1.%2: argument %3 %4 %5")
                                .arg(m_strClassName, strSignature)
                                .arg(i + 1)
+                               .arg(bRange ? QStringLiteral("(%1) is out of range for")
+                                                 .arg(arg.toString())
+                                           : QStringLiteral("does not convert to"))
                                .arg(QString::fromLatin1(QMetaType::typeName(nType))));
             return QJSValue();
         }

@@ -1,9 +1,12 @@
 #include "velhostlibrary.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
-VelHostLibrary::VelHostLibrary(const QString& strPath) : m_strPath(strPath), m_library(strPath) {}
+#include <dlfcn.h>
+
+VelHostLibrary::VelHostLibrary(const QString& strPath) : m_strPath(strPath) {}
 
 VelHostLibrary* VelHostLibrary::open(const QString& strPath, QString* pError)
 {
@@ -29,17 +32,22 @@ VelHostLibrary* VelHostLibrary::open(const QString& strPath, QString* pError)
 
 bool VelHostLibrary::load(QString* pError)
 {
-    if (!m_library.load()) {
+    // Not QLibrary: when the file at the path does not load it retries other
+    // names, down to the bare file name, which the loader then looks up in its
+    // search path (hardware subfolders included) and may find another copy.
+    // dlopen of a path with a slash opens that one file or fails.
+    m_pHandle = dlopen(QFile::encodeName(m_strPath).constData(), RTLD_LAZY | RTLD_LOCAL);
+    if (!m_pHandle) {
         if (pError)
-            *pError = m_library.errorString();
+            *pError = QStringLiteral("cannot load %1: %2")
+                          .arg(m_strPath, QString::fromLocal8Bit(dlerror()));
         return false;
     }
-    m_pfnRegister = reinterpret_cast<VelAxRegisterFn>(m_library.resolve("DllRegisterServer"));
-    m_pfnUnregister = reinterpret_cast<VelAxRegisterFn>(m_library.resolve("DllUnregisterServer"));
-    m_pfnGetClassObject =
-        reinterpret_cast<VelAxGetClassObjectFn>(m_library.resolve("DllGetClassObject"));
-    m_pfnCanUnloadNow = reinterpret_cast<VelAxCanUnloadNowFn>(m_library.resolve("DllCanUnloadNow"));
-    m_pfnDumpIdl = reinterpret_cast<VelAxDumpIdlFn>(m_library.resolve("DumpIDL"));
+    m_pfnRegister = reinterpret_cast<VelAxRegisterFn>(resolve("DllRegisterServer"));
+    m_pfnUnregister = reinterpret_cast<VelAxRegisterFn>(resolve("DllUnregisterServer"));
+    m_pfnGetClassObject = reinterpret_cast<VelAxGetClassObjectFn>(resolve("DllGetClassObject"));
+    m_pfnCanUnloadNow = reinterpret_cast<VelAxCanUnloadNowFn>(resolve("DllCanUnloadNow"));
+    m_pfnDumpIdl = reinterpret_cast<VelAxDumpIdlFn>(resolve("DumpIDL"));
     if (!m_pfnRegister || !m_pfnUnregister || !m_pfnGetClassObject || !m_pfnCanUnloadNow ||
         !m_pfnDumpIdl) {
         if (pError)
@@ -48,6 +56,11 @@ bool VelHostLibrary::load(QString* pError)
         return false;
     }
     return true;
+}
+
+void* VelHostLibrary::resolve(const char* szSymbol) const
+{
+    return dlsym(m_pHandle, szSymbol);
 }
 
 VelAxResult VelHostLibrary::getClassObject(const QString& strClassId,

@@ -3,7 +3,6 @@
 
 #include "velaxexports.h"
 
-#include <QLibrary>
 #include <QString>
 
 class VelAxFactory;
@@ -16,6 +15,7 @@ class VelHostLibrary
 {
 public:
     // The library at strPath (loaded on first use), or null with the reason.
+    // Exactly that file is loaded: no search path, no other name tried.
     static VelHostLibrary* open(const QString& strPath, QString* pError);
 
     QString path() const { return m_strPath; }
@@ -32,9 +32,10 @@ public:
 private:
     explicit VelHostLibrary(const QString& strPath);
     bool load(QString* pError);
+    void* resolve(const char* szSymbol) const;
 
     QString m_strPath;
-    QLibrary m_library;
+    void* m_pHandle = nullptr; // dlopen handle, never closed
     VelAxRegisterFn m_pfnRegister = nullptr;
     VelAxRegisterFn m_pfnUnregister = nullptr;
     VelAxGetClassObjectFn m_pfnGetClassObject = nullptr;

@@ -2,7 +2,7 @@
 
 #include "velaxfactory.h"
 #include "velaxstore.h"
-#include "veldrive.h"
+#include "velhostconfine.h"
 #include "velhostcontrol.h"
 #include "velhostframe.h"
 #include "velhostlibrary.h"
@@ -100,6 +100,10 @@ QJSValue VelHostPage::createControl(const QString& strClassId, const QJSValue& o
         m_pEngine->throwError(strMessage);
         return QJSValue();
     };
+    if (VelAxStore::normalizedId(strClassId).isEmpty())
+        return error(QStringLiteral("\"%1\" is not a class id "
+                                    "({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} expected)")
+                         .arg(strClassId));
     VelAxStore store;
     QString strError;
     if (!store.load(&strError))
@@ -109,6 +113,12 @@ QJSValue VelHostPage::createControl(const QString& strClassId, const QJSValue& o
         return error(
             QStringLiteral("class %1 is not registered (store %2)").arg(strClassId, store.path()));
 
+    // The store's path is taken as it stands: a relative one would depend on
+    // the current directory and the loader's search.
+    if (!QDir::isAbsolutePath(entry.strLibrary))
+        return error(QStringLiteral("class %1: the store records the library path \"%2\", which "
+                                    "is not absolute")
+                         .arg(strClassId, entry.strLibrary));
     VelHostLibrary* pLibrary = VelHostLibrary::open(entry.strLibrary, &strError);
     if (!pLibrary)
         return error(QStringLiteral("class %1: %2").arg(strClassId, strError));
@@ -194,9 +204,21 @@ QJSValue VelHostPage::env(const QString& strName) const
     return QJSValue(qEnvironmentVariable(name.constData()));
 }
 
+QString VelHostPage::confinedDrivePath(const char* szCall, const QString& strPath) const
+{
+    QString strError;
+    const QString strLocal = VelHostConfine::drivePath(strPath, &strError);
+    if (strLocal.isEmpty())
+        m_pEngine->throwError(QStringLiteral("host.%1: %2").arg(QLatin1String(szCall), strError));
+    return strLocal;
+}
+
 QJSValue VelHostPage::readDriveFile(const QString& strPath) const
 {
-    QFile file(velDrivePath(strPath));
+    const QString strLocal = confinedDrivePath("readDriveFile", strPath);
+    if (strLocal.isEmpty())
+        return QJSValue();
+    QFile file(strLocal);
     if (!file.open(QIODevice::ReadOnly))
         return QJSValue(QJSValue::NullValue);
     return QJSValue(QString::fromLatin1(file.readAll()));
@@ -204,14 +226,18 @@ QJSValue VelHostPage::readDriveFile(const QString& strPath) const
 
 bool VelHostPage::writeDriveFile(const QString& strPath, const QString& strText) const
 {
-    QFile file(velDrivePath(strPath));
+    const QString strLocal = confinedDrivePath("writeDriveFile", strPath);
+    if (strLocal.isEmpty())
+        return false;
+    QFile file(strLocal);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(strText.toUtf8()) == strText.toUtf8().size();
 }
 
 bool VelHostPage::removeDriveFile(const QString& strPath) const
 {
-    return QFile::remove(velDrivePath(strPath));
+    const QString strLocal = confinedDrivePath("removeDriveFile", strPath);
+    return !strLocal.isEmpty() && QFile::remove(strLocal);
 }
 
 void VelHostPage::qtDebug(const QString& strText) const
@@ -221,7 +247,16 @@ void VelHostPage::qtDebug(const QString& strText) const
 
 QJSValue VelHostPage::include(const QString& strPath)
 {
-    const QString strFile = QDir(m_strPageDir).absoluteFilePath(strPath);
+    // The page's folder and the demo folder (the demo page's platform answers).
+    QStringList lstRoots{m_strPageDir, QString::fromUtf8(VEL_HOST_DEMO_DIR)};
+    if (qEnvironmentVariableIsSet("VEL_DEMO_DIR"))
+        lstRoots << qEnvironmentVariable("VEL_DEMO_DIR");
+    QString strError;
+    const QString strFile = VelHostConfine::fileInside(m_strPageDir, strPath, lstRoots, &strError);
+    if (strFile.isEmpty()) {
+        m_pEngine->throwError(QStringLiteral("include %1: %2").arg(strPath, strError));
+        return QJSValue();
+    }
     const QJSValue result = evaluateFile(strFile);
     if (result.isError()) {
         m_pEngine->throwError(QStringLiteral("include %1: %2").arg(strPath, errorText(result)));

@@ -59,6 +59,8 @@ public:
 
 private:
     QJSValue evaluateFile(const QString& strPath);
+    // The local path of a page's drive file, or empty after throwing the reason.
+    QString confinedDrivePath(const char* szCall, const QString& strPath) const;
     QString errorText(const QJSValue& error) const;
     void fail(const QString& strMessage);
 

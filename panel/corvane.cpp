@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace {
@@ -105,8 +106,8 @@ void Corvane::changeOutputState(int nBit, bool bSet)
 {
     if (!m_pOutputWidget)
         return;
-    const int nState = m_pOutputWidget->state();
-    m_pOutputWidget->setState(bSet ? (nState | nBit) : (nState & ~nBit));
+    // One atomic step: a player thread changes its own bits of the same word.
+    m_pOutputWidget->changeState(bSet ? 0 : nBit, bSet ? nBit : 0);
 }
 
 void Corvane::sltFlush(int /*nExplorerWidth*/, int /*nExplorerHeight*/)
@@ -153,8 +154,14 @@ void Corvane::sltReceiveCommand(QString message)
 
     message = rewriteArrayTargets(message);
 
-    if (debugMode)
+    if (debugMode) {
+        // The box runs a nested event loop: a page timer may replace or delete
+        // this control before it returns.
+        const QPointer<Corvane> pSelf(this);
         QMessageBox::information(nullptr, QStringLiteral("reveive"), message, QMessageBox::Ok);
+        if (!pSelf)
+            return;
+    }
 
     routeCommand(parseCommand(message));
 }
@@ -208,10 +215,16 @@ void Corvane::sltSetOverviewWidget(QString name, QString /*strIndex*/, QString i
 
 void Corvane::sltSetOverviewSource(QString source, QString name, const QString& strIndex)
 {
-    VelVlcPlayerManger* pManager = VelVlcPlayerManger::Instance();
     if (name == kMovieMode) {
-        if (debugMode)
+        if (debugMode) {
+            // Hiding the control during the box's event loop deletes the manager,
+            // deleting the control deletes us: the manager is fetched after it.
+            const QPointer<Corvane> pSelf(this);
             QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+            if (!pSelf)
+                return;
+        }
+        VelVlcPlayerManger* pManager = VelVlcPlayerManger::Instance();
         pManager->RemovePlayer(m_pOutputWidget);
         pManager->AddPlayer(m_pOutputWidget, source, true);
         return;
@@ -221,7 +234,10 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
 
 void Corvane::sltChangeOutputWidgetHeight(int nHeight)
 {
-    m_pOutputWidget->setFixedHeight(m_pOutputWidget->height() + nHeight);
+    // The page's number may be anything: the sum is kept to what a widget holds
+    // (Qt reads a minimum of QWIDGETSIZE_MAX itself as no minimum).
+    const qint64 nWanted = qint64(m_pOutputWidget->height()) + nHeight;
+    m_pOutputWidget->setFixedHeight(int(qBound<qint64>(0, nWanted, QWIDGETSIZE_MAX - 1)));
     m_pOutputWidget->setFixedWidth(m_pOutputWidget->width());
 }
 

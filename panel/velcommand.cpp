@@ -1,6 +1,9 @@
 #include "velcommand.h"
 
 #include <QStringList>
+#include <QStringView>
+
+#include <algorithm>
 
 QString formatCommand(const CommandMap& map)
 {
@@ -27,14 +30,41 @@ QString outgoingCommandText(const CommandMap& map)
     return strText;
 }
 
+namespace {
+
+// A placeholder that cannot occur in the message stands in for the nested
+// object: "rand_flag" followed by one "change" more than the longest run of
+// "change" after any "rand_flag" in the message. Growing the placeholder and
+// searching again each time would be quadratic in a page's message. The runs
+// after two occurrences never overlap, so one pass over the text suffices.
+QString placeholderFor(const QString& strMessage)
+{
+    const QLatin1String strBase("rand_flag");
+    const QLatin1String strStep("change");
+    int nLongestRun = -1;
+    for (int nAt = strMessage.indexOf(strBase); nAt >= 0;
+         nAt = strMessage.indexOf(strBase, nAt)) {
+        nAt += strBase.size();
+        int nRun = 0;
+        while (QStringView(strMessage).mid(nAt).startsWith(strStep)) {
+            nAt += strStep.size();
+            ++nRun;
+        }
+        nLongestRun = std::max(nLongestRun, nRun);
+    }
+    QString strPlaceholder = strBase;
+    for (int i = 0; i <= nLongestRun; ++i)
+        strPlaceholder += strStep;
+    return strPlaceholder;
+}
+
+} // namespace
+
 CommandMap parseCommand(QString strMessage)
 {
     CommandMap result;
 
-    // A placeholder that cannot occur in the message stands in for the nested object.
-    QString strPlaceholder = QStringLiteral("rand_flag");
-    while (strMessage.contains(strPlaceholder))
-        strPlaceholder += QStringLiteral("change");
+    const QString strPlaceholder = placeholderFor(strMessage);
 
     if (!strMessage.contains(QLatin1Char('{')))
         return result;

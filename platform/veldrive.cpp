@@ -1,7 +1,6 @@
 #include "veldrive.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 namespace {
 
@@ -13,12 +12,20 @@ QString defaultDataDir()
     return QDir::homePath() + QStringLiteral("/.local/share");
 }
 
-QString collapseSlashes(QString strPath)
+// No static regular expression: the diagnostic log resolves its path here even
+// for a message that arrives after static destruction.
+QString collapseSlashes(const QString& strPath)
 {
-    strPath.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    static const QRegularExpression reSlashes(QStringLiteral("/{2,}"));
-    strPath.replace(reSlashes, QStringLiteral("/"));
-    return strPath;
+    QString strResult;
+    strResult.reserve(strPath.size());
+    for (QChar c : strPath) {
+        if (c == QLatin1Char('\\'))
+            c = QLatin1Char('/');
+        if (c == QLatin1Char('/') && strResult.endsWith(QLatin1Char('/')))
+            continue;
+        strResult += c;
+    }
+    return strResult;
 }
 
 } // namespace

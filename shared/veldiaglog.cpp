@@ -10,7 +10,20 @@ bool debugMode = false;
 
 namespace {
 
-const QByteArray kStars(113, '*');
+// Plain character arrays: Qt may deliver a message after static destruction
+// (a library's destructor at exit), when a QByteArray would already be freed.
+constexpr int kStarCount = 113;
+struct StarLine {
+    char szText[kStarCount + 1];
+};
+constexpr StarLine makeStarLine()
+{
+    StarLine line{};
+    for (int i = 0; i < kStarCount; ++i)
+        line.szText[i] = '*';
+    return line;
+}
+constexpr StarLine kStars = makeStarLine();
 const char kEol[] = "\r\n";
 
 QString contentLine(QtMsgType type, const QString& strMsg)
@@ -62,7 +75,7 @@ void velDiagLogHandler(QtMsgType type, const QMessageLogContext& context, const 
     QFile file(velDrivePath(velLogFilePath()));
     if (!file.open(QIODevice::Append))
         return;
-    file.write(kStars);
+    file.write(kStars.szText, kStarCount);
     file.write(kEol);
     writeLine(file, QStringLiteral("Data: ")
                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy.MM.dd  h:m:s")));
@@ -72,7 +85,7 @@ void velDiagLogHandler(QtMsgType type, const QMessageLogContext& context, const 
     writeLine(file, QString());
     writeLine(file, contentLine(type, strMsg));
     writeLine(file, QString());
-    file.write(kStars);
+    file.write(kStars.szText, kStarCount);
     file.write(kEol);
     file.close();
     if (type == QtFatalMsg)

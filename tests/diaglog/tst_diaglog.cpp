@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <cstdlib>
+
 namespace {
 
 QByteArray readAll(const QString& strPath)
@@ -23,6 +25,26 @@ QString logName()
 #endif
 }
 
+// Child mode of messageAfterStaticDestruction: the drive D to log into.
+const char kLateEnv[] = "VEL_TEST_LATE_MESSAGE_DRIVE";
+
+void lateMessage()
+{
+    velDiagLogHandler(QtWarningMsg, QMessageLogContext(), QStringLiteral("late"));
+}
+
+// Constructed before the library's statics, so that the exit handler it
+// registers runs after their destructors, as a message from a library's
+// destructor at exit would.
+struct LateMessageAtExit {
+    LateMessageAtExit()
+    {
+        if (qEnvironmentVariableIsSet(kLateEnv))
+            std::atexit(lateMessage);
+    }
+};
+__attribute__((init_priority(101))) LateMessageAtExit s_lateMessageAtExit;
+
 } // namespace
 
 class TstDiagLog : public QObject {
@@ -38,6 +60,7 @@ private slots:
     void appendsAcrossMessages();
     void missingDriveLosesMessagesSilently();
     void uninstallRestoresDefault();
+    void messageAfterStaticDestruction();
 
 private:
     VelTestDrives* m_pDrives = nullptr;
@@ -150,5 +173,33 @@ void TstDiagLog::uninstallRestoresDefault()
     QVERIFY(!QFile::exists(m_pDrives->d(logName())));
 }
 
-QTEST_GUILESS_MAIN(TstDiagLog)
+void TstDiagLog::messageAfterStaticDestruction()
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kLateEnv, m_pDrives->d(QString()));
+    env.insert("VEL_DRIVE_D", m_pDrives->d(QString()));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             child.readAllStandardError().constData());
+    const QByteArray log = readAll(m_pDrives->d(logName()));
+    const QByteArray stars = QByteArray(113, '*') + "\r\n";
+    QVERIFY2(log.endsWith("WarningContent: late\r\n\r\n" + stars), log.constData());
+    QCOMPARE(log.count(stars), 4); // the early block and the late one, whole
+}
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsSet(kLateEnv)) {
+        // The child: one message in the ordinary way, one after static destruction.
+        velDiagLogHandler(QtWarningMsg, QMessageLogContext(), QStringLiteral("early"));
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TstDiagLog test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_diaglog.moc"

@@ -212,6 +212,11 @@ void TstAxFactory::normalizedIds_data()
     QTest::newRow("not a guid") << "Corvane"
                                 << "";
     QTest::newRow("truncated") << strId.left(20) << "";
+    QTest::newRow("no closing brace") << strId.chopped(1) << "";
+    QTest::newRow("no opening brace") << strId.mid(1) << "";
+    QTest::newRow("junk after the id") << strId + "junk" << "";
+    QTest::newRow("junk after the bare id") << strId.mid(1, 36) + "0" << "";
+    QTest::newRow("two ids") << strId + strId << "";
     QTest::newRow("empty") << ""
                            << "";
 }
@@ -269,6 +274,11 @@ void TstAxFactory::storeLoad_data()
     QTest::newRow("array") << QByteArray("[1,2]") << false;
     QTest::newRow("broken") << QByteArray(R"({"CLSID":)") << false;
     QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n", 8) << false;
+    QTest::newRow("section is an array") << QByteArray(R"({"CLSID":["keep me"]})") << false;
+    QTest::newRow("section is a string") << QByteArray(R"({"CLSID":"x"})") << false;
+    QTest::newRow("entry is a string")
+        << QByteArray(R"({"CLSID":{"{15E44774-3BF3-4435-A9E2-9A7BCD1887F9}":"x"}})") << false;
+    QTest::newRow("foreign object") << QByteArray(R"({"name":"someone else's","n":1})") << false;
 }
 
 void TstAxFactory::storeLoad()
@@ -287,6 +297,17 @@ void TstAxFactory::storeLoad()
     QCOMPARE(store.load(&strError), loads);
     QCOMPARE(strError.isEmpty(), loads);
     QVERIFY(store.classes().isEmpty());
+
+    // Registering into a file that is not a store fails and leaves it as it was.
+    const bool bEdited = VelAxStore::edit(strPath, [](VelAxStore& s) {
+        s.setAppId("{08E1D009-6C35-45E3-9041-71531113A7F9}", "tessaro", "/x");
+    });
+    QCOMPARE(bEdited, loads);
+    if (!loads) {
+        QFile file(strPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+    }
 }
 
 void TstAxFactory::concurrentEditsLoseNothing()

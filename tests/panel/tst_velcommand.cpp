@@ -27,6 +27,9 @@ private slots:
     void parse_data();
     void parse();
     void parseNestedTwice();
+    void placeholderAvoidsEveryRun_data();
+    void placeholderAvoidsEveryRun();
+    void longPlaceholderRunDoesNotHang();
     void roundTrip_data();
     void roundTrip();
     void rewriteArrays_data();
@@ -139,6 +142,52 @@ void TstVelCommand::parseNestedTwice()
     const CommandMap deep = parseCommand("{\"a\":\"1\",\"t\":{\"b\":\"2\",\"u\":{\"c\":\"3\"}}}");
     QCOMPARE(deep.value("t"), QString("{\"b\":\"2\",\"u\":{\"c\":\"3\"}}"));
     QCOMPARE(parseCommand(parseCommand(deep.value("t")).value("u")), (CommandMap{{"c", "3"}}));
+}
+
+void TstVelCommand::placeholderAvoidsEveryRun_data()
+{
+    // A value equal to the placeholder would be taken for the nested object.
+    QTest::addColumn<QString>("value");
+    const QString strChange3 = "rand_flagchangechangechange";
+    QTest::newRow("longest run first") << strChange3 + " rand_flagchange";
+    QTest::newRow("longest run last") << "rand_flag rand_flagchange " + strChange3;
+    QTest::newRow("run ends the text") << "x" + strChange3;
+    QTest::newRow("partial step") << "rand_flagchang rand_flagchangechang";
+    QTest::newRow("back to back") << "rand_flagrand_flagchangerand_flag";
+    QTest::newRow("case differs") << "RAND_FLAG rand_flagCHANGE";
+}
+
+void TstVelCommand::placeholderAvoidsEveryRun()
+{
+    QFETCH(QString, value);
+    // Each value that could match is also given whole, as its own key's value.
+    CommandMap expected{{"t", "{\"k\":\"v\"}"}};
+    QString strMessage = "{";
+    const QStringList lstWords = value.split(' ');
+    for (int i = 0; i < lstWords.size(); ++i) {
+        expected.insert(QString("w%1").arg(i), lstWords.at(i));
+        strMessage += QString("\"w%1\":\"%2\",").arg(i).arg(lstWords.at(i));
+    }
+    strMessage += "\"t\":{\"k\":\"v\"}}";
+    QCOMPARE(parseCommand(strMessage), expected);
+}
+
+void TstVelCommand::longPlaceholderRunDoesNotHang()
+{
+    // One message from a page used to cost time in the square of its length
+    // (100 s for 1 MiB) on the GUI thread. Linear, this takes milliseconds; the
+    // bound only tells a hang from a slow machine.
+    QString strValue = "rand_flag";
+    while (strValue.size() < 512 * 1024)
+        strValue += "change";
+    const QString strMessage = "{\"a\":\"" + strValue + "\",\"t\":{\"k\":\"v\"}}";
+    QElapsedTimer timer;
+    timer.start();
+    const CommandMap map = parseCommand(strMessage);
+    const qint64 nMs = timer.elapsed();
+    QCOMPARE(map.value("a"), strValue);
+    QCOMPARE(map.value("t"), QString("{\"k\":\"v\"}"));
+    QVERIFY2(nMs < 5000, qPrintable(QString("%1 ms").arg(nMs)));
 }
 
 void TstVelCommand::roundTrip_data()
