@@ -17,6 +17,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
   xvfb xauth fonts-wqy-microhei util-linux
+  clang libclang-rt-14-dev
 )
 
 install_packages() {
@@ -59,6 +60,10 @@ run_tests() {
       ctest -L asan --output-on-failure -j"$JOBS") || status=1
   fi
   (cd "$BUILD" && ctest --output-on-failure -j"$JOBS") || status=1
+  if [ "${VEL_SKIP_FUZZ:-0}" != 1 ]; then
+    echo "run.sh: fuzz targets, short run (fuzz/run-fuzz.sh)"
+    VEL_BUILD_FUZZ_DIR="${VEL_BUILD_FUZZ_DIR:-$ROOT/build-fuzz}" "$ROOT/fuzz/run-fuzz.sh" short || status=1
+  fi
   return $status
 }
 

@@ -11,6 +11,15 @@ add_compile_options(-Wall -Wextra)
 # Qt's string literals are UTF-8 in this tree (Chinese UI texts).
 add_compile_definitions(QT_DEPRECATED_WARNINGS)
 
+option(VEL_FUZZ "Build the fuzz targets (clang, libFuzzer, ASan + UBSan) in fuzz/" OFF)
+
+# The fuzzer's coverage instrumentation goes into everything the targets link.
+if(VEL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(VEL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

@@ -1,0 +1,87 @@
+// The command module under arbitrary text: parseCommand (nested levels too),
+// the array rewriting and the outgoing text must neither crash nor hang, and
+// maps the format can carry must survive a round trip.
+#include "velcommand.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+
+void check(bool bOk, const char* szWhat)
+{
+    if (!bOk) {
+        std::fprintf(stderr, "fuzz_command: %s\n", szWhat);
+        std::abort();
+    }
+}
+
+// Reads the nested targets as the widgets do, level after level.
+void parseDeep(const QString& strMessage)
+{
+    QString strLevel = strMessage;
+    for (int nDepth = 0; nDepth < 16; ++nDepth) {
+        const QString strNext = parseCommand(strLevel).value(QStringLiteral("target"));
+        if (!strNext.contains(QLatin1Char('{')) || strNext.size() >= strLevel.size())
+            break;
+        strLevel = strNext;
+    }
+}
+
+// Text the format can carry as a key or value: none of its reserved characters.
+QString safe(QString strText)
+{
+    static const QString kReserved = QStringLiteral("{}\",:");
+    for (QChar c : kReserved)
+        strText.remove(c);
+    return strText;
+}
+
+// A map of safe pairs from the input's lines: key and value split at a tab.
+CommandMap safeMap(const QString& strInput)
+{
+    CommandMap map;
+    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
+    for (const QString& strLine : lstLines) {
+        const int nTab = strLine.indexOf(QLatin1Char('\t'));
+        map.insert(safe(strLine.left(nTab)), nTab < 0 ? QString() : safe(strLine.mid(nTab + 1)));
+    }
+    return map;
+}
+
+void roundTrips(const QString& strInput)
+{
+    // A flat map comes back as it went.
+    const CommandMap flat = safeMap(strInput);
+    check(parseCommand(formatCommand(flat)) == flat, "flat round trip");
+
+    // One nested object under "target", as the panel sends it.
+    const int nSplit = strInput.size() / 2;
+    CommandMap outer = safeMap(strInput.left(nSplit));
+    const CommandMap inner = safeMap(strInput.mid(nSplit));
+    outer.remove(QStringLiteral("target"));
+    outer.insert(QStringLiteral("target"), formatCommand(inner));
+    const CommandMap parsed = parseCommand(outgoingCommandText(outer));
+    check(parsed == outer, "nested round trip (outer)");
+    check(parseCommand(parsed.value(QStringLiteral("target"))) == inner,
+          "nested round trip (inner)");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
+{
+    const QString strInput =
+        QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
+    parseDeep(strInput);
+    parseDeep(rewriteArrayTargets(strInput));
+    outgoingCommandText(parseCommand(strInput));
+    roundTrips(strInput);
+    return 0;
+}

@@ -1,0 +1,63 @@
+// Messages from a page into a live Corvane (offscreen): the whole incoming
+// path, overlays, array rewriting, parsing and routing, must neither crash
+// nor hang nor corrupt the control.
+#include "corvane.h"
+#include "velcommand.h"
+#include "veldiaglog.h"
+#include "velvideolabel.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace
+{
+
+QApplication* s_pApp = nullptr;
+Corvane* s_pControl = nullptr;
+QTemporaryDir* s_pDrives = nullptr;
+
+// A message that may play a stream: the fuzzer must not open whatever address
+// or file it makes up, so such inputs are left out of the corpus. (The
+// parameters land as source = "name", view = "tokenId".)
+bool opensStream(const QString& strMessage)
+{
+    const CommandMap map = parseCommand(rewriteArrayTargets(strMessage));
+    if (map.value(QStringLiteral("requestParam")) != QLatin1String("setOverviewSource"))
+        return false;
+    const CommandMap target = parseCommand(map.value(QStringLiteral("target")));
+    return !target.value(QStringLiteral("name")).isEmpty()
+           || target.value(QStringLiteral("tokenId")) == QStringLiteral("电影模式");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Drives of its own: no marker on C (no message boxes), logs kept apart.
+    s_pDrives = new QTemporaryDir;
+    qputenv("VEL_DRIVE_C", (s_pDrives->path() + "/c").toLocal8Bit());
+    qputenv("VEL_DRIVE_D", (s_pDrives->path() + "/d").toLocal8Bit());
+    s_pApp = new QApplication(*pArgc, *pArgv);
+    s_pControl = new Corvane;
+    s_pControl->resize(1280, 960);
+    s_pControl->show();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
+{
+    const QString strMessage =
+        QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
+    if (opensStream(strMessage))
+        return -1;
+    s_pControl->sltReceiveCommand(strMessage);
+    // Whatever the page sent, the control is still one and still usable.
+    if (Corvane::currentInstance() != s_pControl || debugMode)
+        __builtin_trap();
+    QCoreApplication::processEvents();
+    return 0;
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, libFuzzer, ASan + UBSan) in build-fuzz/ and
+# runs them.
+#   fuzz/run-fuzz.sh short                  # each target over its corpus, a few seconds
+#   fuzz/run-fuzz.sh long [RUNS] [TARGET]   # RUNS executions a target (default 10000000)
+# The long run works on a copy of the corpus in build-fuzz/corpus/ (new inputs
+# stay there) and ends with a line per target: executions, executions per
+# second, coverage (edges) and features. Findings (crash-*, timeout-*, leak-*)
+# are written to build-fuzz/findings/.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${VEL_BUILD_FUZZ_DIR:-$ROOT/build-fuzz}"
+JOBS="${VEL_JOBS:-2}"
+TARGETS=(fuzz_command fuzz_incoming)
+MAX_LEN=1048576 # long inputs reach length-driven faults
+
+mode="${1:-short}"
+runs="${2:-10000000}"
+only="${3:-}"
+
+(
+  flock 9
+  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVEL_FUZZ=ON -DVEL_BUILD_TESTS=OFF >/dev/null
+  fi
+  cmake --build "$BUILD" -j"$JOBS" --target fuzz-targets
+) 9>/tmp/vel-build.lock
+
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:symbolize=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QT_QPA_PLATFORM=offscreen
+mkdir -p "$BUILD/findings"
+status=0
+for target in "${TARGETS[@]}"; do
+  [ -n "$only" ] && [ "$only" != "$target" ] && continue
+  seeds="$ROOT/fuzz/corpus/${target#fuzz_}"
+  log="$BUILD/findings/$target.log"
+  common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1
+          -artifact_prefix="$BUILD/findings/$target-")
+  if [ "$mode" = short ]; then
+    # The corpus once, then a few seconds of mutation; new inputs go to a
+    # scratch folder, never into the tree.
+    scratch="$(mktemp -d)"
+    "$BUILD/fuzz/$target" "${common[@]}" -max_total_time=5 "$scratch" "$seeds" >"$log" 2>&1 || {
+      status=1; tail -40 "$log"; }
+    rm -rf "$scratch"
+  else
+    work="$BUILD/corpus/${target#fuzz_}"
+    mkdir -p "$work"
+    cp -n "$seeds"/* "$work"/ 2>/dev/null || true
+    nice -n 19 "$BUILD/fuzz/$target" "${common[@]}" -runs="$runs" -print_pcs=0 \
+      "$work" "$seeds" >"$log" 2>&1 || { status=1; tail -40 "$log"; }
+  fi
+  # libFuzzer's last status line and final statistics.
+  last="$(grep -E '^#[0-9]+' "$log" | tail -1 || true)"
+  execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
+  rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")"
+  cov="$(echo "$last" | sed -n 's/.* cov: \([0-9]*\).*/\1/p')"
+  ft="$(echo "$last" | sed -n 's/.* ft: \([0-9]*\).*/\1/p')"
+  echo "fuzz: $target $mode: ${execs:-?} executions, ${rate:-?} exec/s, cov ${cov:-?} edges, ft ${ft:-?}"
+done
+exit $status
