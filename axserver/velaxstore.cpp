@@ -64,9 +64,9 @@ QString VelAxStore::normalizedId(const QString& strId)
 {
     // QUuid alone accepts an unclosed brace and trailing text; a page's id must
     // be exactly one GUID, braces both or neither.
-    static const QRegularExpression reId(QStringLiteral(
-        "^(\\{[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}\\}"
-        "|[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12})$"));
+    static const QRegularExpression reId(
+        QStringLiteral("^(\\{[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}\\}"
+                       "|[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12})$"));
     const QString strTrimmed = strId.trimmed();
     if (!reId.match(strTrimmed).hasMatch())
         return QString();

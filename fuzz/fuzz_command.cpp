@@ -77,8 +77,7 @@ void roundTrips(const QString& strInput)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
-    const QString strInput =
-        QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
+    const QString strInput = QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
     parseDeep(strInput);
     parseDeep(rewriteArrayTargets(strInput));
     outgoingCommandText(parseCommand(strInput));

@@ -28,8 +28,8 @@ bool opensStream(const QString& strMessage)
     if (map.value(QStringLiteral("requestParam")) != QLatin1String("setOverviewSource"))
         return false;
     const CommandMap target = parseCommand(map.value(QStringLiteral("target")));
-    return !target.value(QStringLiteral("name")).isEmpty()
-           || target.value(QStringLiteral("tokenId")) == QStringLiteral("电影模式");
+    return !target.value(QStringLiteral("name")).isEmpty() ||
+           target.value(QStringLiteral("tokenId")) == QStringLiteral("电影模式");
 }
 
 } // namespace
@@ -50,8 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
-    const QString strMessage =
-        QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
+    const QString strMessage = QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
     if (opensStream(strMessage))
         return -1;
     s_pControl->sltReceiveCommand(strMessage);

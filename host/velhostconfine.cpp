@@ -53,8 +53,8 @@ QString VelHostConfine::drivePath(const QString& strWindowsPath, QString* pError
         *pError = QStringLiteral("\"%1\" %2").arg(strWindowsPath, strWhy);
         return QString();
     };
-    if (strWindowsPath.size() < 2 || strWindowsPath.at(1) != QLatin1Char(':')
-        || !isDriveLetter(strWindowsPath.at(0)))
+    if (strWindowsPath.size() < 2 || strWindowsPath.at(1) != QLatin1Char(':') ||
+        !isDriveLetter(strWindowsPath.at(0)))
         return refuse(QStringLiteral("is not a drive path (a drive letter such as c: expected)"));
     const QChar cDrive = strWindowsPath.at(0).toLower();
     QString strRest = strWindowsPath.mid(2);
@@ -79,6 +79,7 @@ QString VelHostConfine::fileInside(const QString& strBaseDir, const QString& str
         if (!strRoot.isEmpty() && isInside(strRoot, strPath))
             return strPath;
     }
-    *pError = QStringLiteral("\"%1\" is outside the page's folder and the demo folder").arg(strFile);
+    *pError =
+        QStringLiteral("\"%1\" is outside the page's folder and the demo folder").arg(strFile);
     return QString();
 }

@@ -25,8 +25,7 @@ QList<QMetaMethod> methodsOfKind(const QMetaObject* pMeta, QMetaMethod::MethodTy
     return methods;
 }
 
-template <typename T>
-bool holds(double dValue)
+template <typename T> bool holds(double dValue)
 {
     // The bounds as doubles: max() + 1 is a power of two, exact in a double,
     // where max() itself may round up for 64-bit types.
@@ -40,19 +39,32 @@ bool holds(double dValue)
 bool numberFits(double dValue, int nType)
 {
     switch (nType) {
-    case QMetaType::Int: return holds<int>(dValue);
-    case QMetaType::UInt: return holds<uint>(dValue);
-    case QMetaType::Long: return holds<long>(dValue);
-    case QMetaType::ULong: return holds<ulong>(dValue);
-    case QMetaType::LongLong: return holds<qlonglong>(dValue);
-    case QMetaType::ULongLong: return holds<qulonglong>(dValue);
-    case QMetaType::Short: return holds<short>(dValue);
-    case QMetaType::UShort: return holds<ushort>(dValue);
-    case QMetaType::Char: return holds<char>(dValue);
-    case QMetaType::SChar: return holds<signed char>(dValue);
-    case QMetaType::UChar: return holds<uchar>(dValue);
-    case QMetaType::Float: return !std::isfinite(dValue) || std::fabs(dValue) <= FLT_MAX;
-    default: return true;
+    case QMetaType::Int:
+        return holds<int>(dValue);
+    case QMetaType::UInt:
+        return holds<uint>(dValue);
+    case QMetaType::Long:
+        return holds<long>(dValue);
+    case QMetaType::ULong:
+        return holds<ulong>(dValue);
+    case QMetaType::LongLong:
+        return holds<qlonglong>(dValue);
+    case QMetaType::ULongLong:
+        return holds<qulonglong>(dValue);
+    case QMetaType::Short:
+        return holds<short>(dValue);
+    case QMetaType::UShort:
+        return holds<ushort>(dValue);
+    case QMetaType::Char:
+        return holds<char>(dValue);
+    case QMetaType::SChar:
+        return holds<signed char>(dValue);
+    case QMetaType::UChar:
+        return holds<uchar>(dValue);
+    case QMetaType::Float:
+        return !std::isfinite(dValue) || std::fabs(dValue) <= FLT_MAX;
+    default:
+        return true;
     }
 }
 
@@ -189,13 +201,13 @@ QJSValue VelHostControl::invoke(const QString& strSignature, const QJSValue& arg
         const QJSValue arg = args.property(quint32(i));
         if (!convertArgument(arg, nType, &values[i])) {
             const bool bRange = arg.isNumber() && !numberFits(arg.toNumber(), nType);
-            throwTypeError(QStringLiteral("%1.%2: argument %3 %4 %5")
-                               .arg(m_strClassName, strSignature)
-                               .arg(i + 1)
-                               .arg(bRange ? QStringLiteral("(%1) is out of range for")
-                                                 .arg(arg.toString())
-                                           : QStringLiteral("does not convert to"))
-                               .arg(QString::fromLatin1(QMetaType::typeName(nType))));
+            throwTypeError(
+                QStringLiteral("%1.%2: argument %3 %4 %5")
+                    .arg(m_strClassName, strSignature)
+                    .arg(i + 1)
+                    .arg(bRange ? QStringLiteral("(%1) is out of range for").arg(arg.toString())
+                                : QStringLiteral("does not convert to"))
+                    .arg(QString::fromLatin1(QMetaType::typeName(nType))));
             return QJSValue();
         }
         arguments[i] =

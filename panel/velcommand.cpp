@@ -42,8 +42,7 @@ QString placeholderFor(const QString& strMessage)
     const QLatin1String strBase("rand_flag");
     const QLatin1String strStep("change");
     int nLongestRun = -1;
-    for (int nAt = strMessage.indexOf(strBase); nAt >= 0;
-         nAt = strMessage.indexOf(strBase, nAt)) {
+    for (int nAt = strMessage.indexOf(strBase); nAt >= 0; nAt = strMessage.indexOf(strBase, nAt)) {
         nAt += strBase.size();
         int nRun = 0;
         while (QStringView(strMessage).mid(nAt).startsWith(strStep)) {

@@ -214,8 +214,10 @@ void TstAxFactory::normalizedIds_data()
     QTest::newRow("truncated") << strId.left(20) << "";
     QTest::newRow("no closing brace") << strId.chopped(1) << "";
     QTest::newRow("no opening brace") << strId.mid(1) << "";
-    QTest::newRow("junk after the id") << strId + "junk" << "";
-    QTest::newRow("junk after the bare id") << strId.mid(1, 36) + "0" << "";
+    QTest::newRow("junk after the id") << strId + "junk"
+                                       << "";
+    QTest::newRow("junk after the bare id") << strId.mid(1, 36) + "0"
+                                            << "";
     QTest::newRow("two ids") << strId + strId << "";
     QTest::newRow("empty") << ""
                            << "";

@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TstHostConfine : public QObject {
+class TstHostConfine : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -45,19 +46,32 @@ void TstHostConfine::drivePaths_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("local"); // relative to drive C; empty: refused
-    QTest::newRow("file on the drive") << "c:/beginLog.txt" << "beginLog.txt";
-    QTest::newRow("doubled slash") << "c://audio_cache.txt" << "audio_cache.txt";
-    QTest::newRow("backslashes, upper case") << "C:\\sub\\a.txt" << "sub/a.txt";
-    QTest::newRow("link inside the drive") << "c:/inner/a.txt" << "inner/a.txt";
-    QTest::newRow("no drive letter") << "/etc/passwd" << "";
-    QTest::newRow("relative") << "beginLog.txt" << "";
-    QTest::newRow("dot dot") << "c:/../secret.txt" << "";
-    QTest::newRow("dot dot after a folder") << "c:/sub/../../secret.txt" << "";
-    QTest::newRow("dot dot with backslashes") << "c:\\..\\secret.txt" << "";
-    QTest::newRow("link to a folder outside") << "c:/out/secret.txt" << "";
-    QTest::newRow("new file in a linked folder") << "c:/out/new.txt" << "";
-    QTest::newRow("link to a file outside") << "c:/secret.txt" << "";
-    QTest::newRow("dangling link") << "c:/dangling.txt" << "";
+    QTest::newRow("file on the drive") << "c:/beginLog.txt"
+                                       << "beginLog.txt";
+    QTest::newRow("doubled slash") << "c://audio_cache.txt"
+                                   << "audio_cache.txt";
+    QTest::newRow("backslashes, upper case") << "C:\\sub\\a.txt"
+                                             << "sub/a.txt";
+    QTest::newRow("link inside the drive") << "c:/inner/a.txt"
+                                           << "inner/a.txt";
+    QTest::newRow("no drive letter") << "/etc/passwd"
+                                     << "";
+    QTest::newRow("relative") << "beginLog.txt"
+                              << "";
+    QTest::newRow("dot dot") << "c:/../secret.txt"
+                             << "";
+    QTest::newRow("dot dot after a folder") << "c:/sub/../../secret.txt"
+                                            << "";
+    QTest::newRow("dot dot with backslashes") << "c:\\..\\secret.txt"
+                                              << "";
+    QTest::newRow("link to a folder outside") << "c:/out/secret.txt"
+                                              << "";
+    QTest::newRow("new file in a linked folder") << "c:/out/new.txt"
+                                                 << "";
+    QTest::newRow("link to a file outside") << "c:/secret.txt"
+                                            << "";
+    QTest::newRow("dangling link") << "c:/dangling.txt"
+                                   << "";
     QTest::newRow("non-ASCII letter") << QString::fromUtf8("é:/a.txt") << "";
 }
 

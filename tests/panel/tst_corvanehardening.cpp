@@ -14,7 +14,8 @@
 #include <climits>
 #include <thread>
 
-namespace {
+namespace
+{
 
 void touch(const QString& strPath)
 {
@@ -24,7 +25,8 @@ void touch(const QString& strPath)
 
 } // namespace
 
-class TstCorvaneHardening : public QObject {
+class TstCorvaneHardening : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -89,10 +91,11 @@ void TstCorvaneHardening::controlGoneDuringDebugBox_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("replace"); // else hide
-    const QString strDeviceType =
-        "{\"requestParam\":\"functionState\",\"target\":{\"index\":\"deviceType\",\"state\":\"0\"}}";
-    const QString strSource = "{\"requestParam\":\"setOverviewSource\",\"target\":{\"name\":"
-                              "\"/nonexistent/movie.mp4\",\"tokenId\":\"电影模式\",\"source\":\"0\"}}";
+    const QString strDeviceType = "{\"requestParam\":\"functionState\",\"target\":{\"index\":"
+                                  "\"deviceType\",\"state\":\"0\"}}";
+    const QString strSource =
+        "{\"requestParam\":\"setOverviewSource\",\"target\":{\"name\":"
+        "\"/nonexistent/movie.mp4\",\"tokenId\":\"电影模式\",\"source\":\"0\"}}";
     QTest::newRow("replaced while receiving") << strDeviceType << true;
     QTest::newRow("replaced while setting the source") << strSource << true;
     QTest::newRow("hidden while setting the source") << strSource << false;
