@@ -8,14 +8,17 @@ host="$1"; tessaro="$2"; page="$3"; kind="$4"
 work="$(mktemp -d "${TMPDIR:-/tmp}/vel-libpath.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 export VEL_AX_STORE="$work/registry.json" VEL_DRIVE_C="$work/c" VEL_DRIVE_D="$work/d"
-mkdir -p "$VEL_DRIVE_C" "$VEL_DRIVE_D" "$work/recorded" "$work/search/haswell"
+mkdir -p "$VEL_DRIVE_C" "$VEL_DRIVE_D" "$work/recorded" "$work/search"
 "$host" --register "$tessaro" >/dev/null || exit 1
 
 recorded="$(python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print(next(iter(d["CLSID"].values()))["library"])' "$VEL_AX_STORE")"
 name="$(basename "$recorded")"
-# Good copies where a search would look: the folder and its hardware subfolder.
-cp "$(readlink -f "$tessaro")" "$work/search/$name"
-cp "$(readlink -f "$tessaro")" "$work/search/haswell/$name"
+# Good copies where a search would look: the loader's path, and the hardware
+# subfolders beside the recorded file.
+for dir in "$work/search" "$work/recorded/haswell" "$work/recorded/x86_64"; do
+  mkdir -p "$dir"
+  cp "$(readlink -f "$tessaro")" "$dir/$name"
+done
 case "$kind" in
   junk) printf 'not a library\n' >"$work/recorded/$name"; path="$work/recorded/$name"; expect="cannot load" ;;
   relative) path="$name"; expect="is not absolute" ;;
