@@ -37,6 +37,7 @@ for target in "${TARGETS[@]}"; do
   seeds="$ROOT/fuzz/corpus/${target#fuzz_}"
   log="$BUILD/findings/$target.log"
   common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1
+          -dict="$ROOT/fuzz/commands.dict"
           -artifact_prefix="$BUILD/findings/$target-")
   if [ "$mode" = short ]; then
     # The corpus once, then a few seconds of mutation; new inputs go to a
