@@ -3,6 +3,7 @@
 # runs them.
 #   fuzz/run-fuzz.sh short                  # each target over its corpus, a few seconds
 #   fuzz/run-fuzz.sh long [RUNS] [TARGET]   # RUNS executions a target (default 10000000)
+# VEL_FUZZ_SECONDS=N bounds each long run to N seconds as well.
 # The long run works on a copy of the corpus in build-fuzz/corpus/ (new inputs
 # stay there) and ends with a line per target: executions, executions per
 # second, coverage (edges) and features. Findings (crash-*, timeout-*, leak-*)
@@ -50,7 +51,9 @@ for target in "${TARGETS[@]}"; do
     work="$BUILD/corpus/${target#fuzz_}"
     mkdir -p "$work"
     cp -n "$seeds"/* "$work"/ 2>/dev/null || true
-    nice -n 19 "$BUILD/fuzz/$target" "${common[@]}" -runs="$runs" -print_pcs=0 \
+    limit=()
+    [ -n "${VEL_FUZZ_SECONDS:-}" ] && limit=(-max_total_time="$VEL_FUZZ_SECONDS")
+    nice -n 19 "$BUILD/fuzz/$target" "${common[@]}" -runs="$runs" "${limit[@]}" \
       "$work" "$seeds" >"$log" 2>&1 || { status=1; tail -40 "$log"; }
   fi
   # libFuzzer's last status line and final statistics.
