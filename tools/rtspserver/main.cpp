@@ -10,7 +10,8 @@
 //   /cam720main, /cam1080main      H.264 main profile with two B-frames, AAC 16000 Hz mono
 //   /cam720h265, /cam1080h265      H.265 main profile
 //   /cam720mjpeg                   Motion JPEG (full-range YUV)
-//   <camera>-gop2                  a key frame every two seconds, e.g. /cam1080main-gop2
+//   <camera>-gop2                  a key frame every two seconds on the encoder's own
+//                                  schedule (a PLAY does not ask for one), e.g. /cam1080main-gop2
 //   <camera>[-gop2]-noaudio        the same video without audio, e.g. /cam1080main-noaudio
 //   <camera>[-gop2]-a<rate><m|s>   the same video with AAC at <rate> Hz, mono or stereo;
 //                                  rate is 8000, 16000, 44100 or 48000, e.g. /cam720-a44100s
@@ -303,9 +304,38 @@ void onMediaConfigure(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
     gst_object_unref(bin);
 }
 
+Mount* findMount(std::string name);
+
+// The mount a request names: its path, perhaps with a trailing slash or a
+// stream's control part.
+Mount* mountOfRequest(const GstRTSPContext* ctx)
+{
+    if (!ctx || !ctx->uri || !ctx->uri->abspath)
+        return nullptr;
+    std::string path = ctx->uri->abspath;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    Mount* mount = findMount(path);
+    const size_t slash = path.rfind('/');
+    if (!mount && slash != std::string::npos && slash > 0)
+        mount = findMount(path.substr(0, slash));
+    return mount;
+}
+
+void onTeardownRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+{
+    if (Mount* mount = mountOfRequest(ctx))
+        ++mount->teardowns;
+}
+
+// Cameras with a long key frame interval keep to their own schedule, as many
+// real ones do: a new session starts with whatever the encoder sends next.
 void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
 {
     if (!ctx || !ctx->media)
+        return;
+    const Mount* mount = mountOfRequest(ctx);
+    if (mount && mount->format.keyInterval != 25)
         return;
     GstElement* bin = gst_rtsp_media_get_element(ctx->media);
     requestKeyFrame(bin);
@@ -321,24 +351,6 @@ GstRTSPStatusCode onPrePlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer
     if (ctx && ctx->request)
         gst_rtsp_message_remove_header(ctx->request, GST_RTSP_HDR_RANGE, -1);
     return GST_RTSP_STS_OK;
-}
-
-Mount* findMount(std::string name);
-
-// A TEARDOWN names the session's control address: the mount, perhaps with a
-// trailing slash or a stream's control part.
-void onTeardownRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
-{
-    if (!ctx || !ctx->uri || !ctx->uri->abspath)
-        return;
-    std::string path = ctx->uri->abspath;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    Mount* mount = findMount(path);
-    if (!mount && path.rfind('/') != std::string::npos && path.rfind('/') > 0)
-        mount = findMount(path.substr(0, path.rfind('/')));
-    if (mount)
-        ++mount->teardowns;
 }
 
 void onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
