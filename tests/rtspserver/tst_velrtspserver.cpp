@@ -41,6 +41,8 @@ struct PacketCount {
     int audio = 0;
     bool firstVideoIsKey = false;
     int videoSteppedBack = 0; // video packets stamped before their predecessor
+    QList<int> keyGaps;       // video packets from one key frame to the next
+    int sinceKey = -1;
     int64_t lastVideoPts = AV_NOPTS_VALUE;
 };
 
@@ -102,6 +104,13 @@ public:
             if (pkt->stream_index == videoIndex) {
                 if (count.video++ == 0)
                     count.firstVideoIsKey = pkt->flags & AV_PKT_FLAG_KEY;
+                if (pkt->flags & AV_PKT_FLAG_KEY) {
+                    if (count.sinceKey > 0)
+                        count.keyGaps << count.sinceKey;
+                    count.sinceKey = 0;
+                }
+                if (count.sinceKey >= 0)
+                    ++count.sinceKey;
                 if (pkt->pts != AV_NOPTS_VALUE) {
                     if (count.lastVideoPts != AV_NOPTS_VALUE && pkt->pts < count.lastVideoPts)
                         ++count.videoSteppedBack;
@@ -190,30 +199,47 @@ private slots:
     void mountServesWhatItsNameSays_data()
     {
         QTest::addColumn<QString>("mount");
+        QTest::addColumn<int>("videoCodec"); // AVCodecID
         QTest::addColumn<int>("height");     // 0: no video
-        QTest::addColumn<int>("profile");    // FF_PROFILE_H264_*
+        QTest::addColumn<int>("profile");    // FF_PROFILE_H264_*, H.264 only
+        QTest::addColumn<int>("audioCodec"); // AVCodecID
         QTest::addColumn<int>("sampleRate"); // 0: no audio
         QTest::addColumn<int>("channels");
 
+        const int h264 = AV_CODEC_ID_H264;
+        const int aac = AV_CODEC_ID_AAC;
         const int baseline = FF_PROFILE_H264_CONSTRAINED_BASELINE;
         const int main = FF_PROFILE_H264_MAIN;
         QTest::newRow("baseline 720p, default audio 16 kHz mono")
-            << "cam720" << 720 << baseline << 16000 << 1;
+            << "cam720" << h264 << 720 << baseline << aac << 16000 << 1;
         QTest::newRow("main 720p with B-frames, 44.1 kHz stereo")
-            << "cam720main-a44100s" << 720 << main << 44100 << 2;
+            << "cam720main-a44100s" << h264 << 720 << main << aac << 44100 << 2;
         QTest::newRow("baseline 1080p, 8 kHz mono")
-            << "cam1080-a8000m" << 1080 << baseline << 8000 << 1;
+            << "cam1080-a8000m" << h264 << 1080 << baseline << aac << 8000 << 1;
         QTest::newRow("main 1080p, 48 kHz stereo")
-            << "cam1080main-a48000s" << 1080 << main << 48000 << 2;
-        QTest::newRow("video without audio") << "cam720main-noaudio" << 720 << main << 0 << 0;
-        QTest::newRow("audio only") << "audio-a16000s" << 0 << 0 << 16000 << 2;
+            << "cam1080main-a48000s" << h264 << 1080 << main << aac << 48000 << 2;
+        QTest::newRow("video without audio")
+            << "cam720main-noaudio" << h264 << 720 << main << 0 << 0 << 0;
+        QTest::newRow("audio only") << "audio-a16000s" << 0 << 0 << 0 << aac << 16000 << 2;
+        QTest::newRow("H.265 720p") << "cam720h265" << int(AV_CODEC_ID_HEVC) << 720 << 0 << aac
+                                    << 16000 << 1;
+        QTest::newRow("Motion JPEG 720p without audio")
+            << "cam720mjpeg-noaudio" << int(AV_CODEC_ID_MJPEG) << 720 << 0 << 0 << 0 << 0;
+        QTest::newRow("G.711 u-law") << "cam720-pcmu" << h264 << 720 << baseline
+                                     << int(AV_CODEC_ID_PCM_MULAW) << 8000 << 1;
+        QTest::newRow("audio FFmpeg has no decoder for")
+            << "cam720-siren" << h264 << 720 << baseline << int(AV_CODEC_ID_NONE) << 16000 << 1;
+        QTest::newRow("main 1080p, two-second key frames")
+            << "cam1080main-gop2-noaudio" << h264 << 1080 << main << 0 << 0 << 0;
     }
 
     void mountServesWhatItsNameSays()
     {
         QFETCH(QString, mount);
+        QFETCH(int, videoCodec);
         QFETCH(int, height);
         QFETCH(int, profile);
+        QFETCH(int, audioCodec);
         QFETCH(int, sampleRate);
         QFETCH(int, channels);
 
@@ -223,10 +249,11 @@ private slots:
             QVERIFY(!client.video());
         } else {
             QVERIFY(client.video());
-            QCOMPARE(client.video()->codec_id, AV_CODEC_ID_H264);
+            QCOMPARE(int(client.video()->codec_id), videoCodec);
             QCOMPARE(client.video()->height, height);
             QCOMPARE(client.video()->width, height * 16 / 9);
-            QCOMPARE(client.video()->profile, profile);
+            if (videoCodec == AV_CODEC_ID_H264)
+                QCOMPARE(client.video()->profile, profile);
             // B-frames exactly where the profile promises them.
             int pictures = 0, bPictures = 0;
             QVERIFY2(client.decodeFor(5000, 20, pictures, bPictures), qPrintable(client.error));
@@ -240,10 +267,49 @@ private slots:
             QVERIFY(!client.audio());
         } else {
             QVERIFY(client.audio());
-            QCOMPARE(client.audio()->codec_id, AV_CODEC_ID_AAC);
+            QCOMPARE(int(client.audio()->codec_id), audioCodec);
             QCOMPARE(client.audio()->sample_rate, sampleRate);
             QCOMPARE(client.audio()->ch_layout.nb_channels, channels);
         }
+    }
+
+    void keyFrameInterval_data()
+    {
+        QTest::addColumn<QString>("mount");
+        QTest::addColumn<int>("interval"); // frames
+        QTest::newRow("one second") << "cam720-noaudio" << 25;
+        QTest::newRow("two seconds") << "cam720-gop2-noaudio" << 50;
+        QTest::newRow("H.265, two seconds") << "cam720h265-gop2-noaudio" << 50;
+    }
+
+    void keyFrameInterval()
+    {
+        QFETCH(QString, mount);
+        QFETCH(int, interval);
+        Client client;
+        QVERIFY2(client.open(m_server.url(mount), "tcp"), qPrintable(client.error));
+        PacketCount count;
+        QVERIFY2(client.readFor(interval * 40 * 2 + 2500, count), qPrintable(client.error));
+        // The key frame that a PLAY asks for restarts the count: the first gap
+        // is however far the encoder was into its interval.
+        QVERIFY2(count.keyGaps.size() >= 2, qPrintable(QString::number(count.video)));
+        for (int i = 1; i < count.keyGaps.size(); ++i)
+            QCOMPARE(count.keyGaps.at(i), interval);
+    }
+
+    // A session closed with TEARDOWN is counted for its mount; one that just
+    // drops its connection is not.
+    void teardownsAreCounted()
+    {
+        const QString mount = QStringLiteral("cam720-a8000s");
+        const int before = m_server.teardowns(mount);
+        QVERIFY2(before >= 0, qPrintable(m_server.errorString()));
+        {
+            Client client;
+            QVERIFY2(client.open(m_server.url(mount), "tcp"), qPrintable(client.error));
+        }
+        QTRY_COMPARE(m_server.teardowns(mount), before + 1);
+        QCOMPARE(m_server.teardowns(QStringLiteral("cam720-a8000m")), 0);
     }
 
     void unknownMountIsRefused()

@@ -10,8 +10,10 @@
 //     player.SetUrl(server.url("cam720"));
 //
 // makeTestFile() writes a finite H.264 (+ AAC) file with the ffmpeg program.
+// teardowns() tells how many RTSP sessions of a mount were closed properly.
 
 #include <QByteArray>
+#include <QList>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -119,6 +121,19 @@ public:
     bool resume(const QString& mount)
     {
         return command(QStringLiteral("resume ") + mount);
+    }
+
+    // How many RTSP TEARDOWNs the mount has received since the server started
+    // (-1 when the server does not answer).
+    int teardowns(const QString& mount)
+    {
+        QByteArray answer;
+        if (!command(QStringLiteral("teardowns ") + mount, 5000, "TEARDOWNS ", &answer))
+            return -1;
+        const QList<QByteArray> words = answer.split(' ');
+        bool ok = false;
+        const int count = words.size() == 3 ? words.at(2).toInt(&ok) : -1;
+        return ok ? count : -1;
     }
 
     // SIGSTOP / SIGCONT: the whole server, sockets included, stops answering.
@@ -246,7 +261,10 @@ public:
     }
 
 private:
-    bool command(const QString& line, int timeoutMs = 5000)
+    // Lines before the answer are skipped, except the last one that starts
+    // with dataPrefix, which goes to *pData.
+    bool command(const QString& line, int timeoutMs = 5000, const char* dataPrefix = nullptr,
+                 QByteArray* pData = nullptr)
     {
         if (!isRunning() || m_frozen) {
             m_error = QStringLiteral("server not running or frozen: ") + line;
@@ -260,7 +278,9 @@ private:
         QByteArray answer;
         while (readLine(answer, clock, timeoutMs)) {
             if (answer == ok)
-                return true;
+                return !pData || !pData->isEmpty();
+            if (dataPrefix && pData && answer.startsWith(dataPrefix))
+                *pData = answer;
             if (answer == refused) {
                 m_error = QStringLiteral("server refused: ") + line;
                 return false;

@@ -5,18 +5,25 @@
 // --port 0 (the default) lets the system pick a free port. Once the server
 // listens it prints "READY <port>" on stdout.
 //
-// Mounts (H.264 at 25 fps with a one-second key frame interval, AAC audio):
-//   /cam720, /cam1080              baseline profile, AAC 16000 Hz mono
-//   /cam720main, /cam1080main      main profile with two B-frames, AAC 16000 Hz mono
-//   <camera>-noaudio               the same video without audio, e.g. /cam1080main-noaudio
-//   <camera>-a<rate><m|s>          the same video with AAC at <rate> Hz, mono or stereo;
+// Mounts (25 fps with a one-second key frame interval, AAC audio):
+//   /cam720, /cam1080              H.264 baseline profile, AAC 16000 Hz mono
+//   /cam720main, /cam1080main      H.264 main profile with two B-frames, AAC 16000 Hz mono
+//   /cam720h265, /cam1080h265      H.265 main profile
+//   /cam720mjpeg                   Motion JPEG (full-range YUV)
+//   <camera>-gop2                  a key frame every two seconds on the encoder's own
+//                                  schedule (a PLAY does not ask for one), e.g. /cam1080main-gop2
+//   <camera>[-gop2]-noaudio        the same video without audio, e.g. /cam1080main-noaudio
+//   <camera>[-gop2]-a<rate><m|s>   the same video with AAC at <rate> Hz, mono or stereo;
 //                                  rate is 8000, 16000, 44100 or 48000, e.g. /cam720-a44100s
+//   <camera>[-gop2]-pcmu           G.711 u-law, 8000 Hz mono
+//   <camera>[-gop2]-siren          Siren audio (16000 Hz), which FFmpeg does not decode
 //   /audio, /audio-a<rate><m|s>    AAC only (no video), /audio is 16000 Hz mono
 //
 // Control, one command a line on stdin, each answered on stdout with
 // "OK <command>" (or "ERR <command>"):
 //   stall <mount>    media of the mount stops flowing; RTSP sessions stay up
 //   resume <mount>   media flows again, starting with a key frame
+//   teardowns <mount> prints "TEARDOWNS <mount> <n>": RTSP TEARDOWNs received so far
 //   quit             stop the server
 // End of input also stops the server, so a test that dies takes its server
 // with it; --no-control ignores stdin (for running it by hand in the background).
@@ -41,11 +48,19 @@
 namespace
 {
 
+enum class VideoCodec { H264, H265, Mjpeg };
+// Siren is a codec the players cannot decode: a camera whose sound they must
+// leave out.
+enum class AudioCodec { Aac, Pcmu, Siren };
+
 struct CameraFormat {
     int height = 0; // 0: no video
     bool mainProfile = false;
     int sampleRate = 0; // 0: no audio
     int channels = 0;
+    VideoCodec video = VideoCodec::H264;
+    int keyInterval = 25; // frames between key frames
+    AudioCodec audio = AudioCodec::Aac;
 };
 
 // The table is built before the server starts and never changes; only the
@@ -53,6 +68,7 @@ struct CameraFormat {
 struct Mount {
     CameraFormat format;
     std::atomic<bool> stalled{false};
+    std::atomic<int> teardowns{0}; // TEARDOWN requests received for the mount
 };
 
 std::map<std::string, std::unique_ptr<Mount>> g_mounts;
@@ -87,23 +103,48 @@ void addMount(const std::string& path, const CameraFormat& format)
     g_mounts[path] = std::move(mount);
 }
 
+struct Camera {
+    std::string name;
+    CameraFormat format;
+};
+
+// Every camera comes with the same variants of key frame interval and sound.
+void addCameraMounts(const Camera& camera)
+{
+    const int rates[] = {8000, 16000, 44100, 48000};
+    for (int keyInterval : {25, 50}) {
+        const std::string name = camera.name + (keyInterval == 50 ? "-gop2" : "");
+        CameraFormat format = camera.format;
+        format.keyInterval = keyInterval;
+        addMount(name, {format.height, format.mainProfile, 16000, 1, format.video, keyInterval});
+        addMount(name + "-noaudio",
+                 {format.height, format.mainProfile, 0, 0, format.video, keyInterval});
+        addMount(name + "-pcmu", {format.height, format.mainProfile, 8000, 1, format.video,
+                                  keyInterval, AudioCodec::Pcmu});
+        addMount(name + "-siren", {format.height, format.mainProfile, 16000, 1, format.video,
+                                   keyInterval, AudioCodec::Siren});
+        for (int rate : rates) {
+            for (int channels : {1, 2}) {
+                addMount(name + "-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
+                         {format.height, format.mainProfile, rate, channels, format.video,
+                          keyInterval});
+            }
+        }
+    }
+}
+
 void buildMountTable()
 {
     const int rates[] = {8000, 16000, 44100, 48000};
     for (int height : {720, 1080}) {
         for (bool mainProfile : {false, true}) {
-            const std::string camera =
-                "/cam" + std::to_string(height) + (mainProfile ? "main" : "");
-            addMount(camera, {height, mainProfile, 16000, 1});
-            addMount(camera + "-noaudio", {height, mainProfile, 0, 0});
-            for (int rate : rates) {
-                for (int channels : {1, 2}) {
-                    addMount(camera + "-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
-                             {height, mainProfile, rate, channels});
-                }
-            }
+            addCameraMounts({"/cam" + std::to_string(height) + (mainProfile ? "main" : ""),
+                             {height, mainProfile}});
         }
+        addCameraMounts({"/cam" + std::to_string(height) + "h265",
+                         {height, true, 0, 0, VideoCodec::H265}});
     }
+    addCameraMounts({"/cam720mjpeg", {720, false, 0, 0, VideoCodec::Mjpeg}});
     addMount("/audio", {0, false, 16000, 1});
     for (int rate : rates) {
         for (int channels : {1, 2}) {
@@ -124,6 +165,50 @@ std::string patternProperties()
     return "pattern=" + g_pattern + " horizontal-speed=2";
 }
 
+// The encoder and payloader of a camera's video; "venc" is asked for key frames.
+std::string videoEncoder(const CameraFormat& format, const std::string& payloader)
+{
+    const std::string keyInterval = std::to_string(format.keyInterval);
+    const std::string bitrate = format.height >= 1080 ? "4000" : "2000";
+    switch (format.video) {
+    case VideoCodec::H265:
+        // Parameter sets before every key frame, as cameras send them.
+        return "x265enc name=venc tune=zerolatency speed-preset=ultrafast key-int-max=" +
+               keyInterval + " bitrate=" + bitrate +
+               " option-string=repeat-headers=1 ! video/x-h265,stream-format=byte-stream"
+               " ! rtph265pay name=" + payloader + " pt=96 config-interval=0 ";
+    case VideoCodec::Mjpeg:
+        // Every picture stands alone, in full-range YUV as JPEG has it.
+        return "jpegenc name=venc quality=80 ! rtpjpegpay name=" + payloader + " pt=26 ";
+    case VideoCodec::H264:
+        break;
+    }
+    // In byte-stream form x264 repeats SPS/PPS before every key frame, as
+    // cameras do; having the payloader insert them too split key frames
+    // into two access units on the client side.
+    return "x264enc name=venc tune=zerolatency speed-preset=ultrafast key-int-max=" + keyInterval +
+           " bitrate=" + bitrate +
+           (format.mainProfile
+                ? " bframes=2 b-adapt=false ! video/x-h264,profile=main,stream-format=byte-stream"
+                : " bframes=0 ! video/x-h264,profile=baseline,stream-format=byte-stream") +
+           " ! rtph264pay name=" + payloader + " pt=96 config-interval=0 ";
+}
+
+std::string audioEncoder(const CameraFormat& format, const std::string& payloader)
+{
+    switch (format.audio) {
+    case AudioCodec::Pcmu:
+        return "mulawenc ! rtppcmupay name=" + payloader + " pt=0 ";
+    case AudioCodec::Siren:
+        return "sirenenc ! rtpsirenpay name=" + payloader + " pt=97 ";
+    case AudioCodec::Aac:
+        break;
+    }
+    const int bitrate = (format.sampleRate <= 16000 ? 24000 : 64000) * format.channels;
+    return g_aacEncoder + " bitrate=" + std::to_string(bitrate) + " ! rtpmp4gpay name=" +
+           payloader + " pt=97 ";
+}
+
 std::string launchLine(const CameraFormat& format)
 {
     std::string line = "( ";
@@ -131,28 +216,16 @@ std::string launchLine(const CameraFormat& format)
     if (format.height > 0) {
         const int width = format.height * 16 / 9;
         // The ball pattern is cheap to draw and moves, so frozen pictures show.
-        // In byte-stream form x264 repeats SPS/PPS before every key frame, as
-        // cameras do; having the payloader insert them too split key frames
-        // into two access units on the client side.
-        line +=
-            "videotestsrc name=vsrc is-live=true " + patternProperties() +
-            " ! video/x-raw,format=I420,width=" +
-            std::to_string(width) + ",height=" + std::to_string(format.height) +
-            ",framerate=25/1 ! x264enc name=venc tune=zerolatency speed-preset=ultrafast "
-            "key-int-max=25 bitrate=" +
-            std::string(format.height >= 1080 ? "4000" : "2000") +
-            (format.mainProfile
-                 ? " bframes=2 b-adapt=false ! video/x-h264,profile=main,stream-format=byte-stream"
-                 : " bframes=0 ! video/x-h264,profile=baseline,stream-format=byte-stream") +
-            " ! rtph264pay name=pay" + std::to_string(payloader++) + " pt=96 config-interval=0 ";
+        line += "videotestsrc name=vsrc is-live=true " + patternProperties() +
+                " ! video/x-raw,format=I420,width=" + std::to_string(width) +
+                ",height=" + std::to_string(format.height) + ",framerate=25/1 ! " +
+                videoEncoder(format, "pay" + std::to_string(payloader++));
     }
     if (format.sampleRate > 0) {
-        const int bitrate = (format.sampleRate <= 16000 ? 24000 : 64000) * format.channels;
         line += "audiotestsrc name=asrc is-live=true wave=sine freq=440 samplesperbuffer=1024 ! "
                 "audio/x-raw,rate=" +
                 std::to_string(format.sampleRate) + ",channels=" + std::to_string(format.channels) +
-                " ! audioconvert ! " + g_aacEncoder + " bitrate=" + std::to_string(bitrate) +
-                " ! rtpmp4gpay name=pay" + std::to_string(payloader++) + " pt=97 ";
+                " ! audioconvert ! " + audioEncoder(format, "pay" + std::to_string(payloader++));
     }
     return line + ")";
 }
@@ -231,9 +304,38 @@ void onMediaConfigure(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
     gst_object_unref(bin);
 }
 
+Mount* findMount(std::string name);
+
+// The mount a request names: its path, perhaps with a trailing slash or a
+// stream's control part.
+Mount* mountOfRequest(const GstRTSPContext* ctx)
+{
+    if (!ctx || !ctx->uri || !ctx->uri->abspath)
+        return nullptr;
+    std::string path = ctx->uri->abspath;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    Mount* mount = findMount(path);
+    const size_t slash = path.rfind('/');
+    if (!mount && slash != std::string::npos && slash > 0)
+        mount = findMount(path.substr(0, slash));
+    return mount;
+}
+
+void onTeardownRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+{
+    if (Mount* mount = mountOfRequest(ctx))
+        ++mount->teardowns;
+}
+
+// Cameras with a long key frame interval keep to their own schedule, as many
+// real ones do: a new session starts with whatever the encoder sends next.
 void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
 {
     if (!ctx || !ctx->media)
+        return;
+    const Mount* mount = mountOfRequest(ctx);
+    if (mount && mount->format.keyInterval != 25)
         return;
     GstElement* bin = gst_rtsp_media_get_element(ctx->media);
     requestKeyFrame(bin);
@@ -253,6 +355,7 @@ GstRTSPStatusCode onPrePlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer
 
 void onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
 {
+    g_signal_connect(client, "teardown-request", G_CALLBACK(onTeardownRequest), nullptr);
     g_signal_connect(client, "pre-play-request", G_CALLBACK(onPrePlayRequest), nullptr);
     g_signal_connect(client, "play-request", G_CALLBACK(onPlayRequest), nullptr);
 }
@@ -289,6 +392,11 @@ void runCommand(const std::string& command)
     Mount* mount = findMount(argument);
     if (mount && (verb == "stall" || verb == "resume")) {
         mount->stalled.store(verb == "stall");
+        reply(true, command);
+        return;
+    }
+    if (mount && verb == "teardowns") {
+        std::printf("TEARDOWNS %s %d\n", argument.c_str(), mount->teardowns.load());
         reply(true, command);
         return;
     }
@@ -360,7 +468,9 @@ int main(int argc, char** argv)
 
     const char* aac = findAacEncoder();
     for (const char* name :
-         {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay"}) {
+         {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay", "x265enc",
+          "rtph265pay", "jpegenc", "rtpjpegpay", "mulawenc", "rtppcmupay", "sirenenc",
+          "rtpsirenpay"}) {
         if (!haveElement(name)) {
             std::fprintf(stderr, "vel-rtsp-server: GStreamer element %s is missing\n", name);
             return 1;
