@@ -26,12 +26,6 @@ void VelHostFrame::embed(QWidget* pControl, const QSize& size)
         m_pLayout->addWidget(pControl, 0, Qt::AlignLeft | Qt::AlignTop);
     }
     pControl->show();
-    // A page sizes things from the control's width right after creating it
-    // (the overview thumbnails do): lay the frame and the control out now,
-    // not when the event loop gets to the posted layout request.
-    m_pLayout->activate();
-    if (QLayout* pControlLayout = pControl->layout())
-        pControlLayout->activate();
 }
 
 bool VelHostFrame::grabToFile(const QString& strPath)

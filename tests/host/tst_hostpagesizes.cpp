@@ -51,7 +51,7 @@ void TstHostPageSizes::thumbnailSizes()
     QFETCH(QSize, thumbnail);
     VelTestDrives drives;
     VelHostPage page(frame, args);
-    page.run(QFINDTESTDATA("pages/page_overview_sizes.js"));
+    page.run(QStringLiteral(VEL_PAGES_DIR "/page_overview_sizes.js"));
     QCOMPARE(page.errorCount(), 0);
     QVERIFY(!page.isFinished());
 
@@ -63,7 +63,7 @@ void TstHostPageSizes::thumbnailSizes()
         if (pWidget && QByteArray(pWidget->metaObject()->className()) == "VelOverviewWidget")
             sizes << pWidget->size();
     }
-    QCOMPARE(sizes, QList<QSize>(6, thumbnail));
+    QCOMPARE(sizes, QVector<QSize>(6, thumbnail).toList());
 }
 
 QTEST_MAIN(TstHostPageSizes)

@@ -89,6 +89,7 @@ class TstVelScreenSettingWidget : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { qRegisterMetaType<CommandMap>("QMap<QString,QString>"); }
     void init();
     void cleanup();
 

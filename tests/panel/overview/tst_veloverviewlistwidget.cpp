@@ -41,6 +41,7 @@ class TstVelOverviewListWidget : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { qRegisterMetaType<CommandMap>("QMap<QString,QString>"); }
     void init() { m_pDrives = new VelTestDrives; }
     void cleanup()
     {
