@@ -36,7 +36,7 @@ function VelDemoPlatform(options) {
             { layoutId: "VelRECLayout2", tokens: [cellOf(c(0), 0, 46, 64, 36),
                                                   cellOf(c(2), 64, 46, 64, 36)] },
             { layoutId: "VelRECLayout3", tokens: [cellOf(c(4), 0, 28, 128, 72),
-                                                  cellOf(c(1), 84, 70, 40, 26)] },
+                                                  cellOf(c(1), 64, 62, 60, 34)] },
             { layoutId: "VelRECLayout5", tokens: [cellOf(c(0), 0, 28, 64, 36),
                                                   cellOf(c(2), 64, 28, 64, 36),
                                                   cellOf(c(4), 0, 64, 64, 36),

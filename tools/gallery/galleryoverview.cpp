@@ -46,7 +46,9 @@ QWidget* overviewList(bool bManual)
     addCameras(list);
     list.show();
     emit list.sigCloudButtonsStateChanged(bManual);
-    list.sltChangeOutputWidget(list.overviewWidgets().at(2));
+    // The page's answer makes the third camera the program.
+    list.sltReceiveCommand({{QStringLiteral("requestParam"), QStringLiteral("singleScreen")},
+                            {QStringLiteral("target"), QString::fromUtf8(kCameras[2][0])}});
     gallerySettle(100);
     return galleryBackdrop(list.grab(), kPanel);
 }
@@ -97,7 +99,7 @@ CommandMap layoutsAnswer()
         layout("VelRECLayout2", {cell("教师全景", "cam-teacher-wide", 0, 46, 64, 36),
                                  cell("学生全景", "cam-student-wide", 64, 46, 64, 36)}),
         layout("VelRECLayout3", {cell("板书", "cam-blackboard", 0, 28, 128, 72),
-                                 cell("教师特写", "cam-teacher-close", 84, 70, 40, 26)}),
+                                 cell("教师特写", "cam-teacher-close", 64, 62, 60, 34)}),
         layout("VelRECLayout5", {cell("教师全景", "cam-teacher-wide", 0, 28, 64, 36),
                                  cell("学生全景", "cam-student-wide", 64, 28, 64, 36),
                                  cell("板书", "cam-blackboard", 0, 64, 64, 36),
@@ -116,7 +118,11 @@ QWidget* screenLayouts(bool bEditing)
     addCameras(*control.overviewListWidget());
     VelScreenSettingWidget setting(nullptr, &control);
     setting.sltReceiveCommandFromParent(layoutsAnswer());
-    setting.setStyleSheet(setting.styleSheet() + QStringLiteral(";background: rgb(120, 120, 120)"));
+    // As in its pop-up: on the container's grey.
+    QPalette palette = setting.palette();
+    palette.setColor(QPalette::Window, kPopupGrey);
+    setting.setPalette(palette);
+    setting.setAutoFillBackground(true);
     setting.move(100, 100);
     setting.show();
     gallerySettle(100);
