@@ -61,6 +61,7 @@ private slots:
     void ptzCommands();
     void lookups_data();
     void lookups();
+    void switchThroughTheControl();
 
 private:
     VelTestDrives* m_pDrives = nullptr;
@@ -319,6 +320,37 @@ void TstVelOverviewListWidget::lookups()
     QCOMPARE(control.cameraNames(), QStringList({"教师全景", "教师全景", "学生全景", "板书"}));
     QCOMPARE(control.tokenForName(name), tokenForName);
     QCOMPARE(control.nameForToken(token), nameForToken);
+}
+
+void TstVelOverviewListWidget::switchThroughTheControl()
+{
+    // The operator's switch reaches the page as the control's text; the page's
+    // answer comes back as a message and moves the green frame.
+    Corvane control;
+    control.resize(1020, 900);
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    control.sltSetOverviewWidget("教师全景", "cam-t", "1");
+    control.sltSetOverviewWidget("学生全景", "cam-s", "1");
+    control.sltSetOverviewWidget("板书", "cam-b", "0");
+    VelOverviewListWidget* pList = control.overviewListWidget();
+    for (VelOverviewWidget* pOverview : pList->overviewWidgets())
+        pOverview->setSource("rtsp://127.0.0.1/" + pOverview->objectName());
+    emit pList->sigCloudButtonsStateChanged(true);
+
+    QTest::mouseClick(pList->overviewWidgets().at(2)->switchButton(), Qt::LeftButton);
+    QCOMPARE(control.text(), QString("{\"event\":\"change\",\"requestParam\":\"singleScreen\","
+                                     "\"target\":\"\",\"token\":\"cam-b\"}"));
+    QVERIFY(control.outputWidget()->state() & VideoMovieSwitching);
+
+    // The platform put another camera on the program after all.
+    control.sltReceiveCommand(
+        "{\"requestParam\":\"singleScreen\",\"event\":\"change\",\"target\":\"学生全景\","
+        "\"token\":\"cam-s\"}");
+    QCOMPARE(pList->currentOverviewWidget()->objectName(), QString("cam-s"));
+    QVERIFY(!(control.outputWidget()->state() & VideoMovieSwitching));
+    QTRY_COMPARE(pList->broundingVideo(),
+                 pList->overviewWidgets().at(1)->geometry().adjusted(-1, -1, 1, 1));
 }
 
 QTEST_MAIN(TstVelOverviewListWidget)
