@@ -18,11 +18,14 @@ var cameras = [
     { name: "学生全景", token: "cam-student-wide", ptz: "1", mount: "/cam720-noaudio" },
     { name: "学生特写", token: "cam-student-close", ptz: "0", mount: "/cam720main-noaudio" },
     { name: "板书", token: "cam-blackboard", ptz: "0", mount: "/cam720" },
-    { name: "电脑画面", token: "cam-computer", ptz: "0", mount: "/cam720main" }
+    { name: "电脑画面", token: "cam-computer", ptz: "0", mount: "/cam720main" },
+    { name: "讲台", token: "cam-podium", ptz: "1", mount: "/cam720-a44100s" },
+    { name: "教室后方", token: "cam-rear", ptz: "0", mount: "/cam720main-noaudio" }
 ];
 
 var platform = new VelDemoPlatform({
-    fail: host.args.fail ? String(host.args.fail).split(",") : []
+    fail: host.args.fail ? String(host.args.fail).split(",") : [],
+    cameras: cameras
 });
 var delay = Number(host.args.delay) || 300;
 
@@ -53,6 +56,8 @@ panel.sltSetFunctionShownState("uploadPath", "http://127.0.0.1:8080/upload");
 panel.sltSetFunctionShownState("AvaliableMemory", "128.5G");
 panel.sltSetLiveAddress("rtmp://127.0.0.1/live/classroom101");
 panel.sltReceiveCommand('{"requestParam":"directMode","target":"directModeAuto"}');
+// The classroom's screen layouts, the first one selected.
+panel.sltReceiveCommand(platform.layoutsAnswer());
 
 // The program output and the cameras, once there is a stream server.
 if (host.args.rtsp) {

@@ -17,6 +17,73 @@ function VelDemoPlatform(options) {
         { id: "room102", name: "二号直播间" },
         { id: "room103", name: "公开课直播间" }
     ];
+    // The classroom's cameras ({name, token}) and its screen layouts: each
+    // cell names a camera; positions count in 64ths of a preview pixel.
+    var cameras = options.cameras || [];
+    var layouts = options.layouts || defaultLayouts(cameras);
+    var selectedLayout = layouts.length ? layouts[0].layoutId : "";
+
+    function cellOf(camera, left, top, width, height) {
+        return { tokenNames: camera ? camera.name : "", tokenId: camera ? camera.token : "",
+                 height: String(height * 64), width: String(width * 64),
+                 top: String(top * 64), left: String(left * 64) };
+    }
+
+    function defaultLayouts(list) {
+        var c = function (i) { return list[i % Math.max(list.length, 1)]; };
+        return [
+            { layoutId: "VelRECLayout1", tokens: [cellOf(c(0), 0, 28, 128, 72)] },
+            { layoutId: "VelRECLayout2", tokens: [cellOf(c(0), 0, 46, 64, 36),
+                                                  cellOf(c(2), 64, 46, 64, 36)] },
+            { layoutId: "VelRECLayout3", tokens: [cellOf(c(4), 0, 28, 128, 72),
+                                                  cellOf(c(1), 64, 62, 60, 34)] },
+            { layoutId: "VelRECLayout5", tokens: [cellOf(c(0), 0, 28, 64, 36),
+                                                  cellOf(c(2), 64, 28, 64, 36),
+                                                  cellOf(c(4), 0, 64, 64, 36),
+                                                  cellOf(c(5), 64, 64, 64, 36)] }
+        ];
+    }
+
+    function cameraByToken(token) {
+        for (var i = 0; i < cameras.length; ++i) {
+            if (cameras[i].token === token)
+                return cameras[i];
+        }
+        return null;
+    }
+
+    // The layout list goes as a JSON array, which the panel rewrites itself;
+    // a key must follow it.
+    function layoutsAnswer() {
+        return format({ requestParam: "settingMutilScreen", event: selectedLayout,
+                        target: layouts, token: "" });
+    }
+
+    // A cell change: "select" puts the camera into the cell, "replace" swaps it
+    // with the cell of the same layout that showed it.
+    function changeCell(change) {
+        var layout = layouts.filter(function (l) { return l.layoutId === change.layoutId; })[0];
+        var to = cameraByToken(change.to);
+        if (!layout || !to)
+            return false;
+        var from = null, other = null;
+        layout.tokens.forEach(function (cell) {
+            if (cell.tokenId === change.from && !from)
+                from = cell;
+            else if (cell.tokenId === change.to && !other)
+                other = cell;
+        });
+        if (!from)
+            return false;
+        if (other) {
+            other.tokenId = from.tokenId;
+            other.tokenNames = from.tokenNames;
+        }
+        from.tokenId = to.token;
+        from.tokenNames = to.name;
+        return true;
+    }
+
     // The task clock: seconds run while recording, stand still while paused.
     var elapsedMs = 0;
     var runningSince = null;
@@ -89,6 +156,8 @@ function VelDemoPlatform(options) {
     this.parse = parse;
     this.format = format;
     this.seconds = seconds;
+    this.layoutsAnswer = layoutsAnswer;
+    this.layouts = function () { return layouts; };
 
     this.answer = function (message) {
         var command = parse(message);
@@ -106,6 +175,25 @@ function VelDemoPlatform(options) {
             reply = failing(kind, event)
                     ? format({ requestParam: "initLiveRoom", event: "error", target: "", token: "" })
                     : format({ requestParam: "initLiveRoom", event: "", target: rooms, token: "" });
+        } else if (kind === "singleScreen") {
+            // The program switches to the camera; the answer names it.
+            var camera = cameraByToken(command.token);
+            reply = failing(kind, event) || !camera
+                    ? format({ requestParam: "singleScreen", event: "error", target: "",
+                               token: command.token || "" })
+                    : format({ requestParam: "singleScreen", event: "change", target: camera.name,
+                               token: camera.token });
+        } else if (kind === "mutilScreen") {
+            selectedLayout = String(command.target || "");
+            reply = format({ requestParam: "mutilScreen", event: "", target: selectedLayout,
+                             token: "" });
+        } else if (kind === "settingMutilScreen") {
+            if (changeCell(target))
+                reply = layoutsAnswer();
+        } else if (kind === "cloudControl") {
+            // The camera moves while the button is down; the platform confirms.
+            reply = format({ requestParam: "cloudControl", event: event,
+                             target: String(command.target || ""), token: command.token || "" });
         }
         return reply ? [reply] : [];
     };

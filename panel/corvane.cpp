@@ -4,6 +4,8 @@
 #include "velcommandroute.h"
 #include "veldiaglog.h"
 #include "veldrive.h"
+#include "veloverviewlistwidget.h"
+#include "veloverviewwidget.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
 
@@ -46,11 +48,16 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Corvane"));
 
     m_pOutputWidget = new VelVideoLabel(this);
+    m_pOverviewListWidget = new VelOverviewListWidget(this);
 
     m_pLayout = new QVBoxLayout;
     m_pLayout->setContentsMargins(10, 0, 10, 0);
     m_pLayout->addWidget(m_pOutputWidget);
+    m_pLayout->addWidget(m_pOverviewListWidget);
     setLayout(m_pLayout);
+
+    connect(m_pOverviewListWidget, &VelOverviewListWidget::sigHeightChanged, this,
+            &Corvane::sltChangeOutputWidgetHeight);
 
     setStyleSheet(QStringLiteral("#Corvane{background: #F2F2F2}                   "
                                  "QWidget{font-family: Microsoft YaHei;font-size: 12px}"));
@@ -89,16 +96,25 @@ bool Corvane::event(QEvent* e)
 
 QStringList Corvane::cameraNames() const
 {
-    return {};
+    QStringList names;
+    for (const VelOverviewWidget* pOverview : m_pOverviewListWidget->overviewWidgets())
+        names << pOverview->name();
+    return names;
 }
 
-QString Corvane::tokenForName(const QString& /*name*/) const
+QString Corvane::tokenForName(const QString& name) const
 {
+    for (const VelOverviewWidget* pOverview : m_pOverviewListWidget->overviewWidgets())
+        if (pOverview->name() == name)
+            return pOverview->objectName();
     return QString();
 }
 
 QString Corvane::nameForToken(const QString& token) const
 {
+    for (const VelOverviewWidget* pOverview : m_pOverviewListWidget->overviewWidgets())
+        if (pOverview->objectName() == token)
+            return pOverview->name();
     return token;
 }
 
@@ -115,6 +131,8 @@ void Corvane::sltFlush(int /*nExplorerWidth*/, int /*nExplorerHeight*/)
     update();
     m_pOutputWidget->hide();
     m_pOutputWidget->show();
+    m_pOverviewListWidget->hide();
+    m_pOverviewListWidget->show();
 }
 
 void Corvane::sltStateChanged(bool /*bIsStart*/)
@@ -196,7 +214,7 @@ void Corvane::routeCommand(const CommandMap& map)
         // Handled by the output view's command receiver.
         break;
     case CorvaneRoute::OverviewList:
-        // Handled by the overview list's command receiver.
+        m_pOverviewListWidget->sltReceiveCommand(map);
         break;
     case CorvaneRoute::RecordSetting:
         // Handled by the record setting strip's command receiver.
@@ -204,13 +222,21 @@ void Corvane::routeCommand(const CommandMap& map)
     }
 }
 
-void Corvane::sltSetOverviewWidget(QString name, QString /*strIndex*/, QString isPtzAvaliable)
+void Corvane::sltSetOverviewWidget(QString name, QString strIndex, QString isPtzAvaliable)
 {
     if (name == kMovieMode)
         return;
     name.remove(QLatin1Char(' '));
     const bool bPtz = isPtzAvaliable.toInt() != 0;
-    Q_UNUSED(bPtz);
+    m_pOverviewListWidget->addOverviewWidget(name, strIndex, bPtz);
+}
+
+// The strategy buttons belong to the record setting strip; until the strip is
+// in place the overview list's cloud control state (manual directing in the
+// single-screen layout) is the only trace of manual directing.
+bool Corvane::isManualDirecting() const
+{
+    return m_pOverviewListWidget->cloudControlState();
 }
 
 void Corvane::sltSetOverviewSource(QString source, QString name, const QString& strIndex)
@@ -230,6 +256,23 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
         return;
     }
     name.remove(QLatin1Char(' '));
+    const QList<VelOverviewWidget*> thumbnails = m_pOverviewListWidget->overviewWidgets();
+    for (VelOverviewWidget* pOverview : thumbnails) {
+        if (pOverview->name() != name)
+            continue;
+        pOverview->setObjectName(strIndex);
+        pOverview->setSource(source);
+        if (isManualDirecting())
+            pOverview->updateCloudButton();
+        if (debugMode)
+            QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+        // Thumbnails play without sound: their players never decode audio.
+        auto* pLabel = pOverview->findChild<QWidget*>(QStringLiteral("VideoWidget"));
+        if (!pLabel)
+            continue;
+        pManager->RemovePlayer(pLabel);
+        pManager->AddPlayer(pLabel, source, false);
+    }
 }
 
 void Corvane::sltChangeOutputWidgetHeight(int nHeight)

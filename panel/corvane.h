@@ -41,6 +41,7 @@ public:
     QString nameForToken(const QString& token) const;
 
     VelVideoLabel* outputWidget() const { return m_pOutputWidget; }
+    VelOverviewListWidget* overviewListWidget() const { return m_pOverviewListWidget; }
     bool isNotSmartDevice() const { return m_bNotSmartDevice; }
 
 signals:
@@ -68,6 +69,7 @@ protected:
 private:
     void changeOutputState(int nBit, bool bSet);
     void routeCommand(const CommandMap& map);
+    bool isManualDirecting() const;
 
     VelVideoLabel* m_pOutputWidget = nullptr;
     VelRecordSettingWidget* m_pRecordSettingWidget = nullptr;
