@@ -163,12 +163,12 @@ int VelClipSettingPage::checkAccept()
         return 1;
     }
     m_bClipDisabled = false;
-    const int nPicture = addFile(m_pPicturePath->text(), "image/jpeg", "pic");
+    const int nPicture = addFile(m_pPicturePath->text(), m_bPictureFlag, "image/jpeg", "pic");
     if (nPicture < 0) {
         showTip(nPicture == -1 ? tr("请选择图片") : tr("图片文件无法读取"), m_pPicturePath);
         return 0;
     }
-    const int nMusic = addFile(m_pMusicPath->text(), "music/mp3", "audio");
+    const int nMusic = addFile(m_pMusicPath->text(), m_bMusicFlag, "music/mp3", "audio");
     if (nMusic < 0) {
         showTip(nMusic == -1 ? tr("请选择背景音乐") : tr("音乐文件无法读取"), m_pMusicPath);
         return 0;
@@ -180,15 +180,18 @@ int VelClipSettingPage::checkAccept()
     return 1;
 }
 
-int VelClipSettingPage::addFile(const QString& strPath, const char* szContentType,
-                                const char* szName)
+int VelClipSettingPage::addFile(const QString& strPath, bool bFromPage,
+                                const char* szContentType, const char* szName)
 {
     if (strPath.isEmpty())
         return -1;
-    if (!isLocalFile(strPath))
-        return 0;
-    // A local path that cannot be uploaded must not go out as a name the page
-    // would never find.
+    if (!isLocalFile(strPath)) {
+        // A file the operator chose that has gone since must not go out as a
+        // name the page would never find.
+        const bool bChosenHere = !bFromPage && (strPath.contains(QLatin1Char(':')) ||
+                                                QFileInfo(strPath).isAbsolute());
+        return bChosenHere ? -2 : 0;
+    }
     auto* pFile = new QFile(strPath);
     if (!m_pMultiPart || !pFile->open(QIODevice::ReadOnly)) {
         delete pFile;

@@ -104,8 +104,9 @@ private:
     QString chooseFile(const QString& strDescription, const QString& strPattern) const;
     // Appends one file part; false when the file cannot be read.
     // -1 the value is empty, 0 it is a name the page knows, 1 a local file
-    // was added, -2 a local file that cannot be read.
-    int addFile(const QString& strPath, const char* szContentType, const char* szName);
+    // was added, -2 a chosen local file that cannot be read.
+    int addFile(const QString& strPath, bool bFromPage, const char* szContentType,
+                const char* szName);
 
     Texts m_texts;
     QVBoxLayout* m_pLayout = nullptr;

@@ -95,7 +95,7 @@ VelCreditsSettingWidget::VelCreditsSettingWidget(QWidget* parent) : VelDialogCon
     m_pManager = new QNetworkAccessManager(this);
     connect(m_pManager, &QNetworkAccessManager::finished, this,
             &VelCreditsSettingWidget::sltFinishUpload);
-    connect(m_pTabGroup, QOverload<int>::of(&QButtonGroup::buttonClicked), m_pStack,
+    connect(m_pTabGroup, &QButtonGroup::idClicked, m_pStack,
             &QStackedLayout::setCurrentIndex);
 }
 

@@ -62,6 +62,7 @@ private:
 
 void TestVelClipSettings::initTestCase()
 {
+    qRegisterMetaType<Map>("QMap<QString,QString>");
     QVERIFY(m_dir.isValid());
     m_strPicture = m_dir.filePath("intro.png");
     m_strMusic = m_dir.filePath("theme.mp3");

@@ -96,6 +96,7 @@ private:
 
 void TestVelCreditsUpload::initTestCase()
 {
+    qRegisterMetaType<Map>("QMap<QString,QString>");
     QVERIFY(m_dir.isValid());
     m_strPicture = m_dir.filePath(QStringLiteral("intro.png"));
     m_strMusic = m_dir.filePath(QStringLiteral("theme.mp3"));

@@ -51,6 +51,7 @@ class TestVelForms : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void commands_data();
     void commands();
     void dotTime_data();
@@ -104,9 +105,9 @@ void TestVelForms::commands_data()
         << Map{{"dotName", "aaa"}, {"dotTime", "3725"}, {"infoType", "fds"},
                {"infoContent", "输入打点信息"}};
     QTest::newRow("dot with a typed note")
-        << "dot" << "59" << "note:板书讲解" << "videoDot"
+        << "dot" << "59" << "note:board notes" << "videoDot"
         << Map{{"dotName", "aaa"}, {"dotTime", "59"}, {"infoType", "fds"},
-               {"infoContent", "板书讲解"}};
+               {"infoContent", "board notes"}};
     QTest::newRow("dot never announced") << "dot" << "" << "" << "videoDot"
                                          << Map{{"dotName", "aaa"},
                                                 {"dotTime", ""},
@@ -118,12 +119,12 @@ void TestVelForms::commands_data()
                        {"duration", "2"}};
     QTest::newRow("captions defaults") << "captions" << "" << "" << "subTile" << captions;
     Map styled = captions;
-    styled["subTitleName"] = "欢迎来到公开课";
+    styled["subTitleName"] = "Welcome to class";
     styled["fontSize"] = "20";
     styled["fontColor"] = "#00b034";
     styled["backColor"] = "#ffffff";
     QTest::newRow("captions text, size and both colours, position not sent")
-        << "captions" << "" << "text:欢迎来到公开课,size:3,fg:29,bg:0,position:1" << "subTile"
+        << "captions" << "" << "text:Welcome to class,size:3,fg:29,bg:0,position:1" << "subTile"
         << styled;
 }
 
@@ -272,6 +273,11 @@ void TestVelForms::cancelSendsNothing()
     frame.reject();
     QVERIFY(!frame.isVisible());
     QCOMPARE(sent.count(), 0);
+}
+
+void TestVelForms::initTestCase()
+{
+    qRegisterMetaType<Map>("QMap<QString,QString>");
 }
 
 QTEST_MAIN(TestVelForms)
