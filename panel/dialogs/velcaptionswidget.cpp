@@ -45,9 +45,11 @@ VelCaptionsWidget::VelCaptionsWidget(QWidget* parent) : VelDialogContent(parent)
     pRow->addWidget(m_pTextColor);
     pRow->addSpacing(10);
     pRow->addWidget(new QLabel(tr("背景颜色"), this));
+    pRow->addSpacing(4);
     pRow->addWidget(m_pBackgroundColor);
     pRow->addSpacing(10);
     pRow->addWidget(new QLabel(tr("位置"), this));
+    pRow->addSpacing(4);
     pRow->addWidget(m_pPosition);
     pRow->addSpacing(10);
     pRow->addStretch();

@@ -59,6 +59,7 @@ VelCourseInfoWidget::VelCourseInfoWidget(QWidget* parent) : VelDialogContent(par
         pLayout->addLayout(pRow);
     }
     setStyleSheet(QStringLiteral("QLineEdit{border: 1px solid gray;border-radius: 0px;}"
+                                 "QLineEdit{selection-background-color: rgb(39, 183, 121)}"
                                  "QLineEdit:focus{border: 2px solid rgb(39, 183, 121)}"));
 }
 

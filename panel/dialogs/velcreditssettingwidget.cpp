@@ -298,7 +298,17 @@ QString VelCreditsSettingWidget::failureReason(QNetworkReply* reply) const
     // Only a transfer timeout aborts a reply that is still held.
     if (reply->error() == QNetworkReply::OperationCanceledError)
         return tr("上传失败: 服务器 %1 秒没有应答").arg(m_nUploadTimeoutMs / 1000.0);
-    if (reply->error() != QNetworkReply::NoError)
+    switch (reply->error()) {
+    case QNetworkReply::NoError:
+        break;
+    case QNetworkReply::ConnectionRefusedError:
+        return tr("上传失败: 无法连接上传服务 (%1)").arg(reply->errorString());
+    case QNetworkReply::RemoteHostClosedError:
+        return tr("上传失败: 上传服务断开了连接 (%1)").arg(reply->errorString());
+    case QNetworkReply::HostNotFoundError:
+        return tr("上传失败: 找不到上传服务器 (%1)").arg(reply->errorString());
+    default:
         return tr("上传失败: %1").arg(reply->errorString());
+    }
     return tr("上传失败: 服务器回答 %1").arg(status.toInt());
 }

@@ -17,7 +17,8 @@ const char* const kComboStyle =
 
 const char* const kClipFormStyle =
     "QGroupBox {border: 2px solid gray;border-radius: 5px;margin-top: 1ex;background: white}"
-    "QLineEdit{border: 1px solid gray; border-radius: 0px}"
+    "QLineEdit{border: 1px solid gray; border-radius: 0px; "
+    "selection-background-color: rgb(39, 183, 121)}"
     "QLineEdit:focus{border: 2px solid rgb(39, 183, 121)}"
     "QRadioButton::indicator:unchecked{image: url(%1/resource/CV_RADIOBUTTON_UNCHECKED.png)}"
     "QRadioButton::indicator:checked{image: url(%1/resource/CV_RADIOBUTTON_CHECKED.png)}"

@@ -12,8 +12,9 @@ reads commands on stdin, one a line, each answered with "OK <command>":
 Every POST is reported on stdout as one line "REQUEST <json>" once its body has
 arrived: path, the request's content type, and per part its name, file name,
 headers and bytes (base64). End of stdin stops the server, so it never outlives
-the test that started it. --no-control runs it without stdin (the demo);
---store DIR keeps the files of successful uploads there.
+the test that started it. --no-control runs it without stdin; --quiet
+reports each upload as one short line on stderr instead (the demo); --store DIR
+keeps the files of successful uploads there.
 """
 
 import argparse
@@ -29,7 +30,7 @@ import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-state = {"mode": "ok", "delay": 0.0, "store": None}
+state = {"mode": "ok", "delay": 0.0, "store": None, "quiet": False}
 out_lock = threading.Lock()
 stop = threading.Event()
 
@@ -70,12 +71,18 @@ class Handler(BaseHTTPRequestHandler):
         body = self.rfile.read(length)
         content_type = self.headers.get("Content-Type", "")
         parts = parse_parts(content_type, body)
-        emit("REQUEST " + json.dumps({
-            "path": self.path,
-            "contentType": content_type,
-            "length": len(body),
-            "parts": parts,
-        }))
+        if state["quiet"]:
+            files = ", ".join("%s=%s (%d bytes)" % (p["name"], p["filename"],
+                                                  len(base64.b64decode(p["data"])))
+                              for p in parts)
+            sys.stderr.write("upload service: %s %s\n" % (self.path, files))
+        else:
+            emit("REQUEST " + json.dumps({
+                "path": self.path,
+                "contentType": content_type,
+                "length": len(body),
+                "parts": parts,
+            }))
         mode = state["mode"]
         if mode == "reset":
             # SO_LINGER 0: close sends RST instead of FIN.
@@ -140,9 +147,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--no-control", action="store_true")
+    parser.add_argument("--quiet", action="store_true")
     parser.add_argument("--store")
     args = parser.parse_args()
     state["store"] = args.store
+    state["quiet"] = args.quiet
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     emit("READY %d" % server.server_address[1])
