@@ -27,7 +27,7 @@ const Row kRows[] = {
     {"school", QT_TRANSLATE_NOOP("VelCourseInfoWidget", "学校"), 22},
 };
 
-QString tr(const char* szText)
+QString courseTr(const char* szText)
 {
     return QCoreApplication::translate("VelCourseInfoWidget", szText);
 }
@@ -41,11 +41,12 @@ VelCourseInfoWidget::VelCourseInfoWidget(QWidget* parent) : VelDialogContent(par
     pLayout->setContentsMargins(0, 0, 0, 10);
     pLayout->setSpacing(0);
     for (const Row& row : kRows) {
-        QString strLabel = tr(row.szLabel);
+        QString strLabel = courseTr(row.szLabel);
         if (qstrcmp(row.szKey, "teacher") == 0)
             strLabel += QStringLiteral("人");
         auto* pEdit = new VelLineEdit(this, row.nLimit);
-        pEdit->setObjectName(QLatin1String(row.szKey));
+        // Not named after the key: the frame styles the object name "title".
+        m_keys.append(QLatin1String(row.szKey));
         pEdit->setMinimumSize(250, 25);
         m_fields.append(pEdit);
 
@@ -59,7 +60,8 @@ VelCourseInfoWidget::VelCourseInfoWidget(QWidget* parent) : VelDialogContent(par
         pLayout->addLayout(pRow);
     }
     setStyleSheet(QStringLiteral("QLineEdit{border: 1px solid gray;border-radius: 0px;}"
-                                 "QLineEdit{selection-background-color: rgb(39, 183, 121)}"
+                                 "QLineEdit{background: white; selection-background-color: rgb(39, 183, "
+                                 "121)}"
                                  "QLineEdit:focus{border: 2px solid rgb(39, 183, 121)}"));
 }
 
@@ -77,8 +79,8 @@ int VelCourseInfoWidget::checkAccept()
 QMap<QString, QString> VelCourseInfoWidget::settings() const
 {
     QMap<QString, QString> map;
-    for (const VelLineEdit* pEdit : m_fields)
-        map[pEdit->objectName()] = pEdit->text();
+    for (int i = 0; i < m_fields.size(); ++i)
+        map[m_keys.at(i)] = m_fields.at(i)->text();
     map[QStringLiteral("recordStatus")] = m_strRecordStatus;
     return map;
 }
@@ -90,8 +92,8 @@ void VelCourseInfoWidget::fillFromMessage(const QMap<QString, QString>& mapMessa
 
 void VelCourseInfoWidget::fillFromSettings(const QMap<QString, QString>& mapSettings)
 {
-    for (VelLineEdit* pEdit : m_fields)
-        pEdit->setText(mapSettings.value(pEdit->objectName()));
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_fields.at(i)->setText(mapSettings.value(m_keys.at(i)));
 }
 
 void VelCourseInfoWidget::clearFields()
@@ -102,9 +104,6 @@ void VelCourseInfoWidget::clearFields()
 
 VelLineEdit* VelCourseInfoWidget::field(const QString& strKey) const
 {
-    for (VelLineEdit* pEdit : m_fields) {
-        if (pEdit->objectName() == strKey)
-            return pEdit;
-    }
-    return nullptr;
+    const int nIndex = m_keys.indexOf(strKey);
+    return nIndex < 0 ? nullptr : m_fields.at(nIndex);
 }

@@ -3,6 +3,7 @@
 
 #include "veldialogcontent.h"
 
+#include <QStringList>
 #include <QVector>
 
 class VelLineEdit;
@@ -35,6 +36,7 @@ public:
 
 private:
     QVector<VelLineEdit*> m_fields;
+    QStringList m_keys;
     QString m_strRecordStatus = QStringLiteral("stop");
 };
 

@@ -17,9 +17,10 @@ const char* const kComboStyle =
 
 const char* const kClipFormStyle =
     "QGroupBox {border: 2px solid gray;border-radius: 5px;margin-top: 1ex;background: white}"
-    "QLineEdit{border: 1px solid gray; border-radius: 0px; "
+    "QLineEdit{border: 1px solid gray; border-radius: 0px; background: white; "
     "selection-background-color: rgb(39, 183, 121)}"
     "QLineEdit:focus{border: 2px solid rgb(39, 183, 121)}"
+    "QLineEdit:disabled{background: rgb(245, 245, 245); color: gray}"
     "QRadioButton::indicator:unchecked{image: url(%1/resource/CV_RADIOBUTTON_UNCHECKED.png)}"
     "QRadioButton::indicator:checked{image: url(%1/resource/CV_RADIOBUTTON_CHECKED.png)}"
     "QPushButton{background: white; border-radius: 3px; border: 1px solid gray}"

@@ -61,6 +61,7 @@ private slots:
     void fieldLimits();
     void cancelSendsNothing_data();
     void cancelSendsNothing();
+    void titleFieldNotStyledAsTitleBar();
 };
 
 // page: messages the page sends first ("|" between them); steps: what the
@@ -278,6 +279,19 @@ void TestVelForms::cancelSendsNothing()
 void TestVelForms::initTestCase()
 {
     qRegisterMetaType<Map>("QMap<QString,QString>");
+}
+
+// Regression: a field named "title" took the frame's dark title bar style.
+void TestVelForms::titleFieldNotStyledAsTitleBar()
+{
+    auto* pCourse = new VelCourseInfoWidget;
+    VelDialogFrame frame(QStringLiteral("课程信息"), nullptr, pCourse, 7);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    VelLineEdit* pTitle = pCourse->field("title");
+    const QImage image = pTitle->grab().toImage();
+    const QColor inside = image.pixelColor(image.width() - 6, image.height() / 2);
+    QVERIFY2(inside.lightness() > 200, qPrintable(inside.name()));
 }
 
 QTEST_MAIN(TestVelForms)
