@@ -63,8 +63,8 @@ QString VelAddPointWidget::formatDotTime(int nSeconds)
 {
     const int nHours = nSeconds / 3600;
     const int nMinutes = (nSeconds % 3600) / 60;
-    return twoDigits(nHours) + QStringLiteral(" : ") + twoDigits(nMinutes) +
-           QStringLiteral(" : ") + twoDigits(nSeconds % 60);
+    return twoDigits(nHours) + QStringLiteral(" : ") + twoDigits(nMinutes) + QStringLiteral(" : ") +
+           twoDigits(nSeconds % 60);
 }
 
 void VelAddPointWidget::sltReceiveCommand(QMap<QString, QString> mapMessage)

@@ -9,7 +9,8 @@ class QTextEdit;
 // The video dot form: the page announces the recording time of the dot
 // ("videoDotPrepare"), the operator adds a note and confirms. The note field
 // shows a hint text and ignores the mouse until it is first clicked.
-class VelAddPointWidget : public VelDialogContent {
+class VelAddPointWidget : public VelDialogContent
+{
     Q_OBJECT
 
 public:

@@ -11,7 +11,8 @@ class VelColorDisplayButton;
 
 // The caption form: text, font size, text and background colours. The
 // position choice is shown but not sent.
-class VelCaptionsWidget : public VelDialogContent {
+class VelCaptionsWidget : public VelDialogContent
+{
     Q_OBJECT
 
 public:

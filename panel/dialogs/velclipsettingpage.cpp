@@ -180,16 +180,16 @@ int VelClipSettingPage::checkAccept()
     return 1;
 }
 
-int VelClipSettingPage::addFile(const QString& strPath, bool bFromPage,
-                                const char* szContentType, const char* szName)
+int VelClipSettingPage::addFile(const QString& strPath, bool bFromPage, const char* szContentType,
+                                const char* szName)
 {
     if (strPath.isEmpty())
         return -1;
     if (!isLocalFile(strPath)) {
         // A file the operator chose that has gone since must not go out as a
         // name the page would never find.
-        const bool bChosenHere = !bFromPage && (strPath.contains(QLatin1Char(':')) ||
-                                                QFileInfo(strPath).isAbsolute());
+        const bool bChosenHere =
+            !bFromPage && (strPath.contains(QLatin1Char(':')) || QFileInfo(strPath).isAbsolute());
         return bChosenHere ? -2 : 0;
     }
     auto* pFile = new QFile(strPath);
@@ -221,11 +221,10 @@ QMap<QString, QString> VelClipSettingPage::settings(const QString& strStamp) con
     map[QStringLiteral("fontColor")] = m_pColor->color().name();
     map[QStringLiteral("backMusic")] = name(m_pMusicPath->text());
     map[QStringLiteral("duration")] = m_pDuration->text();
-    map[QStringLiteral("avaliable")] = m_pSwitch->isChecked() ? QStringLiteral("0")
-                                                              : QStringLiteral("1");
+    map[QStringLiteral("avaliable")] =
+        m_pSwitch->isChecked() ? QStringLiteral("0") : QStringLiteral("1");
     map[QStringLiteral("pictureFlag")] = m_bPictureFlag ? QStringLiteral("1") : QStringLiteral("0");
-    map[QStringLiteral("backMusicFlag")] = m_bMusicFlag ? QStringLiteral("1")
-                                                        : QStringLiteral("0");
+    map[QStringLiteral("backMusicFlag")] = m_bMusicFlag ? QStringLiteral("1") : QStringLiteral("0");
     addOwnSettings(map);
     return map;
 }

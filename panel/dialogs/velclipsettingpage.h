@@ -21,18 +21,19 @@ class VelPopContainer;
 // choosers and flags, duration, caption font size and colour, the enable switch,
 // the page check that adds the local files to the upload, and the settings
 // object. The pages add their own block of fields and keys.
-class VelClipSettingPage : public VelDialogContent {
+class VelClipSettingPage : public VelDialogContent
+{
     Q_OBJECT
 
 public:
     // The texts and limits in which the two pages differ.
     struct Texts {
-        QString strNameKey;     // "preludeName" / "curtainName"
-        QString strNameValue;   // "prelude" / "curtain"
-        QString strDuration;    // duration row label
-        QString strSwitch;      // enable switch
-        QString strMusicTip;    // tip after choosing music
-        int nMaxDuration;       // validator and fill range upper bound
+        QString strNameKey;   // "preludeName" / "curtainName"
+        QString strNameValue; // "prelude" / "curtain"
+        QString strDuration;  // duration row label
+        QString strSwitch;    // enable switch
+        QString strMusicTip;  // tip after choosing music
+        int nMaxDuration;     // validator and fill range upper bound
     };
 
     ~VelClipSettingPage() override;

@@ -59,10 +59,11 @@ VelCourseInfoWidget::VelCourseInfoWidget(QWidget* parent) : VelDialogContent(par
         pLayout->addSpacing(20);
         pLayout->addLayout(pRow);
     }
-    setStyleSheet(QStringLiteral("QLineEdit{border: 1px solid gray;border-radius: 0px;}"
-                                 "QLineEdit{background: white; selection-background-color: rgb(39, 183, "
-                                 "121)}"
-                                 "QLineEdit:focus{border: 2px solid rgb(39, 183, 121)}"));
+    setStyleSheet(
+        QStringLiteral("QLineEdit{border: 1px solid gray;border-radius: 0px;}"
+                       "QLineEdit{background: white; selection-background-color: rgb(39, 183, "
+                       "121)}"
+                       "QLineEdit:focus{border: 2px solid rgb(39, 183, 121)}"));
 }
 
 int VelCourseInfoWidget::checkAccept()

@@ -11,7 +11,8 @@ class VelLineEdit;
 // The course information form: six limited line edits and the record state.
 // The record setting strip keeps the state current; the copy embedded in the
 // title clip page never hears of it and stays "stop".
-class VelCourseInfoWidget : public VelDialogContent {
+class VelCourseInfoWidget : public VelDialogContent
+{
 public:
     explicit VelCourseInfoWidget(QWidget* parent = nullptr);
 

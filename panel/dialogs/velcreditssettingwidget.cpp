@@ -95,8 +95,7 @@ VelCreditsSettingWidget::VelCreditsSettingWidget(QWidget* parent) : VelDialogCon
     m_pManager = new QNetworkAccessManager(this);
     connect(m_pManager, &QNetworkAccessManager::finished, this,
             &VelCreditsSettingWidget::sltFinishUpload);
-    connect(m_pTabGroup, &QButtonGroup::idClicked, m_pStack,
-            &QStackedLayout::setCurrentIndex);
+    connect(m_pTabGroup, &QButtonGroup::idClicked, m_pStack, &QStackedLayout::setCurrentIndex);
 }
 
 VelCreditsSettingWidget::~VelCreditsSettingWidget()
@@ -182,14 +181,14 @@ void VelCreditsSettingWidget::sltFinishUpload(QNetworkReply* reply)
     if (!reply || reply != m_pReply)
         return;
     const int nStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool bStored = reply->error() == QNetworkReply::NoError && nStatus >= 200 &&
-                         nStatus < 300;
+    const bool bStored =
+        reply->error() == QNetworkReply::NoError && nStatus >= 200 && nStatus < 300;
     const QString strReason = bStored ? QString() : failureReason(reply);
     releaseReply();
     showIdle();
     if (!bStored) {
-        qWarning() << "VelCreditsSettingWidget: upload to" << m_strServicePath << "failed:"
-                   << strReason;
+        qWarning() << "VelCreditsSettingWidget: upload to" << m_strServicePath
+                   << "failed:" << strReason;
         showFailure(strReason);
         return;
     }
@@ -232,8 +231,8 @@ void VelCreditsSettingWidget::sendSelected()
 {
     const bool bTitle = selectedPage() == m_pTitlePage;
     QMap<QString, QString> command;
-    command[QStringLiteral("requestParam")] = bTitle ? QStringLiteral("prelude")
-                                                     : QStringLiteral("curtain");
+    command[QStringLiteral("requestParam")] =
+        bTitle ? QStringLiteral("prelude") : QStringLiteral("curtain");
     command[QStringLiteral("target")] = formatCommand(selectedPage()->settings(m_strStamp));
     command[QStringLiteral("event")] = QString();
     command[QStringLiteral("token")] = QString();

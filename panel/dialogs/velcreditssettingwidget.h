@@ -22,7 +22,8 @@ class VelTitleSettingWidget;
 // "prelude" or "curtain" once the service has stored them (a 2xx answer). A
 // failed or silent upload leaves the dialog open with the reason shown, ready
 // to confirm again or cancel.
-class VelCreditsSettingWidget : public VelDialogContent {
+class VelCreditsSettingWidget : public VelDialogContent
+{
     Q_OBJECT
 
 public:

@@ -5,7 +5,8 @@
 
 // The tail clip page ("片尾"): the shared clip fields plus production unit,
 // copyright unit and recording date, duration 2 to 5 seconds.
-class VelTailSettingWidget : public VelClipSettingPage {
+class VelTailSettingWidget : public VelClipSettingPage
+{
     Q_OBJECT
 
 public:

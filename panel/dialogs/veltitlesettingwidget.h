@@ -7,7 +7,8 @@ class VelCourseInfoWidget;
 
 // The title clip page ("片头"): the shared clip fields plus the course
 // information, duration 2 to 30 seconds.
-class VelTitleSettingWidget : public VelClipSettingPage {
+class VelTitleSettingWidget : public VelClipSettingPage
+{
     Q_OBJECT
 
 public:

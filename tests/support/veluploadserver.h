@@ -67,16 +67,28 @@ public:
 #endif
     }
 
-    bool isRunning() const { return m_nPort > 0 && m_process.state() == QProcess::Running; }
-    QString errorString() const { return m_strError; }
+    bool isRunning() const
+    {
+        return m_nPort > 0 && m_process.state() == QProcess::Running;
+    }
+    QString errorString() const
+    {
+        return m_strError;
+    }
     QString url(const QString& strPath) const
     {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_nPort).arg(strPath);
     }
 
     // "ok", "fail", "reset" or "hang"; waits for the server's OK.
-    bool setMode(const QString& strMode) { return command(QStringLiteral("mode ") + strMode); }
-    bool setDelay(int nMs) { return command(QStringLiteral("delay %1").arg(nMs)); }
+    bool setMode(const QString& strMode)
+    {
+        return command(QStringLiteral("mode ") + strMode);
+    }
+    bool setDelay(int nMs)
+    {
+        return command(QStringLiteral("delay %1").arg(nMs));
+    }
 
     // What has arrived so far (reads what the server printed).
     QList<Request> requests()

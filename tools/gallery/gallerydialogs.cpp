@@ -59,16 +59,15 @@ VelCreditsSettingWidget* credits()
                   {"duration", "8"},
                   {"avaliable", "0"}});
     pCredits->sltReceiveCommand({{"requestParam", "prelude"}, {"target", formatCommand(title)}});
-    pCredits->sltReceiveCommand(
-        {{"requestParam", "curtain"},
-         {"target", formatCommand({{"picture", "end_09_30_05.png"},
-                                   {"fontSize", "14"},
-                                   {"production", "电教中心"},
-                                   {"copyright", "实验小学"},
-                                   {"date", "2026-12-08"},
-                                   {"backMusic", "end_09_30_05.mp3"},
-                                   {"duration", "5"},
-                                   {"avaliable", "1"}})}});
+    pCredits->sltReceiveCommand({{"requestParam", "curtain"},
+                                 {"target", formatCommand({{"picture", "end_09_30_05.png"},
+                                                           {"fontSize", "14"},
+                                                           {"production", "电教中心"},
+                                                           {"copyright", "实验小学"},
+                                                           {"date", "2026-12-08"},
+                                                           {"backMusic", "end_09_30_05.mp3"},
+                                                           {"duration", "5"},
+                                                           {"avaliable", "1"}})}});
     return pCredits;
 }
 

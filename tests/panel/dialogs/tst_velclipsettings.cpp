@@ -9,9 +9,9 @@
 #include "veldialogframe.h"
 #include "velfilechooser.h"
 #include "vellineedit.h"
+#include "velpopcontainer.h"
 #include "veltailsettingwidget.h"
 #include "veltitlesettingwidget.h"
-#include "velpopcontainer.h"
 
 #include <QComboBox>
 #include <QHttpMultiPart>
@@ -36,7 +36,8 @@ Map message(const QString& strKind, const Map& target)
 
 } // namespace
 
-class TestVelClipSettings : public QObject {
+class TestVelClipSettings : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -82,12 +83,14 @@ void TestVelClipSettings::fill_data()
     QTest::addColumn<bool>("pictureFlag");
     QTest::addColumn<bool>("musicFlag");
 
-    const Map title{{"preludeName", "prelude"}, {"picture", "bg_09_30_05.png"}, {"fontSize", "20"},
-                    {"fontColor", "#ff0000"},   {"title", "分数"},              {"course", "数学"},
-                    {"grade", "三年级"},        {"subject", "数学"},            {"teacher", "王"},
-                    {"school", "一小"},         {"recordStatus", "stop"},       {"backMusic", "m.mp3"},
-                    {"duration", "45"},         {"avaliable", "0"},             {"pictureFlag", "1"},
-                    {"backMusicFlag", "1"}};
+    const Map title{{"preludeName", "prelude"}, {"picture", "bg_09_30_05.png"},
+                    {"fontSize", "20"},         {"fontColor", "#ff0000"},
+                    {"title", "分数"},          {"course", "数学"},
+                    {"grade", "三年级"},        {"subject", "数学"},
+                    {"teacher", "王"},          {"school", "一小"},
+                    {"recordStatus", "stop"},   {"backMusic", "m.mp3"},
+                    {"duration", "45"},         {"avaliable", "0"},
+                    {"pictureFlag", "1"},       {"backMusicFlag", "1"}};
     QTest::newRow("title duration 45 becomes 2") << true << title << "2" << true << true << true;
     Map thirty = title;
     thirty["duration"] = "30";
@@ -99,12 +102,14 @@ void TestVelClipSettings::fill_data()
     QTest::newRow("title duration 1, disabled, no music")
         << true << one << "2" << false << true << false;
 
-    const Map tail{{"curtainName", "curtain"}, {"picture", ""},          {"fontSize", "14"},
-                   {"fontColor", "#00b034"},   {"production", "电教中心"}, {"copyright", "一小"},
-                   {"date", "2026-12-08"},      {"backMusic", "end.mp3"}, {"duration", "5"},
-                   {"avaliable", "0"},          {"pictureFlag", "0"},     {"backMusicFlag", "1"}};
-    QTest::newRow("tail duration 5 kept, no picture") << false << tail << "5" << true << false
-                                                      << true;
+    const Map tail{{"curtainName", "curtain"}, {"picture", ""},
+                   {"fontSize", "14"},         {"fontColor", "#00b034"},
+                   {"production", "电教中心"}, {"copyright", "一小"},
+                   {"date", "2026-12-08"},     {"backMusic", "end.mp3"},
+                   {"duration", "5"},          {"avaliable", "0"},
+                   {"pictureFlag", "0"},       {"backMusicFlag", "1"}};
+    QTest::newRow("tail duration 5 kept, no picture")
+        << false << tail << "5" << true << false << true;
     Map six = tail;
     six["duration"] = "6";
     QTest::newRow("tail duration 6 becomes 2") << false << six << "2" << true << false << true;
@@ -122,10 +127,10 @@ void TestVelClipSettings::fill()
     QFETCH(bool, musicFlag);
 
     VelCreditsSettingWidget credits;
-    VelClipSettingPage* pPage = title ? static_cast<VelClipSettingPage*>(credits.titlePage())
-                                      : credits.tailPage();
-    VelClipSettingPage* pOther = title ? static_cast<VelClipSettingPage*>(credits.tailPage())
-                                       : credits.titlePage();
+    VelClipSettingPage* pPage =
+        title ? static_cast<VelClipSettingPage*>(credits.titlePage()) : credits.tailPage();
+    VelClipSettingPage* pOther =
+        title ? static_cast<VelClipSettingPage*>(credits.tailPage()) : credits.titlePage();
     const Map otherBefore = pOther->settings("00_00_00");
     credits.sltReceiveCommand(message(title ? "prelude" : "curtain", target));
 
@@ -151,14 +156,30 @@ void TestVelClipSettings::pageCheck_data()
     QTest::addColumn<int>("parts");
 
     // "local" is a file on disk, "gone" a local path that no longer exists.
-    QTest::newRow("disabled with nothing passes") << false << "" << "" << "" << 1 << 0;
-    QTest::newRow("both local files are added") << true << "local" << "local" << "8" << 1 << 2;
-    QTest::newRow("page names add nothing") << true << "a.png" << "b.mp3" << "8" << 1 << 0;
-    QTest::newRow("local picture, page music") << true << "local" << "b.mp3" << "8" << 1 << 1;
-    QTest::newRow("no picture refused") << true << "" << "local" << "8" << 0 << 0;
-    QTest::newRow("no music refused") << true << "local" << "" << "8" << 0 << 1;
-    QTest::newRow("no duration refused") << true << "a.png" << "b.mp3" << "" << 0 << 0;
-    QTest::newRow("vanished local picture refused") << true << "gone" << "b.mp3" << "8" << 0 << 0;
+    QTest::newRow("disabled with nothing passes") << false << ""
+                                                  << ""
+                                                  << "" << 1 << 0;
+    QTest::newRow("both local files are added") << true << "local"
+                                                << "local"
+                                                << "8" << 1 << 2;
+    QTest::newRow("page names add nothing") << true << "a.png"
+                                            << "b.mp3"
+                                            << "8" << 1 << 0;
+    QTest::newRow("local picture, page music") << true << "local"
+                                               << "b.mp3"
+                                               << "8" << 1 << 1;
+    QTest::newRow("no picture refused") << true << ""
+                                        << "local"
+                                        << "8" << 0 << 0;
+    QTest::newRow("no music refused") << true << "local"
+                                      << ""
+                                      << "8" << 0 << 1;
+    QTest::newRow("no duration refused") << true << "a.png"
+                                         << "b.mp3"
+                                         << "" << 0 << 0;
+    QTest::newRow("vanished local picture refused") << true << "gone"
+                                                    << "b.mp3"
+                                                    << "8" << 0 << 0;
 }
 
 void TestVelClipSettings::pageCheck()
@@ -196,10 +217,14 @@ void TestVelClipSettings::uploadName_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
-    QTest::newRow("drive path") << "C:/clips/intro.png" << "intro_09_30_05.png";
-    QTest::newRow("absolute path") << "/home/op/music/theme.mp3" << "theme_09_30_05.mp3";
-    QTest::newRow("dots in the name") << "/a/b.c/x.y.png" << "x.y_09_30_05.png";
-    QTest::newRow("name shorter than an extension") << "/a/ab" << "09_30_05_ab";
+    QTest::newRow("drive path") << "C:/clips/intro.png"
+                                << "intro_09_30_05.png";
+    QTest::newRow("absolute path") << "/home/op/music/theme.mp3"
+                                   << "theme_09_30_05.mp3";
+    QTest::newRow("dots in the name") << "/a/b.c/x.y.png"
+                                      << "x.y_09_30_05.png";
+    QTest::newRow("name shorter than an extension") << "/a/ab"
+                                                    << "09_30_05_ab";
 }
 
 void TestVelClipSettings::uploadName()
@@ -217,16 +242,26 @@ void TestVelClipSettings::sendWithoutUpload_data()
     QTest::addColumn<QString>("requestParam");
     QTest::addColumn<Map>("sent");
 
-    const Map disabledTitle{{"picture", ""}, {"backMusic", ""}, {"duration", "10"},
+    const Map disabledTitle{{"picture", ""},    {"backMusic", ""},  {"duration", "10"},
                             {"avaliable", "1"}, {"fontSize", "10"}, {"fontColor", "#000000"}};
-    Map sentDisabled{{"preludeName", "prelude"}, {"picture", ""}, {"fontSize", "10"},
-                     {"fontColor", "#000000"},   {"title", ""},   {"course", ""},
-                     {"grade", ""},              {"subject", ""}, {"teacher", ""},
-                     {"school", ""},             {"recordStatus", "stop"}, {"backMusic", ""},
-                     {"duration", "10"},         {"avaliable", "1"},       {"pictureFlag", "0"},
+    Map sentDisabled{{"preludeName", "prelude"},
+                     {"picture", ""},
+                     {"fontSize", "10"},
+                     {"fontColor", "#000000"},
+                     {"title", ""},
+                     {"course", ""},
+                     {"grade", ""},
+                     {"subject", ""},
+                     {"teacher", ""},
+                     {"school", ""},
+                     {"recordStatus", "stop"},
+                     {"backMusic", ""},
+                     {"duration", "10"},
+                     {"avaliable", "1"},
+                     {"pictureFlag", "0"},
                      {"backMusicFlag", "0"}};
-    QTest::newRow("disabled title without a picture") << false << disabledTitle << Map() << "prelude"
-                                                      << sentDisabled;
+    QTest::newRow("disabled title without a picture")
+        << false << disabledTitle << Map() << "prelude" << sentDisabled;
     Map known = disabledTitle;
     known["picture"] = "bg_08_00_00.png";
     known["backMusic"] = "m_08_00_00.mp3";
@@ -237,17 +272,25 @@ void TestVelClipSettings::sendWithoutUpload_data()
     sentKnown["avaliable"] = "0";
     sentKnown["pictureFlag"] = "1";
     sentKnown["backMusicFlag"] = "1";
-    QTest::newRow("enabled title with names the page sent") << false << known << Map() << "prelude"
-                                                            << sentKnown;
+    QTest::newRow("enabled title with names the page sent")
+        << false << known << Map() << "prelude" << sentKnown;
     // The title page is enabled but incomplete: only the tail is checked.
     const Map incompleteTitle{{"picture", ""}, {"avaliable", "0"}};
-    const Map tail{{"picture", "end.png"}, {"backMusic", "end.mp3"}, {"duration", "3"},
-                   {"avaliable", "0"},     {"production", "电教"},   {"fontSize", "14"},
+    const Map tail{{"picture", "end.png"},  {"backMusic", "end.mp3"}, {"duration", "3"},
+                   {"avaliable", "0"},      {"production", "电教"},   {"fontSize", "14"},
                    {"fontColor", "#ffffff"}};
-    const Map sentTail{{"curtainName", "curtain"}, {"picture", "end.png"},  {"fontSize", "14"},
-                       {"fontColor", "#ffffff"},   {"production", "电教"},  {"copyright", ""},
-                       {"date", ""},               {"backMusic", "end.mp3"}, {"duration", "3"},
-                       {"avaliable", "0"},         {"pictureFlag", "1"},     {"backMusicFlag", "1"}};
+    const Map sentTail{{"curtainName", "curtain"},
+                       {"picture", "end.png"},
+                       {"fontSize", "14"},
+                       {"fontColor", "#ffffff"},
+                       {"production", "电教"},
+                       {"copyright", ""},
+                       {"date", ""},
+                       {"backMusic", "end.mp3"},
+                       {"duration", "3"},
+                       {"avaliable", "0"},
+                       {"pictureFlag", "1"},
+                       {"backMusicFlag", "1"}};
     QTest::newRow("tail tab checks and sends the tail only")
         << true << incompleteTitle << tail << "curtain" << sentTail;
 }
@@ -341,9 +384,12 @@ void TestVelClipSettings::chooser()
 void TestVelClipSettings::resetKeepsFlagsAndSwitch()
 {
     VelCreditsSettingWidget credits;
-    credits.sltReceiveCommand(message("prelude", {{"picture", "p.png"}, {"backMusic", "m.mp3"},
-                                                  {"duration", "9"}, {"fontSize", "32"},
-                                                  {"fontColor", "#ff0000"}, {"title", "课"},
+    credits.sltReceiveCommand(message("prelude", {{"picture", "p.png"},
+                                                  {"backMusic", "m.mp3"},
+                                                  {"duration", "9"},
+                                                  {"fontSize", "32"},
+                                                  {"fontColor", "#ff0000"},
+                                                  {"title", "课"},
                                                   {"avaliable", "0"}}));
     credits.sltReceiveCommand(message("curtain", {{"production", "电教"}, {"date", "今天"}}));
     credits.resetSettings();

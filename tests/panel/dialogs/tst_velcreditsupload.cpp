@@ -62,10 +62,7 @@ struct Dialog {
         frame.show();
     }
     void ok() { QTest::mouseClick(frameButton(frame, QStringLiteral("确定")), Qt::LeftButton); }
-    void cancel()
-    {
-        QTest::mouseClick(frameButton(frame, QStringLiteral("取消")), Qt::LeftButton);
-    }
+    void cancel() { QTest::mouseClick(frameButton(frame, QStringLiteral("取消")), Qt::LeftButton); }
     Map sentTarget(int n = 0) const
     {
         return parseCommand(sent.at(n).at(0).value<Map>().value(QStringLiteral("target")));
@@ -74,7 +71,8 @@ struct Dialog {
 
 } // namespace
 
-class TestVelCreditsUpload : public QObject {
+class TestVelCreditsUpload : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -131,7 +129,8 @@ void TestVelCreditsUpload::bytesAndHeadersArrive()
     QCOMPARE(request.parts.size(), 2);
 
     const QString strStamp = dialog.pCredits->uploadStamp();
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d_\\d\\d_\\d\\d$")).match(strStamp).hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^\\d\\d_\\d\\d_\\d\\d$")).match(strStamp).hasMatch());
     const QString strPictureName = QStringLiteral("intro_%1.png").arg(strStamp);
     const QString strMusicName = QStringLiteral("theme_%1.mp3").arg(strStamp);
     const VelUploadServer::Part& pic = request.parts.at(0);
@@ -185,9 +184,12 @@ void TestVelCreditsUpload::failureKeepsDialogRetryable_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("server error 500") << "fail" << "500";
-    QTest::newRow("connection reset after the body") << "reset" << "";
-    QTest::newRow("service never answers") << "hang" << "没有应答";
+    QTest::newRow("server error 500") << "fail"
+                                      << "500";
+    QTest::newRow("connection reset after the body") << "reset"
+                                                     << "";
+    QTest::newRow("service never answers") << "hang"
+                                           << "没有应答";
 }
 
 void TestVelCreditsUpload::failureKeepsDialogRetryable()

@@ -47,7 +47,8 @@ QPushButton* okButton(VelDialogFrame& frame)
 
 } // namespace
 
-class TestVelForms : public QObject {
+class TestVelForms : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -74,8 +75,8 @@ void TestVelForms::commands_data()
     QTest::addColumn<QString>("requestParam");
     QTest::addColumn<Map>("target");
 
-    const Map emptyCourse{{"title", ""},   {"course", ""},  {"grade", ""},       {"subject", ""},
-                          {"teacher", ""}, {"school", ""},  {"recordStatus", "stop"}};
+    const Map emptyCourse{{"title", ""},   {"course", ""}, {"grade", ""},           {"subject", ""},
+                          {"teacher", ""}, {"school", ""}, {"recordStatus", "stop"}};
     Map filled = emptyCourse;
     filled["title"] = "分数的认识";
     filled["course"] = "数学";
@@ -83,50 +84,73 @@ void TestVelForms::commands_data()
     filled["subject"] = "数学";
     filled["teacher"] = "王老师";
     filled["school"] = "实验小学";
-    QTest::newRow("course all empty still sends the record state")
-        << "course" << "" << "" << "courseInfo" << emptyCourse;
+    QTest::newRow("course all empty still sends the record state") << "course"
+                                                                   << ""
+                                                                   << ""
+                                                                   << "courseInfo" << emptyCourse;
     QTest::newRow("course filled by the page")
         << "course"
-        << "{\"title\":\"分数的认识\",\"course\":\"数学\",\"grade\":\"三年级\",\"subject\":\"数学\","
+        << "{\"title\":\"分数的认识\",\"course\":\"数学\",\"grade\":\"三年级\",\"subject\":"
+           "\"数学\","
            "\"teacher\":\"王老师\",\"school\":\"实验小学\",\"recordStatus\":\"start\"}"
-        << "" << "courseInfo" << filled;
+        << ""
+        << "courseInfo" << filled;
     Map onlyTitle = emptyCourse;
     onlyTitle["title"] = "第二课";
     QTest::newRow("course missing keys empty the fields")
         << "course"
         << "{\"title\":\"分数的认识\",\"school\":\"实验小学\"}|{\"title\":\"第二课\"}"
-        << "" << "courseInfo" << onlyTitle;
+        << ""
+        << "courseInfo" << onlyTitle;
     Map recording = emptyCourse;
     recording["recordStatus"] = "start";
-    QTest::newRow("course record state from the strip")
-        << "course" << "" << "state:start" << "courseInfo" << recording;
+    QTest::newRow("course record state from the strip") << "course"
+                                                        << ""
+                                                        << "state:start"
+                                                        << "courseInfo" << recording;
 
-    QTest::newRow("dot never clicked sends the hint")
-        << "dot" << "3725" << "" << "videoDot"
-        << Map{{"dotName", "aaa"}, {"dotTime", "3725"}, {"infoType", "fds"},
-               {"infoContent", "输入打点信息"}};
-    QTest::newRow("dot with a typed note")
-        << "dot" << "59" << "note:board notes" << "videoDot"
-        << Map{{"dotName", "aaa"}, {"dotTime", "59"}, {"infoType", "fds"},
-               {"infoContent", "board notes"}};
-    QTest::newRow("dot never announced") << "dot" << "" << "" << "videoDot"
+    QTest::newRow("dot never clicked sends the hint") << "dot"
+                                                      << "3725"
+                                                      << ""
+                                                      << "videoDot"
+                                                      << Map{{"dotName", "aaa"},
+                                                             {"dotTime", "3725"},
+                                                             {"infoType", "fds"},
+                                                             {"infoContent", "输入打点信息"}};
+    QTest::newRow("dot with a typed note") << "dot"
+                                           << "59"
+                                           << "note:board notes"
+                                           << "videoDot"
+                                           << Map{{"dotName", "aaa"},
+                                                  {"dotTime", "59"},
+                                                  {"infoType", "fds"},
+                                                  {"infoContent", "board notes"}};
+    QTest::newRow("dot never announced") << "dot"
+                                         << ""
+                                         << ""
+                                         << "videoDot"
                                          << Map{{"dotName", "aaa"},
                                                 {"dotTime", ""},
                                                 {"infoType", "fds"},
                                                 {"infoContent", "输入打点信息"}};
 
-    const Map captions{{"subTitleName", ""}, {"fontSize", "10"},      {"fontColor", "#000000"},
+    const Map captions{{"subTitleName", ""},     {"fontSize", "10"},      {"fontColor", "#000000"},
                        {"backColor", "#000000"}, {"transparency", "0.8"}, {"startTime", "15"},
                        {"duration", "2"}};
-    QTest::newRow("captions defaults") << "captions" << "" << "" << "subTile" << captions;
+    QTest::newRow("captions defaults") << "captions"
+                                       << ""
+                                       << ""
+                                       << "subTile" << captions;
     Map styled = captions;
     styled["subTitleName"] = "Welcome to class";
     styled["fontSize"] = "20";
     styled["fontColor"] = "#00b034";
     styled["backColor"] = "#ffffff";
     QTest::newRow("captions text, size and both colours, position not sent")
-        << "captions" << "" << "text:Welcome to class,size:3,fg:29,bg:0,position:1" << "subTile"
-        << styled;
+        << "captions"
+        << ""
+        << "text:Welcome to class,size:3,fg:29,bg:0,position:1"
+        << "subTile" << styled;
 }
 
 void TestVelForms::commands()
@@ -190,11 +214,16 @@ void TestVelForms::dotTime_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("one hour two minutes five") << "3725" << "01 : 02 : 05";
-    QTest::newRow("under a minute") << "59" << "00 : 00 : 59";
-    QTest::newRow("one hundred hours") << "360000" << "100 : 00 : 00";
-    QTest::newRow("zero") << "0" << "00 : 00 : 00";
-    QTest::newRow("not a number") << "abc" << "00 : 00 : 00";
+    QTest::newRow("one hour two minutes five") << "3725"
+                                               << "01 : 02 : 05";
+    QTest::newRow("under a minute") << "59"
+                                    << "00 : 00 : 59";
+    QTest::newRow("one hundred hours") << "360000"
+                                       << "100 : 00 : 00";
+    QTest::newRow("zero") << "0"
+                          << "00 : 00 : 00";
+    QTest::newRow("not a number") << "abc"
+                                  << "00 : 00 : 00";
 }
 
 void TestVelForms::dotTime()
@@ -216,7 +245,8 @@ void TestVelForms::noteActivation()
     QTextEdit* pNote = pDot->noteField();
 
     // A press beside the note keeps the hint.
-    QTest::mouseClick(pDot, Qt::LeftButton, Qt::NoModifier, pDot->messageLabel()->geometry().center());
+    QTest::mouseClick(pDot, Qt::LeftButton, Qt::NoModifier,
+                      pDot->messageLabel()->geometry().center());
     QCOMPARE(pNote->toPlainText(), QStringLiteral("输入打点信息"));
 
     clickOn(pDot, pNote);
