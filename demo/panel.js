@@ -7,6 +7,7 @@
 //   rtsp=rtsp://127.0.0.1:PORT   base address of the test stream server
 //   fail=start,initLiveRoom      events / kinds the platform answers with "error"
 //   delay=MS                     time the platform takes to answer (default 300)
+//   upload=http://127.0.0.1:PORT/upload   the upload service (run-demo.sh starts one)
 host.include("platform.js");
 
 var CORVANE = "{15E44774-3BF3-4435-A9E2-9A7BCD1887F9}";
@@ -52,12 +53,17 @@ cameras.forEach(function (camera) {
 panel.sltSetFunctionShownState("deviceType", "1");
 panel.sltSetFunctionShownState("nasState", "true");
 panel.sltSetFunctionShownState("PopBar", "enable");
-panel.sltSetFunctionShownState("uploadPath", "http://127.0.0.1:8080/upload");
+panel.sltSetFunctionShownState("uploadPath",
+                                host.args.upload ? String(host.args.upload)
+                                                 : "http://127.0.0.1:8080/upload");
 panel.sltSetFunctionShownState("AvaliableMemory", "128.5G");
 panel.sltSetLiveAddress("rtmp://127.0.0.1/live/classroom101");
 panel.sltReceiveCommand('{"requestParam":"directMode","target":"directModeAuto"}');
 // The classroom's screen layouts, the first one selected.
 panel.sltReceiveCommand(platform.layoutsAnswer());
+// The clip settings the platform kept from earlier sessions.
+panel.sltReceiveCommand(platform.clipMessage("prelude"));
+panel.sltReceiveCommand(platform.clipMessage("curtain"));
 
 // The program output and the cameras, once there is a stream server.
 if (host.args.rtsp) {

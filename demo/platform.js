@@ -84,6 +84,19 @@ function VelDemoPlatform(options) {
         return true;
     }
 
+    // The title and tail clip settings the platform keeps ("prelude" /
+    // "curtain"), answered back as stored so the panel shows what was kept.
+    var clips = options.clips || {
+        prelude: { preludeName: "prelude", picture: "", fontSize: "20", fontColor: "#ffffff",
+                   title: "分数的认识", course: "数学", grade: "三年级", subject: "数学",
+                   teacher: "王老师", school: "实验小学", recordStatus: "stop",
+                   backMusic: "", duration: "5", avaliable: "1",
+                   pictureFlag: "0", backMusicFlag: "0" },
+        curtain: { curtainName: "curtain", picture: "", fontSize: "14", fontColor: "#ffffff",
+                   production: "电教中心", copyright: "实验小学", date: "2026-12-08",
+                   backMusic: "", duration: "3", avaliable: "1",
+                   pictureFlag: "0", backMusicFlag: "0" }
+    };
     // The task clock: seconds run while recording, stand still while paused.
     var elapsedMs = 0;
     var runningSince = null;
@@ -153,7 +166,28 @@ function VelDemoPlatform(options) {
         return null; // volume and save need no answer
     }
 
+    // A sent clip is stored; its uploaded files are names the platform now
+    // knows, so the stored copy says they came from the platform.
+    function clip(kind, target) {
+        if (failing(kind, ""))
+            return format({ requestParam: kind, event: "error", target: "片头片尾保存失败", token: "" });
+        var stored = {};
+        Object.keys(target).forEach(function (key) { stored[key] = String(target[key]); });
+        if (stored.picture)
+            stored.pictureFlag = "1";
+        if (stored.backMusic)
+            stored.backMusicFlag = "1";
+        clips[kind] = stored;
+        return clipMessage(kind);
+    }
+
+    function clipMessage(kind) {
+        return format({ requestParam: kind, event: "", target: clips[kind], token: "" });
+    }
+
     this.parse = parse;
+    // The stored clip settings as the platform pushes them to the panel.
+    this.clipMessage = clipMessage;
     this.format = format;
     this.seconds = seconds;
     this.layoutsAnswer = layoutsAnswer;
@@ -169,6 +203,8 @@ function VelDemoPlatform(options) {
         var reply = null;
         if (kind === "workingMode") {
             reply = workingMode(event, target);
+        } else if (kind === "prelude" || kind === "curtain") {
+            reply = clip(kind, target);
         } else if (kind === "initLiveRoom") {
             // The room list goes as a JSON array, which the panel rewrites
             // itself; a key must follow it.

@@ -49,6 +49,30 @@ if [ -x "$SERVER" ] && [ "${VEL_DEMO_STREAMS:-1}" != 0 ]; then
     echo "run-demo: the test stream server did not start; no video" >&2
   fi
 fi
+# The upload service of the title and tail clips: files it stores land in
+# BUILD_DIR/demo/uploads. It is stopped by its process id when the demo ends.
+UPLOADER="$ROOT/tests/support/veluploadserver.py"
+UPLOAD_PID=""
+if command -v python3 >/dev/null && [ -f "$UPLOADER" ]; then
+  mkdir -p "$BUILD/demo/uploads"
+  rm -f "$BUILD/demo/upload.ready"
+  python3 -u "$UPLOADER" --port 0 --quiet --no-control --store "$BUILD/demo/uploads" \
+    >"$BUILD/demo/upload.ready" </dev/null &
+  UPLOAD_PID=$!
+  trap '[ -n "$UPLOAD_PID" ] && kill "$UPLOAD_PID" 2>/dev/null || true' EXIT
+  uport=""
+  for _ in $(seq 50); do
+    uport="$(sed -n 's/^READY \([0-9]*\)$/\1/p' "$BUILD/demo/upload.ready" 2>/dev/null)"
+    [ -n "$uport" ] && break
+    sleep 0.1
+  done
+  if [ -n "$uport" ]; then
+    echo "run-demo: upload service at http://127.0.0.1:$uport/upload"
+    args+=(--arg "upload=http://127.0.0.1:$uport/upload")
+  else
+    echo "run-demo: the upload service did not start" >&2
+  fi
+fi
 if [ -n "$screenshot" ] && [[ " ${args[*]} " != *" --wait "* ]]; then
   args+=(--wait "$wait_ms")
 fi
@@ -58,6 +82,11 @@ status=0
 if [ -n "${RTSP_PID:-}" ]; then
   echo quit >&"${RTSP[1]}" 2>/dev/null || true
   wait "$RTSP_PID" 2>/dev/null || true
+fi
+if [ -n "$UPLOAD_PID" ]; then
+  kill "$UPLOAD_PID" 2>/dev/null || true
+  wait "$UPLOAD_PID" 2>/dev/null || true
+  UPLOAD_PID=""
 fi
 if [ -n "$screenshot" ] && [ "$status" -eq 0 ]; then
   echo "run-demo: screenshot of the panel: $screenshot"
