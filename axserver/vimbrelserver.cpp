@@ -6,8 +6,8 @@
 
 VelAxFactory* velAxLibraryFactory()
 {
-    static VelAxClassListFactory factory(QStringLiteral("vimbrel"),
-                                         QStringLiteral(VEL_VIMBREL_TYPELIB_ID),
-                                         QStringLiteral(VEL_VIMBREL_APP_ID), {velAxClass<Pellith>()});
+    static VelAxClassListFactory factory(
+        QStringLiteral("vimbrel"), QStringLiteral(VEL_VIMBREL_TYPELIB_ID),
+        QStringLiteral(VEL_VIMBREL_APP_ID), {velAxClass<Pellith>()});
     return &factory;
 }

@@ -8,8 +8,15 @@
 #include <QVBoxLayout>
 #include <QtDebug>
 
+// Outside any namespace: the macro declares the list's init function.
+static void initResources()
+{
+    Q_INIT_RESOURCE(vimbrel);
+}
+
 Pellith::Pellith(QWidget* parent) : QWidget(parent)
 {
+    initResources();
     velInstallCrashFilter();
 }
 
@@ -25,13 +32,16 @@ Pellith::~Pellith()
 
 void Pellith::showEvent(QShowEvent* e)
 {
-    qDebug("Pellith::showEvent  Pellith.winId() = %llx\n", static_cast<unsigned long long>(winId()));
+    qDebug("Pellith::showEvent  Pellith.winId() = %llx\n",
+           static_cast<unsigned long long>(winId()));
     if (!m_pVideoWidget) {
         m_pVideoWidget = new VelTourVideoWidget(this);
         connect(m_pVideoWidget, &VelTourVideoWidget::sigPtzControl, this, &Pellith::OnPtzControl);
         m_pLayout = new QVBoxLayout(this);
         m_pLayout->setContentsMargins(0, 0, 0, 0);
         m_pLayout->addWidget(m_pVideoWidget);
+        // Children built during the show would otherwise appear one event later.
+        m_pVideoWidget->show();
     }
     if (!m_strPendingAddress.isEmpty())
         playPendingLater();

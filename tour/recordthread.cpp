@@ -81,7 +81,8 @@ bool rewritePlain(const QString& strPath)
     std::unique_ptr<AVFormatContext, PlainOutputDeleter> pOutput(pRawOutput);
     for (unsigned i = 0; i < pInput->nb_streams; ++i) {
         AVStream* pStream = avformat_new_stream(pOutput.get(), nullptr);
-        if (!pStream || avcodec_parameters_copy(pStream->codecpar, pInput->streams[i]->codecpar) < 0)
+        if (!pStream ||
+            avcodec_parameters_copy(pStream->codecpar, pInput->streams[i]->codecpar) < 0)
             return false;
         pStream->codecpar->codec_tag = 0;
         pStream->time_base = pInput->streams[i]->time_base;

@@ -95,7 +95,7 @@ private:
     OutputPtr m_pOutput;
     const AVOutputFormat* m_pOutputFormat = nullptr;
     VelPacketPtr m_pPacket;
-    std::vector<int> m_streamMap; // input stream index -> output index, -1 left out
+    std::vector<int> m_streamMap;  // input stream index -> output index, -1 left out
     std::vector<BsfPtr> m_filters; // per input stream, null when none is needed
     int m_nVideoOutput = -1;
     bool m_bSawKeyFrame = false;

@@ -21,7 +21,9 @@ public:
             m_largest = pixmap;
     }
     // Images (the no-signal sign) are not pictures of the stream.
-    void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+    void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
+    {
+    }
     void drawTiledPixmap(const QRectF&, const QPixmap&, const QPointF&) override {}
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
     void drawRects(const QRectF*, int) override {}

@@ -260,14 +260,14 @@ QString VelTourVideoWidget::ptzEventText(const QString& strToken, const QString&
 
 void VelTourVideoWidget::sltButtonPressed(QAbstractButton* pbtn)
 {
-    emit sigPtzControl(ptzEventText(m_pControlBar->channelName(), pbtn->objectName(),
-                                    QStringLiteral("press")));
+    emit sigPtzControl(
+        ptzEventText(m_pControlBar->channelName(), pbtn->objectName(), QStringLiteral("press")));
 }
 
 void VelTourVideoWidget::sltButtonReleased(QAbstractButton* pbtn)
 {
-    emit sigPtzControl(ptzEventText(m_pControlBar->channelName(), pbtn->objectName(),
-                                    QStringLiteral("release")));
+    emit sigPtzControl(
+        ptzEventText(m_pControlBar->channelName(), pbtn->objectName(), QStringLiteral("release")));
 }
 
 void VelTourVideoWidget::paintEvent(QPaintEvent* e)

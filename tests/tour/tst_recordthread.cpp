@@ -29,7 +29,10 @@ bool monotonic(const QJsonObject& info, QString* pWhy)
         const int nStream = packet.value("stream_index").toInt();
         const qint64 nDts = packet.value("dts").toVariant().toLongLong();
         if (last.contains(nStream) && nDts <= last.value(nStream)) {
-            *pWhy = QStringLiteral("stream %1: dts %2 after %3").arg(nStream).arg(nDts).arg(last[nStream]);
+            *pWhy = QStringLiteral("stream %1: dts %2 after %3")
+                        .arg(nStream)
+                        .arg(nDts)
+                        .arg(last[nStream]);
             return false;
         }
         last[nStream] = nDts;
@@ -117,9 +120,11 @@ void TstRecordThread::liveRecordingHoldsEveryStream()
 
     const QJsonObject info = VelProbe::probe(strFile, true);
     QCOMPARE(VelProbe::codecs(info), QStringList({"h264", "aac"}));
-    const double dDuration = info.value("format").toObject().value("duration").toString().toDouble();
+    const double dDuration =
+        info.value("format").toObject().value("duration").toString().toDouble();
     QVERIFY2(qAbs(dDuration - dRecorded) <= 0.1 * dRecorded,
-             qPrintable(QStringLiteral("%1 s in the file, %2 s recorded").arg(dDuration).arg(dRecorded)));
+             qPrintable(
+                 QStringLiteral("%1 s in the file, %2 s recorded").arg(dDuration).arg(dRecorded)));
     QString strWhy;
     QVERIFY2(monotonic(info, &strWhy), qPrintable(strWhy));
     QCOMPARE(VelProbe::decode(strFile), 0);
@@ -147,7 +152,12 @@ void TstRecordThread::stopWhileReadIsBlocked()
     QVERIFY2(nStopMs < 1500, qPrintable(QStringLiteral("stop took %1 ms").arg(nStopMs)));
     QVERIFY(RecordThread::waitForFinishing(30000));
     QCOMPARE(VelProbe::decode(strFile), 0);
-    QVERIFY(VelProbe::probe(strFile).value("format").toObject().value("duration").toString().toDouble() > 0.5);
+    QVERIFY(VelProbe::probe(strFile)
+                .value("format")
+                .toObject()
+                .value("duration")
+                .toString()
+                .toDouble() > 0.5);
 }
 
 void TstRecordThread::openIsBoundedAgainstASilentCamera()

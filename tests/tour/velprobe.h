@@ -88,13 +88,30 @@ inline bool makeFile(const QString& strPath, int nSeconds, const QString& strAud
                      int nRate = 8000)
 {
     const QString strDuration = QString::number(nSeconds);
-    QStringList args{"-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i",
-                     "testsrc2=size=640x360:rate=25:duration=" + strDuration, "-f", "lavfi", "-i",
-                     QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
-                         .arg(nRate)
-                         .arg(strDuration),
-                     "-c:v", "libx264", "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p",
-                     "-c:a", strAudioCodec, strPath};
+    QStringList args{
+        "-nostdin",
+        "-y",
+        "-v",
+        "error",
+        "-f",
+        "lavfi",
+        "-i",
+        "testsrc2=size=640x360:rate=25:duration=" + strDuration,
+        "-f",
+        "lavfi",
+        "-i",
+        QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2").arg(nRate).arg(strDuration),
+        "-c:v",
+        "libx264",
+        "-preset",
+        "ultrafast",
+        "-g",
+        "25",
+        "-pix_fmt",
+        "yuv420p",
+        "-c:a",
+        strAudioCodec,
+        strPath};
     int nExit = -1;
     run(QStringLiteral("ffmpeg"), args, &nExit);
     return nExit == 0;
