@@ -9,6 +9,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 namespace
 {
@@ -32,6 +33,10 @@ QPixmap cameraPicture()
 
 QWidget* tourView(int nRunMode, bool bPicture, bool bRecording)
 {
+    // The label keeps its first picture in the temporary directory and shows
+    // it while there is no signal; each view gets a directory of its own.
+    QTemporaryDir snapshots;
+    qputenv("TMPDIR", snapshots.path().toLocal8Bit());
     VelTourVideoWidget widget(nullptr);
     widget.resize(640, 360);
     widget.SetRunMode(nRunMode);
