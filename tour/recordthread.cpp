@@ -199,6 +199,9 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
     }
     m_pOutput.reset(pOutput);
     m_pOutputFormat = pOutput->oformat;
+    // A stopped recording still being rewritten may be the very file chosen
+    // now; it must be in place before this one truncates it.
+    finishingPool()->waitForDone();
     if (!addStreams() || !openOutput()) {
         const bool bCreated = m_pOutput->pb != nullptr;
         release();

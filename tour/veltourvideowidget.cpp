@@ -86,6 +86,8 @@ VelTourVideoWidget::VelTourVideoWidget(QWidget* parent) : VelVideoLabel(parent)
 
 VelTourVideoWidget::~VelTourVideoWidget()
 {
+    // The player's threads call into this label: they go before any member.
+    SetPlayer(nullptr);
     dropRecorder();
     delete m_pControlBar;
     m_pControlBar = nullptr;

@@ -122,6 +122,7 @@ void TstRecordThread::liveRecordingHoldsEveryStream()
     QCOMPARE(VelProbe::codecs(info), QStringList({"h264", "aac"}));
     const double dDuration =
         info.value("format").toObject().value("duration").toString().toDouble();
+    qInfo("recorded %.2f s, the file holds %.2f s", dRecorded, dDuration);
     QVERIFY2(qAbs(dDuration - dRecorded) <= 0.1 * dRecorded,
              qPrintable(
                  QStringLiteral("%1 s in the file, %2 s recorded").arg(dDuration).arg(dRecorded)));
@@ -284,6 +285,7 @@ void TstRecordThread::killedRecordingStillDecodes()
 
     QCOMPARE(VelProbe::decode(strFile), 0);
     const double dSpan = VelProbe::packetSpan(VelProbe::probe(strFile, true));
+    qInfo("killed after %.2f s of recording, %.2f s decode", dRecorded, dSpan);
     QVERIFY2(dSpan >= 0.9 * dRecorded,
              qPrintable(QStringLiteral("%1 s of %2 s kept").arg(dSpan).arg(dRecorded)));
 }
