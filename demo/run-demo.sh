@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Starts the directing panel on the demo page. Usage: run-demo.sh BUILD_DIR [host options]
+# VEL_DEMO_PAGE=tour.js runs the tour control's page instead.
 #
 # Registers the library into a store under the build folder (not the user's),
 # starts the test stream server when it is built (VEL_DEMO_STREAMS=0 skips it)
@@ -11,6 +12,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$(cd "$1" && pwd)"; shift
 HOST="$BUILD/host/vel-host"
 LIB="$BUILD/lib/libtessaro.so"
+PAGE="${VEL_DEMO_PAGE:-panel.js}"
 SERVER="$BUILD/tools/rtspserver/vel-rtsp-server"
 if [ ! -x "$HOST" ]; then
   echo "run-demo: the host program is not built yet" >&2
@@ -20,6 +22,7 @@ fi
 mkdir -p "$BUILD/demo"
 export VEL_AX_STORE="${VEL_AX_STORE:-$BUILD/demo/registry.json}"
 "$HOST" --register "$LIB"
+[ "$PAGE" = panel.js ] || "$HOST" --register "$BUILD/lib/libvimbrel.so"
 
 args=("$@")
 screenshot=""
@@ -27,7 +30,7 @@ wait_ms=2500
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
   if [[ " ${args[*]} " != *" --screenshot "* ]]; then
-    screenshot="$BUILD/demo/panel.png"
+    screenshot="$BUILD/demo/${PAGE%.js}.png"
     args+=(--screenshot "$screenshot")
   fi
 fi
@@ -78,7 +81,7 @@ if [ -n "$screenshot" ] && [[ " ${args[*]} " != *" --wait "* ]]; then
 fi
 
 status=0
-"$HOST" "${args[@]}" "$ROOT/demo/panel.js" || status=$?
+"$HOST" "${args[@]}" "$ROOT/demo/$PAGE" || status=$?
 if [ -n "${RTSP_PID:-}" ]; then
   echo quit >&"${RTSP[1]}" 2>/dev/null || true
   wait "$RTSP_PID" 2>/dev/null || true
@@ -89,6 +92,6 @@ if [ -n "$UPLOAD_PID" ]; then
   UPLOAD_PID=""
 fi
 if [ -n "$screenshot" ] && [ "$status" -eq 0 ]; then
-  echo "run-demo: screenshot of the panel: $screenshot"
+  echo "run-demo: screenshot of the page: $screenshot"
 fi
 exit "$status"

@@ -19,6 +19,18 @@ if (tour) {
     });
     tour.setRunMode(2);
     tour.setButtonEnable("unknown", true);
+    tour.setButtonEnable("audio", false);
+    tour.setPtzEnable(false);
+    tour.setChannelName("一年级四班");
+    tour.setStreamingUrls("rtsp://127.0.0.1:1/main", "rtsp://127.0.0.1:1/sub");
+    // Nothing listens there: the view shows no signal, the page goes on.
+    tour.play("rtsp://127.0.0.1:1/sub");
+    tour.play("http://127.0.0.1/ignored");
+    tour.stopRecord();
+    tour.sltFlush();
+    tour.stop();
+    host.expectThrow(function () { tour.setRunMode(); }, /argument|TypeError|count/i,
+                     "a slot called with too few arguments throws");
 
     // Each control keeps working beside the other.
     var texts = [];

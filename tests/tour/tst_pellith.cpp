@@ -1,0 +1,219 @@
+// The tour control's lifecycle: the widget built at the first show and dropped
+// at every hide, the deferred play, settings given without a widget, events.
+#include "crtspplayer.h"
+#include "pellith.h"
+#include "recordthread.h"
+#include "velcloudsettingwidget.h"
+#include "velplayertestenv.h"
+#include "velprobe.h"
+#include "velpushbutton.h"
+#include "velsavedialog.h"
+#include "veltourvideowidget.h"
+#include "velvideocontrolbar.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QtTest>
+
+// Outside any namespace: the macro declares the list's init function.
+static void initResources()
+{
+    Q_INIT_RESOURCE(vimbrel);
+}
+
+class TstPellith : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void playBeforeShowKeepsTheLastAddress();
+    void deferredPlayRunsAfterTheShowReturns();
+    void deferredPlayForAWidgetThatIsGone();
+    void settingsWithoutWidgetAreLost();
+    void hideStopsRecordingAndPlayback();
+    void runMode_data();
+    void runMode();
+    void addressesWithoutRtspAreIgnored_data();
+    void addressesWithoutRtspAreIgnored();
+    void ptzEventsReachThePage();
+
+private:
+    VelPlayerTestEnv m_env;
+    QString m_strAnswer;
+};
+
+void TstPellith::initTestCase()
+{
+    initResources();
+    QString strError;
+    QVERIFY2(m_env.start(&strError), qPrintable(strError));
+    VelSaveDialog::setDialogFunction(
+        [this](QWidget*, const VelSaveDialog::Request&) { return m_strAnswer; });
+}
+
+void TstPellith::init()
+{
+    m_env.beginCase();
+    m_strAnswer.clear();
+}
+
+void TstPellith::cleanup()
+{
+    QVERIFY(RecordThread::waitForFinishing(30000));
+    m_env.endCase();
+}
+
+void TstPellith::cleanupTestCase()
+{
+    VelSaveDialog::setDialogFunction({});
+    m_env.stop();
+}
+
+void TstPellith::playBeforeShowKeepsTheLastAddress()
+{
+    Pellith control;
+    control.play(m_env.server.url("cam1080-noaudio"));
+    control.play(m_env.server.url("cam720-noaudio"));
+    QVERIFY(!control.videoWidget());
+    control.show();
+    QVERIFY(control.videoWidget());
+    QTRY_VERIFY(control.videoWidget()->GetPlayer());
+    QCOMPARE(control.videoWidget()->GetPlayer()->GetUrl(), m_env.server.url("cam720-noaudio"));
+    QVERIFY(control.pendingAddress().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(control.videoWidget()->state(), int(VideoStatePlaying), 10000);
+}
+
+// The play is queued: the show handler has returned before it runs, and it
+// runs exactly once.
+void TstPellith::deferredPlayRunsAfterTheShowReturns()
+{
+    Pellith control;
+    control.play(m_env.server.url("cam720-noaudio"));
+    control.show();
+    QVERIFY(!control.videoWidget()->GetPlayer());
+    QTRY_VERIFY(control.videoWidget()->GetPlayer());
+    CRTSPPlayer* pPlayer = control.videoWidget()->GetPlayer();
+    control.sltFlush(); // another show of the widget must not replay it
+    QTest::qWait(50);
+    QCOMPARE(control.videoWidget()->GetPlayer(), pPlayer);
+}
+
+void TstPellith::deferredPlayForAWidgetThatIsGone()
+{
+    Pellith control;
+    control.play(m_env.server.url("cam720-noaudio"));
+    control.show();
+    control.hide(); // before the queued play runs
+    control.show();
+    QTest::qWait(50);
+    QVERIFY(control.videoWidget());
+    QVERIFY(!control.videoWidget()->GetPlayer());
+}
+
+void TstPellith::settingsWithoutWidgetAreLost()
+{
+    Pellith control;
+    control.setRunMode(2);
+    control.setChannelName(QStringLiteral("三年级一班"));
+    control.setButtonEnable("audio", false);
+    control.setPtzEnable(false);
+    control.snapshot();
+    control.record();
+    control.show();
+    VelVideoControlBar* pBar = control.videoWidget()->controlBar();
+    QVERIFY(pBar->isHidden());
+    QCOMPARE(pBar->channelName(), QStringLiteral("一年级四班"));
+    QVERIFY(!pBar->button("audio")->isHidden());
+    QVERIFY(!pBar->button("ptz")->isHidden());
+}
+
+void TstPellith::hideStopsRecordingAndPlayback()
+{
+    Pellith control;
+    control.show();
+    control.play(m_env.server.url("cam720"));
+    QTRY_COMPARE_WITH_TIMEOUT(control.videoWidget()->state(), int(VideoStatePlaying), 10000);
+    m_strAnswer = m_env.tempDir.filePath("hidden.mp4");
+    control.record();
+    RecordThread* pRecorder = control.videoWidget()->recorder();
+    QVERIFY(pRecorder);
+    QTRY_VERIFY_WITH_TIMEOUT(pRecorder->isRecording(), 10000);
+    QTest::qWait(1000);
+
+    QPointer<VelTourVideoWidget> pOld = control.videoWidget();
+    control.hide();
+    QVERIFY(!control.videoWidget());
+    QVERIFY(pOld->isHidden());
+    QVERIFY(!pOld->GetPlayer());
+    QVERIFY(!pOld->recorder());
+    QTRY_VERIFY(!pOld); // deleted later
+    QVERIFY(RecordThread::waitForFinishing(30000));
+    QCOMPARE(VelProbe::decode(m_strAnswer), 0);
+
+    // Shown again: a new idle widget, laid out over the whole control.
+    control.resize(640, 360);
+    control.show();
+    QVERIFY(control.videoWidget());
+    QVERIFY(!control.videoWidget()->GetPlayer());
+    QTRY_COMPARE(control.videoWidget()->size(), QSize(640, 360));
+}
+
+void TstPellith::runMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("barShown");
+    QTest::newRow("2") << 2 << true;
+    QTest::newRow("1") << 1 << false;
+    QTest::newRow("0") << 0 << false;
+    QTest::newRow("-1") << -1 << false;
+}
+
+void TstPellith::runMode()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, barShown);
+    Pellith control;
+    control.show();
+    control.setRunMode(2);
+    control.setRunMode(mode);
+    QCOMPARE(control.videoWidget()->controlBar()->isVisible(), barShown);
+}
+
+void TstPellith::addressesWithoutRtspAreIgnored_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("http") << "http://127.0.0.1/cam";
+    QTest::newRow("upper-case RTSP") << "RTSP://127.0.0.1/cam";
+    QTest::newRow("empty") << "";
+}
+
+void TstPellith::addressesWithoutRtspAreIgnored()
+{
+    QFETCH(QString, address);
+    Pellith control;
+    control.show();
+    control.play(address);
+    QVERIFY(!control.videoWidget()->GetPlayer());
+}
+
+void TstPellith::ptzEventsReachThePage()
+{
+    Pellith control;
+    control.show();
+    control.setChannelName(QStringLiteral("一年级四班"));
+    QSignalSpy events(&control, &Pellith::OnPtzControl);
+    auto* pZoom = control.videoWidget()->ptzPad()->findChild<QAbstractButton*>("Cloud_ZoomIn");
+    QVERIFY(pZoom);
+    QTest::mouseClick(pZoom, Qt::LeftButton);
+    QCOMPARE(events.count(), 2);
+    QVERIFY(
+        events.at(0).at(0).toString().contains("\"target\":\"Cloud_ZoomIn\",\"event\":\"press\""));
+    QVERIFY(events.at(1).at(0).toString().contains("\"event\":\"release\""));
+}
+
+QTEST_MAIN(TstPellith)
+#include "tst_pellith.moc"

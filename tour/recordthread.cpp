@@ -1,0 +1,433 @@
+#include "recordthread.h"
+
+#include "veldrive.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QThreadPool>
+#include <QtDebug>
+
+#include <cstdio>
+#include <mutex>
+
+namespace
+{
+
+const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
+const char kFindStreamTimeoutFile[] = "c://timeout_find_stream.txt";
+// A read that gets no data for this long ends the recording, as a lost
+// stream ends the player's.
+constexpr int kReadLimitMs = 8000;
+// Fragments of at most a quarter of a second: a killed recording loses no more.
+const char kFragmentMicroseconds[] = "250000";
+
+int readTuningFile(const char* szWindowsPath, int nDefault)
+{
+    QFile file(velDrivePath(QString::fromLatin1(szWindowsPath)));
+    if (!file.open(QIODevice::ReadOnly))
+        return nDefault;
+    bool bOk = false;
+    const int nValue = file.readAll().trimmed().toInt(&bOk, 10);
+    return bOk && nValue > 0 ? nValue : nDefault;
+}
+
+QString errorText(int nError)
+{
+    char szText[AV_ERROR_MAX_STRING_SIZE] = {0};
+    av_strerror(nError, szText, sizeof szText);
+    return QString::fromLocal8Bit(szText);
+}
+
+void initNetworkOnce()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { avformat_network_init(); });
+}
+
+QThreadPool* finishingPool()
+{
+    static QThreadPool s_pool;
+    return &s_pool;
+}
+
+struct PlainOutputDeleter {
+    void operator()(AVFormatContext* p) const
+    {
+        if (p && !(p->oformat->flags & AVFMT_NOFILE))
+            avio_closep(&p->pb);
+        avformat_free_context(p);
+    }
+};
+
+// Copies the stopped, fragmented recording into a plain MP4 beside it and
+// puts that in its place. Any failure leaves the fragmented file, which plays.
+bool rewritePlain(const QString& strPath)
+{
+    const QFileInfo info(strPath);
+    const QString strTemp = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                            QStringLiteral(".finishing.mp4");
+    const QByteArray strIn = QFile::encodeName(strPath);
+    const QByteArray strOut = QFile::encodeName(strTemp);
+
+    AVFormatContext* pRawInput = nullptr;
+    if (avformat_open_input(&pRawInput, strIn.constData(), nullptr, nullptr) < 0)
+        return false;
+    VelFormatInputPtr pInput(pRawInput);
+    if (avformat_find_stream_info(pInput.get(), nullptr) < 0)
+        return false;
+    AVFormatContext* pRawOutput = nullptr;
+    if (avformat_alloc_output_context2(&pRawOutput, nullptr, "mp4", strOut.constData()) < 0)
+        return false;
+    std::unique_ptr<AVFormatContext, PlainOutputDeleter> pOutput(pRawOutput);
+    for (unsigned i = 0; i < pInput->nb_streams; ++i) {
+        AVStream* pStream = avformat_new_stream(pOutput.get(), nullptr);
+        if (!pStream ||
+            avcodec_parameters_copy(pStream->codecpar, pInput->streams[i]->codecpar) < 0)
+            return false;
+        pStream->codecpar->codec_tag = 0;
+        pStream->time_base = pInput->streams[i]->time_base;
+    }
+    VelDictionary options;
+    options.set("movflags", "+faststart");
+    bool bOk = avio_open(&pOutput->pb, strOut.constData(), AVIO_FLAG_WRITE) >= 0 &&
+               avformat_write_header(pOutput.get(), options.address()) >= 0;
+    VelPacketPtr pPacket(av_packet_alloc());
+    while (bOk && pPacket && av_read_frame(pInput.get(), pPacket.get()) >= 0) {
+        const AVStream* pIn = pInput->streams[pPacket->stream_index];
+        const AVStream* pOut = pOutput->streams[pPacket->stream_index];
+        av_packet_rescale_ts(pPacket.get(), pIn->time_base, pOut->time_base);
+        pPacket->pos = -1;
+        bOk = av_interleaved_write_frame(pOutput.get(), pPacket.get()) >= 0;
+        av_packet_unref(pPacket.get());
+    }
+    bOk = bOk && av_write_trailer(pOutput.get()) >= 0;
+    pOutput.reset();
+    pInput.reset();
+    // rename(2) replaces the fragmented file in one step.
+    if (!bOk || std::rename(strOut.constData(), strIn.constData()) != 0) {
+        QFile::remove(strTemp);
+        qDebug("RecordThread: %s kept fragmented", strIn.constData());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void RecordThread::OutputDeleter::operator()(AVFormatContext* p) const
+{
+    PlainOutputDeleter()(p);
+}
+
+RecordThread::RecordThread(QObject* parent) : QThread(parent)
+{
+    m_guard.pRun = &m_bRun;
+}
+
+RecordThread::~RecordThread()
+{
+    StopRecording();
+}
+
+// FFmpeg's interrupt callback: a stop cuts any call short, and each guarded
+// call has its own limit.
+int RecordThread::interruptCallback(void* opaque)
+{
+    auto* pGuard = static_cast<Guard*>(opaque);
+    if (!pGuard->pRun->load())
+        return 1;
+    const int nLimit = pGuard->nLimitMs.load();
+    return nLimit > 0 && pGuard->clock.isValid() && pGuard->clock.elapsed() >= nLimit ? 1 : 0;
+}
+
+void RecordThread::guard(int nLimitMs)
+{
+    m_guard.clock.restart();
+    m_guard.nLimitMs = nLimitMs;
+}
+
+bool RecordThread::waitForFinishing(int nMs)
+{
+    return finishingPool()->waitForDone(nMs);
+}
+
+void RecordThread::StartRecording(QString inputUrl, QString outputFile)
+{
+    if (isRunning() || m_pOutput)
+        return;
+    m_strInput = inputUrl.toLocal8Bit();
+    m_strOutputName = outputFile;
+    m_bOpenOnThread = true;
+    start();
+}
+
+bool RecordThread::Init(QString inputUrl, QString outputFile)
+{
+    if (m_pOutput)
+        return false; // a running recording is never opened again
+    initNetworkOnce();
+    m_strInput = inputUrl.toLocal8Bit();
+    m_strOutputName = outputFile;
+    m_strOutput = QFile::encodeName(outputFile);
+    m_nOpenLimitMs = readTuningFile(kOpenTimeoutFile, 3000);
+    m_nProbeLimitMs = readTuningFile(kFindStreamTimeoutFile, 3000);
+
+    int nResult = openInput(false);
+    if (nResult < 0 && m_bRun && m_strInput.startsWith("rtsp"))
+        nResult = openInput(true);
+    if (nResult < 0) {
+        qDebug("Could not open input file. (%s)", qPrintable(errorText(nResult)));
+        return false;
+    }
+    // Packets are copied, so the frame rate need not be measured: that
+    // probe alone would hold the start back by a second or more.
+    m_pInput->fps_probe_size = 0;
+    guard(m_nProbeLimitMs);
+    if (avformat_find_stream_info(m_pInput.get(), nullptr) < 0) {
+        qDebug("Failed to retrieve input stream information");
+        release();
+        return false;
+    }
+    av_dump_format(m_pInput.get(), 0, m_strInput.constData(), 0);
+
+    AVFormatContext* pOutput = nullptr;
+    avformat_alloc_output_context2(&pOutput, nullptr, nullptr, m_strOutput.constData());
+    if (!pOutput) {
+        qDebug("Could not create output context\n");
+        release();
+        return false;
+    }
+    m_pOutput.reset(pOutput);
+    m_pOutputFormat = pOutput->oformat;
+    // A stopped recording still being rewritten may be the very file chosen
+    // now; it must be in place before this one truncates it.
+    finishingPool()->waitForDone();
+    if (!addStreams() || !openOutput()) {
+        const bool bCreated = m_pOutput->pb != nullptr;
+        release();
+        if (bCreated)
+            QFile::remove(m_strOutputName);
+        return false;
+    }
+    m_pPacket.reset(av_packet_alloc());
+    if (!m_pPacket) {
+        release();
+        return false;
+    }
+    qDebug("qDebug -- init ok\n");
+    return true;
+}
+
+int RecordThread::openInput(bool bTcp)
+{
+    VelDictionary options;
+    // Socket I/O limit in microseconds, as the player sets it.
+    options.set("timeout", "5000000");
+    if (bTcp)
+        options.set("rtsp_transport", "tcp");
+    AVFormatContext* pContext = avformat_alloc_context();
+    if (!pContext)
+        return AVERROR(ENOMEM);
+    pContext->interrupt_callback.callback = &RecordThread::interruptCallback;
+    pContext->interrupt_callback.opaque = &m_guard;
+    guard(m_nOpenLimitMs);
+    const int nResult =
+        avformat_open_input(&pContext, m_strInput.constData(), nullptr, options.address());
+    if (nResult < 0)
+        return nResult; // FFmpeg has freed the context
+    m_pInput.reset(pContext);
+    return 0;
+}
+
+bool RecordThread::addStreams()
+{
+    m_streamMap.assign(m_pInput->nb_streams, -1);
+    m_filters.clear();
+    m_filters.resize(m_pInput->nb_streams);
+    m_nVideoOutput = -1;
+    for (unsigned i = 0; i < m_pInput->nb_streams; ++i) {
+        if (!addStream(i))
+            return false;
+    }
+    if (m_pOutput->nb_streams == 0) {
+        qDebug("RecordThread: no stream of %s fits the output", m_strInput.constData());
+        return false;
+    }
+    av_dump_format(m_pOutput.get(), 0, m_strOutput.constData(), 1);
+    return true;
+}
+
+// A stream the container cannot hold (G.711 audio in MP4, say) is left out,
+// so that the rest still records.
+bool RecordThread::addStream(unsigned nIndex)
+{
+    const AVStream* pIn = m_pInput->streams[nIndex];
+    const AVCodecParameters* pPar = pIn->codecpar;
+    if (avformat_query_codec(m_pOutputFormat, pPar->codec_id, FF_COMPLIANCE_NORMAL) != 1) {
+        qDebug("RecordThread: stream %u (%s) left out, %s cannot hold it", nIndex,
+               avcodec_get_name(pPar->codec_id), m_pOutputFormat->name);
+        return true;
+    }
+    AVStream* pOut = avformat_new_stream(m_pOutput.get(), nullptr);
+    if (!pOut) {
+        qDebug("Failed allocating output stream\n");
+        return false;
+    }
+    if (avcodec_parameters_copy(pOut->codecpar, pPar) < 0) {
+        qDebug("Failed to copy context from input to output stream codec context\n");
+        return false;
+    }
+    // AAC in ADTS frames (transport streams, raw AAC) needs its headers moved
+    // into the MP4's decoder configuration; the filter passes raw AAC as it is.
+    if (pPar->codec_id == AV_CODEC_ID_AAC) {
+        AVBSFContext* pBsf = nullptr;
+        const AVBitStreamFilter* pFilter = av_bsf_get_by_name("aac_adtstoasc");
+        if (!pFilter || av_bsf_alloc(pFilter, &pBsf) < 0)
+            return false;
+        m_filters[nIndex].reset(pBsf);
+        pBsf->time_base_in = pIn->time_base;
+        if (avcodec_parameters_copy(pBsf->par_in, pPar) < 0 || av_bsf_init(pBsf) < 0 ||
+            avcodec_parameters_copy(pOut->codecpar, pBsf->par_out) < 0)
+            return false;
+    }
+    pOut->codecpar->codec_tag = 0;
+    pOut->time_base = pIn->time_base;
+    m_streamMap[nIndex] = pOut->index;
+    if (pPar->codec_type == AVMEDIA_TYPE_VIDEO && m_nVideoOutput < 0)
+        m_nVideoOutput = pOut->index;
+    return true;
+}
+
+bool RecordThread::openOutput()
+{
+    if (!(m_pOutputFormat->flags & AVFMT_NOFILE)) {
+        const int nResult = avio_open(&m_pOutput->pb, m_strOutput.constData(), AVIO_FLAG_WRITE);
+        if (nResult < 0) {
+            qDebug("Could not open output file '%s'", m_strOutput.constData());
+            return false;
+        }
+    }
+    VelDictionary options;
+    // Fragmented while recording; the moov waits for the first fragment so
+    // that AAC taken from ADTS has its configuration by then.
+    options.set("movflags", "+frag_keyframe+empty_moov+delay_moov+default_base_moof");
+    options.set("frag_duration", kFragmentMicroseconds);
+    options.set("flush_packets", "1");
+    options.set("avoid_negative_ts", "make_zero");
+    const int nResult = avformat_write_header(m_pOutput.get(), options.address());
+    if (nResult < 0) {
+        qDebug("Error occurred when opening output file\n");
+        return false;
+    }
+    m_bHeaderWritten = true;
+    return true;
+}
+
+void RecordThread::run()
+{
+    if (m_bOpenOnThread) {
+        m_bOpenOnThread = false;
+        const bool bOk = m_bRun && Init(QString::fromLocal8Bit(m_strInput), m_strOutputName);
+        emit sigInitFinished(bOk);
+        if (!bOk)
+            return;
+    }
+    if (!m_pOutput)
+        return;
+    copyLoop();
+}
+
+void RecordThread::copyLoop()
+{
+    m_bSawKeyFrame = m_nVideoOutput < 0;
+    while (m_bRun) {
+        guard(kReadLimitMs);
+        const int nResult = av_read_frame(m_pInput.get(), m_pPacket.get());
+        if (nResult == AVERROR(EAGAIN))
+            continue;
+        if (nResult < 0) {
+            if (m_bRun)
+                qDebug("av_read_frame break run()\n");
+            break;
+        }
+        const unsigned nInput = unsigned(m_pPacket->stream_index);
+        if (acceptPacket(m_pPacket.get()))
+            writePacket(m_pPacket.get(), nInput);
+        av_packet_unref(m_pPacket.get());
+    }
+    guard(0);
+    if (!m_bRun)
+        qDebug("WAIT_OBJECT_0 break run()\n");
+}
+
+// Left-out streams are dropped, and so is video before its first key frame:
+// nothing before it decodes.
+bool RecordThread::acceptPacket(const AVPacket* pPacket)
+{
+    const unsigned nInput = unsigned(pPacket->stream_index);
+    if (nInput >= m_streamMap.size() || m_streamMap[nInput] < 0)
+        return false;
+    if (!m_bSawKeyFrame && m_streamMap[nInput] == m_nVideoOutput) {
+        if (!(pPacket->flags & AV_PKT_FLAG_KEY))
+            return false;
+        m_bSawKeyFrame = true;
+    }
+    return true;
+}
+
+void RecordThread::writePacket(AVPacket* pPacket, unsigned nInput)
+{
+    const AVStream* pIn = m_pInput->streams[nInput];
+    AVStream* pOut = m_pOutput->streams[m_streamMap[nInput]];
+    AVBSFContext* pBsf = m_filters[nInput].get();
+    if (pBsf && av_bsf_send_packet(pBsf, pPacket) < 0) {
+        av_packet_unref(pPacket);
+        return;
+    }
+    // Without a filter the one packet goes through once; with one, every
+    // packet the filter gives back.
+    bool bPending = true;
+    while (bPending) {
+        if (pBsf) {
+            if (av_bsf_receive_packet(pBsf, pPacket) < 0)
+                return;
+        } else {
+            bPending = false;
+        }
+        pPacket->pts = av_rescale_q_rnd(pPacket->pts, pIn->time_base, pOut->time_base,
+                                        AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+        pPacket->dts = av_rescale_q_rnd(pPacket->dts, pIn->time_base, pOut->time_base,
+                                        AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+        pPacket->duration = av_rescale_q(pPacket->duration, pIn->time_base, pOut->time_base);
+        pPacket->pos = -1;
+        pPacket->stream_index = pOut->index;
+        if (av_interleaved_write_frame(m_pOutput.get(), pPacket) < 0)
+            qDebug("Error muxing packet\n");
+        av_packet_unref(pPacket);
+    }
+}
+
+void RecordThread::StopRecording()
+{
+    // Also cuts an open or a read that is blocked right now.
+    m_bRun = false;
+    wait();
+    const bool bFinish = m_bHeaderWritten.exchange(false);
+    if (bFinish && av_write_trailer(m_pOutput.get()) < 0)
+        qDebug("RecordThread: writing the trailer of %s failed", m_strOutput.constData());
+    release();
+    if (bFinish) {
+        const QString strPath = m_strOutputName;
+        finishingPool()->start([strPath] { rewritePlain(strPath); });
+    }
+}
+
+void RecordThread::release()
+{
+    m_pPacket.reset();
+    m_filters.clear();
+    m_pOutput.reset();
+    m_pInput.reset();
+    m_pOutputFormat = nullptr;
+    m_bHeaderWritten = false;
+}

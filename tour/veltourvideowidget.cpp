@@ -1,0 +1,325 @@
+#include "veltourvideowidget.h"
+
+#include "crtspplayer.h"
+#include "recordthread.h"
+#include "velcloudsettingwidget.h"
+#include "veldiaglog.h"
+#include "velpicturegrab.h"
+#include "velpopcontainer.h"
+#include "velpushbutton.h"
+#include "velsavedialog.h"
+#include "velvideocontrolbar.h"
+
+#include <QAbstractButton>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QtDebug>
+
+namespace
+{
+
+const int kFallbackRect[4] = {0, 0, 1920, 1080};
+
+// A JSON string's content: the page parses the event text, so quotes,
+// backslashes and control characters must not end up in it raw.
+QString jsonEscaped(const QString& strValue)
+{
+    QString strResult;
+    strResult.reserve(strValue.size());
+    for (const QChar c : strValue) {
+        switch (c.unicode()) {
+        case '"':
+            strResult += QLatin1String("\\\"");
+            break;
+        case '\\':
+            strResult += QLatin1String("\\\\");
+            break;
+        case '\n':
+            strResult += QLatin1String("\\n");
+            break;
+        case '\r':
+            strResult += QLatin1String("\\r");
+            break;
+        case '\t':
+            strResult += QLatin1String("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                strResult += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                strResult += c;
+        }
+    }
+    return strResult;
+}
+
+} // namespace
+
+VelTourVideoWidget::VelTourVideoWidget(QWidget* parent) : VelVideoLabel(parent)
+{
+    m_pControlBar = new VelVideoControlBar(this);
+    m_pControlBar->setFixedHeight(44);
+    m_pControlBar->hide();
+    m_pPtzPad = new VelCloudSettingWidget(this);
+    m_pPtzPad->hide();
+
+    m_pLayout = new QVBoxLayout(this);
+    m_pLayout->setContentsMargins(0, 0, 0, 0);
+    m_pLayout->addStretch();
+    m_pLayout->addWidget(m_pControlBar);
+
+    connect(m_pControlBar, &VelVideoControlBar::sigPtzClicked, this,
+            &VelTourVideoWidget::ptzControl);
+    connect(m_pControlBar, &VelVideoControlBar::sigSnapshotClicked, this,
+            &VelTourVideoWidget::snapshot);
+    connect(m_pControlBar, &VelVideoControlBar::Record, this, &VelTourVideoWidget::record);
+    connect(m_pControlBar, &VelVideoControlBar::Audio, this, &VelTourVideoWidget::audioPlay);
+    connect(m_pPtzPad, &VelCloudSettingWidget::sigButtonPressed, this,
+            &VelTourVideoWidget::sltButtonPressed);
+    connect(m_pPtzPad, &VelCloudSettingWidget::sigButtonReleased, this,
+            &VelTourVideoWidget::sltButtonReleased);
+}
+
+VelTourVideoWidget::~VelTourVideoWidget()
+{
+    // The player's threads call into this label: they go before any member.
+    SetPlayer(nullptr);
+    dropRecorder();
+    delete m_pControlBar;
+    m_pControlBar = nullptr;
+    // The pad lives in the pop-up once there is one.
+    delete m_pPtzPopup;
+    m_pPtzPopup = nullptr;
+}
+
+void VelTourVideoWidget::Play(QString address)
+{
+    if (!address.contains(QLatin1String("rtsp")) && !address.contains(QLatin1String("rtp")))
+        return;
+    SetPlayer(nullptr);
+    auto* pPlayer = new CRTSPPlayer(this, kFallbackRect);
+    SetPlayer(pPlayer);
+    // A new player starts without sound; the button must not claim otherwise.
+    m_pControlBar->setAudioState(false);
+    if (debugMode)
+        QMessageBox::information(this, QStringLiteral("open url"), address, QMessageBox::Ok);
+    pPlayer->SetUrl(address);
+    pPlayer->StartPlay();
+}
+
+void VelTourVideoWidget::Stop()
+{
+    if (CRTSPPlayer* pPlayer = GetPlayer()) {
+        pPlayer->Restart();
+        SetPlayer(nullptr);
+    }
+    m_pControlBar->setAudioState(false);
+}
+
+void VelTourVideoWidget::SetRunMode(int nMode)
+{
+    m_pControlBar->setVisible(nMode == 2);
+}
+
+void VelTourVideoWidget::SetChannelName(QString strName)
+{
+    m_pControlBar->SetChannelName(strName);
+}
+
+void VelTourVideoWidget::SetStreamingUrls(QString strMain, QString strSub)
+{
+    m_strMainStream = strMain;
+    m_strSubStream = strSub;
+}
+
+void VelTourVideoWidget::SetPtzEnable(bool bEnable)
+{
+    m_pControlBar->button(QStringLiteral("ptz"))->setVisible(bEnable);
+}
+
+void VelTourVideoWidget::setButtonEnable(QString strKey, bool bVisible)
+{
+    if (!m_pControlBar)
+        return;
+    if (VelPushButton* pButton = m_pControlBar->button(strKey))
+        pButton->setVisible(bVisible);
+}
+
+QImage VelTourVideoWidget::currentPicture()
+{
+    if (!GetPlayer() || state() != VideoStatePlaying)
+        return QImage();
+    // Renders this label alone (no children): what it paints is the latest
+    // picture, which the grab keeps at its decoded size.
+    VelPictureGrab grab(size());
+    render(&grab, QPoint(), QRegion(), QWidget::RenderFlags());
+    return grab.picture();
+}
+
+void VelTourVideoWidget::snapshot()
+{
+    const QString strPath =
+        VelSaveDialog::ShowSaveDialog(this, QStringLiteral("snapshot.png"), false);
+    if (strPath.isEmpty())
+        return;
+    const QImage picture = currentPicture();
+    if (picture.isNull())
+        return;
+    if (!picture.save(strPath))
+        qDebug("VelTourVideoWidget: could not save the snapshot %s", qPrintable(strPath));
+}
+
+void VelTourVideoWidget::record(bool checked)
+{
+    if (!checked) {
+        dropRecorder();
+        m_pControlBar->setRecordState(false);
+        return;
+    }
+    // A running recording is left alone: no dialog, no second open.
+    if (m_pRecorder) {
+        m_pControlBar->setRecordState(true);
+        return;
+    }
+    const QString strPath = VelSaveDialog::ShowSaveDialog(this, QStringLiteral("record.mp4"), true);
+    if (!strPath.isEmpty() && GetPlayer())
+        startRecorder(strPath);
+    m_pControlBar->setRecordState(m_pRecorder != nullptr);
+}
+
+// The open happens on the recorder's thread: a camera that does not answer
+// cannot freeze the page. A failed open removes the recorder again.
+void VelTourVideoWidget::startRecorder(const QString& strPath)
+{
+    m_pRecorder = new RecordThread;
+    const int nGeneration = ++m_nRecorderGeneration;
+    connect(
+        m_pRecorder, &RecordThread::sigInitFinished, this,
+        [this, nGeneration](bool bOk) {
+            if (bOk || nGeneration != m_nRecorderGeneration || !m_pRecorder)
+                return;
+            dropRecorder();
+            m_pControlBar->setRecordState(false);
+        },
+        Qt::QueuedConnection);
+    m_pRecorder->StartRecording(GetPlayer()->GetUrl(), strPath);
+}
+
+void VelTourVideoWidget::dropRecorder()
+{
+    if (!m_pRecorder)
+        return;
+    ++m_nRecorderGeneration;
+    m_pRecorder->StopRecording();
+    delete m_pRecorder;
+    m_pRecorder = nullptr;
+}
+
+void VelTourVideoWidget::audioPlay(bool checked)
+{
+    CRTSPPlayer* pPlayer = GetPlayer();
+    if (pPlayer)
+        pPlayer->SetAudioEnabled(checked);
+    if (m_pControlBar)
+        m_pControlBar->setAudioState(pPlayer && pPlayer->IsAudioEnabled());
+}
+
+void VelTourVideoWidget::ptzControl()
+{
+    const QPoint cursor = QCursor::pos();
+    QScreen* pScreen = QGuiApplication::screenAt(cursor);
+    if (!pScreen)
+        pScreen = QGuiApplication::primaryScreen();
+    const QRect desktop = pScreen ? pScreen->geometry() : QRect(0, 0, 1920, 1080);
+    int y = cursor.y();
+    if (!m_pPtzPopup) {
+        m_pPtzPad->show();
+        m_pPtzPopup = new VelPopContainer(nullptr, m_pPtzPad, QString());
+        m_pPtzPopup->setBackgroundColor(QColor(120, 120, 120, 255));
+        m_pPtzPopup->setPlacementMode(0);
+    }
+    if (desktop.bottom() - desktop.top() + 1 < y + 100) {
+        m_pPtzPopup->setPlacementMode(1);
+        y -= 10;
+    } else {
+        m_pPtzPopup->setPlacementMode(0);
+    }
+    m_pPtzPopup->popupAt(cursor.x(), y, 95, 95);
+    m_pPtzPopup->raise();
+}
+
+QString VelTourVideoWidget::ptzEventText(const QString& strToken, const QString& strTarget,
+                                         const QString& strEvent)
+{
+    return QStringLiteral("{\"token\":\"%1\",\"target\":\"%2\",\"event\":\"%3\","
+                          "\"requestParam\":\"cloudControl\"}")
+        .arg(jsonEscaped(strToken), jsonEscaped(strTarget), jsonEscaped(strEvent));
+}
+
+void VelTourVideoWidget::sltButtonPressed(QAbstractButton* pbtn)
+{
+    emit sigPtzControl(
+        ptzEventText(m_pControlBar->channelName(), pbtn->objectName(), QStringLiteral("press")));
+}
+
+void VelTourVideoWidget::sltButtonReleased(QAbstractButton* pbtn)
+{
+    emit sigPtzControl(
+        ptzEventText(m_pControlBar->channelName(), pbtn->objectName(), QStringLiteral("release")));
+}
+
+void VelTourVideoWidget::paintEvent(QPaintEvent* e)
+{
+    static const QImage s_noSignal(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_SLIENT.png"));
+    m_painter.begin(this);
+    m_painter.fillRect(rect(), Qt::black);
+    m_painter.drawImage(
+        QPoint((width() - s_noSignal.width()) / 2, (height() - s_noSignal.height()) / 2),
+        s_noSignal);
+    m_painter.end();
+    VelVideoLabel::paintEvent(e);
+}
+
+// Only in run mode 2, where the bar is shown.
+void VelTourVideoWidget::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (m_pControlBar->isHidden()) {
+        VelVideoLabel::mouseDoubleClickEvent(e);
+        return;
+    }
+    m_bFullScreen = !m_bFullScreen;
+    CRTSPPlayer* pPlayer = GetPlayer();
+    if (m_bFullScreen) {
+        if (pPlayer && !m_strMainStream.isEmpty() && m_strMainStream != pPlayer->GetUrl()) {
+            m_strPreviousAddress = pPlayer->GetUrl();
+            replacePlayer(m_strMainStream);
+        }
+        setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        showFullScreen();
+    } else {
+        if (pPlayer && !m_strPreviousAddress.isEmpty() &&
+            m_strPreviousAddress != pPlayer->GetUrl()) {
+            replacePlayer(m_strPreviousAddress);
+            m_strPreviousAddress.clear();
+        }
+        setWindowFlags(Qt::SubWindow);
+        showNormal();
+    }
+}
+
+void VelTourVideoWidget::replacePlayer(const QString& strUrl)
+{
+    if (CRTSPPlayer* pOld = GetPlayer()) {
+        pOld->Restart();
+        SetPlayer(nullptr);
+    }
+    auto* pPlayer = new CRTSPPlayer(this, kFallbackRect);
+    SetPlayer(pPlayer);
+    pPlayer->SetUrl(strUrl);
+    pPlayer->StartPlay();
+    m_pControlBar->setAudioState(false);
+}
