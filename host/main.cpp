@@ -6,6 +6,7 @@
 #include "velhostframe.h"
 #include "velhostlibrary.h"
 #include "velhostpage.h"
+#include "velservemain.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -183,6 +184,17 @@ int main(int argc, char** argv)
                                        QStringLiteral("KEY=VALUE"));
     parser.addOptions({registerOption, unregisterOption, listOption, idlOption, storeOption,
                        screenshotOption, waitOption, limitOption, sizeOption, argOption});
+    const QCommandLineOption serveOption(
+        QStringLiteral("serve"),
+        QStringLiteral("Serve the controls to pages in a browser on 127.0.0.1."));
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Port for --serve (default 8817, 0: any)."),
+                                        QStringLiteral("N"), QStringLiteral("8817"));
+    const QCommandLineOption originOption(
+        QStringLiteral("allow-origin"),
+        QStringLiteral("Let pages of ORIGIN connect (--serve; besides the host's own)."),
+        QStringLiteral("ORIGIN"));
+    parser.addOptions({serveOption, portOption, originOption});
     parser.addPositionalArgument(QStringLiteral("page"), QStringLiteral("The page script to run."),
                                  QStringLiteral("[page.js]"));
     parser.process(app);
@@ -208,6 +220,18 @@ int main(int argc, char** argv)
         if (parser.isSet(listOption))
             nStatus |= listStore();
         return nStatus;
+    }
+
+    if (parser.isSet(serveOption)) {
+        bool isNumber = false;
+        const uint nPort = parser.value(portOption).toUInt(&isNumber);
+        if (!isNumber || nPort > 65535) {
+            err(QStringLiteral("bad --port %1").arg(parser.value(portOption)));
+            return 2;
+        }
+        const QStringList size = parser.value(sizeOption).split(QLatin1Char('x'));
+        return velServeMain(quint16(nPort), parser.values(originOption),
+                            QSize(size.value(0).toInt(), size.value(1).toInt()));
     }
 
     if (positional.size() != 1) {

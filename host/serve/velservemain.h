@@ -1,0 +1,11 @@
+#ifndef VELSERVEMAIN_H
+#define VELSERVEMAIN_H
+
+#include <QSize>
+#include <QStringList>
+
+// vel-host --serve: shows the controls pages in a browser create, in the
+// host's frame, until the host is closed. Returns the exit code.
+int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& frameSize);
+
+#endif // VELSERVEMAIN_H

@@ -1,0 +1,166 @@
+#include "velservesession.h"
+
+#include "velservecontrols.h"
+#include "velservehost.h"
+#include "velserveproxies.h"
+#include "velserveproxy.h"
+#include "velserveserver.h"
+#include "velservetransport.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebChannel>
+#include <QWebSocket>
+
+#include <cstdio>
+
+VelServeSession::VelServeSession(QWebSocket* pSocket, VelServeServer* pServer,
+                                 VelServeControls* pControls, QObject* parent)
+    : QObject(parent), m_pSocket(pSocket), m_pServer(pServer), m_pControls(pControls)
+{
+    pSocket->setParent(this);
+    connect(pSocket, &QWebSocket::textMessageReceived, this, &VelServeSession::onText);
+    connect(pSocket, &QWebSocket::binaryMessageReceived, this,
+            [this]() { refuse(QWebSocketProtocol::CloseCodeDatatypeNotSupported,
+                              QStringLiteral("text messages only")); });
+    connect(pSocket, &QWebSocket::disconnected, this, [this]() {
+        m_state = kClosed;
+        deleteLater();
+    });
+    m_tokenTimer.setSingleShot(true);
+    connect(&m_tokenTimer, &QTimer::timeout, this, [this]() {
+        if (m_state == kAwaitingToken)
+            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("no token"));
+        else if (m_state == kVerifying)
+            verifyToken();
+    });
+    m_tokenTimer.start(kTokenTimeoutMs);
+}
+
+VelServeSession::~VelServeSession()
+{
+    // The channel goes before the objects it publishes; the proxies release
+    // the page's controls.
+    delete m_pChannel;
+    delete m_pTransport;
+    for (const QPointer<VelServeProxy>& pProxy : m_proxies)
+        delete pProxy.data();
+}
+
+void VelServeSession::refuse(int nCode, const QString& strReason)
+{
+    if (m_state == kClosed)
+        return;
+    m_state = kClosed;
+    std::fprintf(stderr, "vel-host: connection from %s refused: %s\n",
+                 qPrintable(m_pSocket->origin()), qPrintable(strReason));
+    m_pSocket->close(QWebSocketProtocol::CloseCode(nCode), strReason);
+}
+
+void VelServeSession::onText(const QString& strMessage)
+{
+    switch (m_state) {
+    case kAwaitingToken: {
+        const QJsonObject message = QJsonDocument::fromJson(strMessage.toUtf8()).object();
+        m_strOffered = message.value(QStringLiteral("token")).toString();
+        if (m_strOffered.isEmpty()) {
+            m_pServer->noteBadToken();
+            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("no token"));
+            return;
+        }
+        // After bad tokens each check waits, so that guessing stays slow.
+        m_state = kVerifying;
+        m_tokenTimer.start(m_pServer->tokenDelayMs());
+        return;
+    }
+    case kVerifying:
+        if (m_queued.size() >= kMaxQueued) {
+            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("too many messages"));
+            return;
+        }
+        m_queued << strMessage;
+        return;
+    case kOpen:
+        handle(strMessage);
+        return;
+    case kClosed:
+        return;
+    }
+}
+
+void VelServeSession::verifyToken()
+{
+    if (!m_pServer->checkToken(m_strOffered)) {
+        m_pServer->noteBadToken();
+        refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("bad token"));
+        return;
+    }
+    openChannel();
+    const QStringList queued = m_queued;
+    m_queued.clear();
+    for (const QString& strMessage : queued) {
+        if (m_state != kOpen)
+            break;
+        handle(strMessage);
+    }
+}
+
+void VelServeSession::openChannel()
+{
+    m_state = kOpen;
+    m_pHost = new VelServeHost(
+        [this](const QString& strClassId, QString* pError) {
+            return createControl(strClassId, pError);
+        },
+        this);
+    m_filter.addObject(QStringLiteral("host"), m_pHost->metaObject());
+    m_pTransport = new VelServeTransport(m_pSocket, &m_filter, this);
+    m_pChannel = new QWebChannel(this);
+    m_pChannel->registerObject(QStringLiteral("host"), m_pHost);
+    m_pChannel->connectTo(m_pTransport);
+}
+
+void VelServeSession::handle(const QString& strMessage)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(strMessage.toUtf8(), &error);
+    if (!document.isObject()) {
+        refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("malformed message"));
+        return;
+    }
+    const QString strRefused = m_filter.checkIncoming(document.object());
+    if (!strRefused.isEmpty()) {
+        refuse(QWebSocketProtocol::CloseCodePolicyViolated, strRefused);
+        return;
+    }
+    m_pTransport->deliver(document.object());
+}
+
+QObject* VelServeSession::createControl(const QString& strClassId, QString* pError)
+{
+    QObject* pControl = m_pControls->create(strClassId, pError);
+    if (!pControl)
+        return nullptr;
+    VelServeProxy* pProxy = VelServeProxies::create(pControl, this);
+    if (!pProxy) {
+        *pError = QStringLiteral("%1 cannot be used from a browser page")
+                      .arg(QLatin1String(pControl->metaObject()->className()));
+        delete pControl;
+        return nullptr;
+    }
+    pProxy->setClassId(strClassId);
+    m_proxies << pProxy;
+    connect(pProxy, &VelServeProxy::sigControlGone, this,
+            [this, pProxy]() { onControlGone(pProxy); });
+    m_filter.expectObject(pProxy->metaObject());
+    return pProxy;
+}
+
+// Only a replacement deletes a page's control behind its back.
+void VelServeSession::onControlGone(VelServeProxy* pProxy)
+{
+    if (m_state == kOpen && m_pHost)
+        m_pHost->controlReplaced(pProxy->classId());
+    m_proxies.removeAll(pProxy);
+    pProxy->deleteLater(); // the page's object goes with it ("destroyed")
+}

@@ -1,0 +1,63 @@
+#ifndef VELSERVESESSION_H
+#define VELSERVESESSION_H
+
+#include "velservefilter.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+class QWebChannel;
+class QWebSocket;
+class VelServeControls;
+class VelServeHost;
+class VelServeProxy;
+class VelServeServer;
+class VelServeTransport;
+
+// One browser page connected over a WebSocket. Its first message must carry
+// the run's token ({"token": "..."}); only then does the page get a channel of
+// its own with the "host" object on it. Every later message is checked by the
+// page's filter before the channel sees it; a refused or malformed message
+// closes this connection (policy violation) and no other. The page's controls
+// are released when it goes. Deletes itself when the socket is closed. GUI
+// thread only.
+class VelServeSession : public QObject
+{
+    Q_OBJECT
+public:
+    VelServeSession(QWebSocket* pSocket, VelServeServer* pServer, VelServeControls* pControls,
+                    QObject* parent);
+    ~VelServeSession() override;
+
+    static constexpr int kTokenTimeoutMs = 10000;
+    static constexpr int kMaxQueued = 64;
+
+private:
+    enum State { kAwaitingToken, kVerifying, kOpen, kClosed };
+
+    void onText(const QString& strMessage);
+    void handle(const QString& strMessage);
+    void verifyToken();
+    void openChannel();
+    void refuse(int nCode, const QString& strReason);
+    QObject* createControl(const QString& strClassId, QString* pError);
+    void onControlGone(VelServeProxy* pProxy);
+
+    QWebSocket* m_pSocket;
+    VelServeServer* m_pServer;
+    VelServeControls* m_pControls;
+    VelServeFilter m_filter;
+    VelServeTransport* m_pTransport = nullptr;
+    QWebChannel* m_pChannel = nullptr;
+    VelServeHost* m_pHost = nullptr;
+    QList<QPointer<VelServeProxy>> m_proxies;
+    State m_state = kAwaitingToken;
+    QString m_strOffered;
+    QStringList m_queued;
+    QTimer m_tokenTimer;
+};
+
+#endif // VELSERVESESSION_H
