@@ -264,12 +264,22 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
         pOverview->setSource(source);
         if (isManualDirecting())
             pOverview->updateCloudButton();
-        if (debugMode)
+        if (debugMode) {
+            // Same nested loop as above: the control, the thumbnail or the
+            // manager may be gone when the box returns.
+            const QPointer<Corvane> pSelf(this);
+            const QPointer<VelOverviewWidget> pAlive(pOverview);
             QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+            if (!pSelf)
+                return;
+            if (!pAlive)
+                continue;
+        }
         // Thumbnails play without sound: their players never decode audio.
         auto* pLabel = pOverview->findChild<QWidget*>(QStringLiteral("VideoWidget"));
         if (!pLabel)
             continue;
+        VelVlcPlayerManger* pManager = VelVlcPlayerManger::Instance();
         pManager->RemovePlayer(pLabel);
         pManager->AddPlayer(pLabel, source, false);
     }
