@@ -127,8 +127,9 @@ void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp_data()
     QTest::addColumn<int>("nMaxMs");
     // Two tries, each cut by the open limit or the socket timeout.
     QTest::newRow("default socket timeout and open limit") << QByteArray() << 5000 << 10000;
-    QTest::newRow("socket timeout from c://timeout_open_input.txt")
-        << QByteArray("1500000") << 2000 << 7000;
+    // The file's milliseconds are the open limit and the socket timeout alike.
+    QTest::newRow("limit from c://timeout_open_input.txt (ms)")
+        << QByteArray("1500") << 2000 << 7000;
 }
 
 void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp()

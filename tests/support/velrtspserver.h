@@ -13,10 +13,10 @@
 // teardowns() tells how many RTSP sessions of a mount were closed properly.
 
 #include <QByteArray>
-#include <QList>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>

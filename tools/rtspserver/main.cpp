@@ -125,9 +125,9 @@ void addCameraMounts(const Camera& camera)
                                    keyInterval, AudioCodec::Siren});
         for (int rate : rates) {
             for (int channels : {1, 2}) {
-                addMount(name + "-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
-                         {format.height, format.mainProfile, rate, channels, format.video,
-                          keyInterval});
+                addMount(
+                    name + "-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
+                    {format.height, format.mainProfile, rate, channels, format.video, keyInterval});
             }
         }
     }
@@ -141,8 +141,8 @@ void buildMountTable()
             addCameraMounts({"/cam" + std::to_string(height) + (mainProfile ? "main" : ""),
                              {height, mainProfile}});
         }
-        addCameraMounts({"/cam" + std::to_string(height) + "h265",
-                         {height, true, 0, 0, VideoCodec::H265}});
+        addCameraMounts(
+            {"/cam" + std::to_string(height) + "h265", {height, true, 0, 0, VideoCodec::H265}});
     }
     addCameraMounts({"/cam720mjpeg", {720, false, 0, 0, VideoCodec::Mjpeg}});
     addMount("/audio", {0, false, 16000, 1});
@@ -176,7 +176,8 @@ std::string videoEncoder(const CameraFormat& format, const std::string& payloade
         return "x265enc name=venc tune=zerolatency speed-preset=ultrafast key-int-max=" +
                keyInterval + " bitrate=" + bitrate +
                " option-string=repeat-headers=1 ! video/x-h265,stream-format=byte-stream"
-               " ! rtph265pay name=" + payloader + " pt=96 config-interval=0 ";
+               " ! rtph265pay name=" +
+               payloader + " pt=96 config-interval=0 ";
     case VideoCodec::Mjpeg:
         // Every picture stands alone, in full-range YUV as JPEG has it.
         return "jpegenc name=venc quality=80 ! rtpjpegpay name=" + payloader + " pt=26 ";
@@ -205,8 +206,8 @@ std::string audioEncoder(const CameraFormat& format, const std::string& payloade
         break;
     }
     const int bitrate = (format.sampleRate <= 16000 ? 24000 : 64000) * format.channels;
-    return g_aacEncoder + " bitrate=" + std::to_string(bitrate) + " ! rtpmp4gpay name=" +
-           payloader + " pt=97 ";
+    return g_aacEncoder + " bitrate=" + std::to_string(bitrate) +
+           " ! rtpmp4gpay name=" + payloader + " pt=97 ";
 }
 
 std::string launchLine(const CameraFormat& format)
@@ -433,7 +434,8 @@ gboolean onQuitSignal(gpointer)
 
 void usage()
 {
-    std::fprintf(stderr, "usage: vel-rtsp-server [--port N] [--no-control] [--pattern ball|smpte]\n");
+    std::fprintf(stderr,
+                 "usage: vel-rtsp-server [--port N] [--no-control] [--pattern ball|smpte]\n");
 }
 
 } // namespace
@@ -467,10 +469,9 @@ int main(int argc, char** argv)
     }
 
     const char* aac = findAacEncoder();
-    for (const char* name :
-         {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay", "x265enc",
-          "rtph265pay", "jpegenc", "rtpjpegpay", "mulawenc", "rtppcmupay", "sirenenc",
-          "rtpsirenpay"}) {
+    for (const char* name : {"videotestsrc", "x264enc", "rtph264pay", "audiotestsrc", "rtpmp4gpay",
+                             "x265enc", "rtph265pay", "jpegenc", "rtpjpegpay", "mulawenc",
+                             "rtppcmupay", "sirenenc", "rtpsirenpay"}) {
         if (!haveElement(name)) {
             std::fprintf(stderr, "vel-rtsp-server: GStreamer element %s is missing\n", name);
             return 1;
