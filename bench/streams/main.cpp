@@ -362,10 +362,14 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
                  double ourCpu, const std::vector<FfmpegStream>& ffmpeg, double ffmpegCpu)
 {
     const double streamSeconds = double(ours.size()) * options.seconds;
-    std::printf("vel-bench-streams: %d stream(s), %d s each, label %dx%d, audio %s%s\n",
-                int(ours.size()), options.seconds, options.labelSize.width(),
-                options.labelSize.height(), options.audio ? "on" : "off",
-                keptRunning ? ", test camera kept running" : "");
+    if (options.mix > 0)
+        std::printf("vel-bench-streams: 1080p with sound + %d thumbnails, %d s each\n", options.mix,
+                    options.seconds);
+    else
+        std::printf("vel-bench-streams: %d stream(s), %d s each, label %dx%d, audio %s%s\n",
+                    int(ours.size()), options.seconds, options.labelSize.width(),
+                    options.labelSize.height(), options.audio ? "on" : "off",
+                    keptRunning ? ", test camera kept running" : "");
     std::printf("%-3s %-44s %9s %13s %7s %8s %9s %6s", "#", "address", "label", "first picture",
                 "handed", "dropped", "handed/s", "lost");
     if (options.ffmpeg)
