@@ -24,6 +24,12 @@ class VelVideoLabel;
 // decoded, audio is resampled to 16-bit mono for a CAudioWrite. A read that
 // stalls (or keeps failing) for 8 s marks the label no-signal and reopens the
 // stream from the GUI thread; a failed open waits for a click on the label.
+// Sound that cannot be decoded is left out; the picture plays on.
+//
+// The work is split along the threads: crtspplayer.cpp (GUI thread: life
+// cycle, closing, label states), crtspplayeropen.cpp (decode thread: open and
+// probe), crtspplayerdecode.cpp (decode thread: the drain passes) and
+// crtspplayerrecv.cpp (receive thread).
 //
 // Created, driven and deleted on the GUI thread.
 class CRTSPPlayer : public QObject
@@ -73,24 +79,32 @@ private:
     // Handed to FFmpeg as the interrupt callback's opaque pointer. Used by one
     // thread at a time: the decode thread while opening, then the receive thread.
     struct InterruptRecord {
-        std::atomic<int> phase{0}; // 0 opening input, 1 finding stream info, 2 reading
-        QElapsedTimer clock;       // restarted before each guarded call
+        // 0 opening input, 1 finding stream info, 2 reading, 3 closing
+        std::atomic<int> phase{0};
+        QElapsedTimer clock; // restarted before each guarded call
         std::atomic<bool> timedOut{false};
         int openTimeout = 3000;
         int findStreamTimeout = 3000;
         int readTimeout = 8000;
+        // The close (RTSP TEARDOWN) goes out even when stopping, within this.
+        int closeTimeout = 500;
         const std::atomic<bool>* pStop = nullptr;
     };
     using FrameHandler = void (CRTSPPlayer::*)(const AVFrame*);
 
     static int interruptCallback(void* opaque);
+    static bool readTuningFile(const char* szWindowsPath, int nDefault, int* pValue);
     void readTuningFiles();
+    // Closes the input with its own short limit, so that the camera hears the
+    // TEARDOWN. On the thread that owns the context.
+    void closeInput();
 
     // Decode thread.
     void ThreadDecodeVideo();
     void BeginDecode();
     int DecodeInit(const QString& url);
     int openInput(const QByteArray& strUrl, bool bTcp);
+    void hideUndecodableAudio();
     int openVideoDecoder();
     int openAudioDecoder();
     bool setUpResampler(const AVChannelLayout& layout, int nFormat, int nRate);
@@ -100,6 +114,7 @@ private:
                      FrameHandler onFrame);
     int receiveFrames(AVCodecContext* pContext, AVFrame* pFrame, FrameHandler onFrame);
     void showPicture(const AVFrame* pFrame);
+    bool setUpScaler(const AVFrame* pFrame);
     void playAudio(const AVFrame* pFrame);
     bool wantsAudio() const;
 
@@ -135,6 +150,10 @@ private:
     VelCodecContextPtr m_pVideoCodec;
     VelFramePtr m_pVideoFrame;
     VelSwsPtr m_pSws;
+    int m_nSwsWidth = 0; // what m_pSws was set up for
+    int m_nSwsHeight = 0;
+    int m_nSwsFormat = -1;
+    int m_nSwsRange = -1;
     int m_nPictureWidth = 0;
     int m_nPictureHeight = 0;
     bool m_bFirstPicture = true;

@@ -5,7 +5,8 @@
 // mounts N times.
 //
 //   vel-bench-streams [--streams N] [--seconds T] [--mount NAME] [--audio]
-//                     [--label-size WxH] [--no-ffmpeg] [--cold] [address...]
+//                     [--label-size WxH] [--no-ffmpeg] [--cold] [--replay]
+//                     [--mix N] [address...]
 //
 // A test server mount is kept running by one extra ffmpeg client that only
 // copies packets, so the players join a running camera as they would a real
@@ -48,11 +49,15 @@ struct Options {
     QSize labelSize{640, 360};
     bool ffmpeg = true;
     bool cold = false;
+    bool replay = false; // the server's --replay mounts: it only packetizes
+    int mix = 0;         // 1080p with sound at 1280x720 plus this many 720p thumbnails
     QStringList addresses;
 };
 
 struct OurStream {
     QString address;
+    bool audio = false;
+    QSize labelSize;
     VelVideoLabel* label = nullptr;
     qint64 startedMs = 0;
     qint64 firstPictureMs = -1; // since AddPlayer; -1: none
@@ -119,6 +124,13 @@ bool parseOptions(const QApplication& app, Options& options)
         {QStringLiteral("no-ffmpeg"), QStringLiteral("Skip the ffmpeg comparison.")},
         {QStringLiteral("cold"),
          QStringLiteral("Do not keep the test server's camera running between clients.")},
+        {QStringLiteral("replay"),
+         QStringLiteral("Use the test server's replay mounts (files encoded once at start; "
+                        "default mount replay720).")},
+        {QStringLiteral("mix"),
+         QStringLiteral("Replay: one 1080p stream with sound at 1280x720 plus N 720p "
+                        "thumbnails at 208x117."),
+         QStringLiteral("N")},
     });
     parser.addPositionalArgument(QStringLiteral("address"), QStringLiteral("Stream addresses."),
                                  QStringLiteral("[address...]"));
@@ -155,6 +167,18 @@ bool parseOptions(const QApplication& app, Options& options)
     options.audio = parser.isSet(QStringLiteral("audio"));
     options.ffmpeg = !parser.isSet(QStringLiteral("no-ffmpeg"));
     options.cold = parser.isSet(QStringLiteral("cold"));
+    options.replay = parser.isSet(QStringLiteral("replay"));
+    if (parser.isSet(QStringLiteral("mix"))) {
+        options.mix = parser.value(QStringLiteral("mix")).toInt(&ok);
+        if (!ok || options.mix < 1) {
+            std::fprintf(stderr, "vel-bench-streams: --mix needs a positive number\n");
+            return false;
+        }
+        options.replay = true;
+        options.streams = options.mix + 1;
+    }
+    if (options.replay && !parser.isSet(QStringLiteral("mount")))
+        options.mount = QStringLiteral("replay720");
     return true;
 }
 
@@ -169,7 +193,7 @@ double runOurs(const Options& options, std::vector<OurStream>& streams)
     const int columns = int(std::ceil(std::sqrt(double(streams.size()))));
     for (size_t i = 0; i < streams.size(); ++i) {
         streams[i].label = new VelVideoLabel(&window);
-        streams[i].label->setFixedSize(options.labelSize);
+        streams[i].label->setFixedSize(streams[i].labelSize);
         grid->addWidget(streams[i].label, int(i) / columns, int(i) % columns);
     }
     window.show();
@@ -180,7 +204,7 @@ double runOurs(const Options& options, std::vector<OurStream>& streams)
     clock.start();
     for (OurStream& stream : streams) {
         stream.startedMs = clock.elapsed();
-        VelVlcPlayerManger::Instance()->AddPlayer(stream.label, stream.address, options.audio);
+        VelVlcPlayerManger::Instance()->AddPlayer(stream.label, stream.address, stream.audio);
     }
 
     // The label counts pictures as they are handed in; the first one seen
@@ -302,7 +326,7 @@ double runFfmpeg(const Options& options, const std::vector<OurStream>& ours,
     clock.start();
     for (size_t i = 0; i < ours.size(); ++i) {
         streams[i].pid =
-            spawnFfmpeg(ours[i].address, dir.filePath(QString::number(i)), options.audio);
+            spawnFfmpeg(ours[i].address, dir.filePath(QString::number(i)), ours[i].audio);
         if (streams[i].pid < 0)
             std::fprintf(stderr, "vel-bench-streams: cannot run ffmpeg\n");
     }
@@ -338,12 +362,16 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
                  double ourCpu, const std::vector<FfmpegStream>& ffmpeg, double ffmpegCpu)
 {
     const double streamSeconds = double(ours.size()) * options.seconds;
-    std::printf("vel-bench-streams: %d stream(s), %d s each, label %dx%d, audio %s%s\n",
-                int(ours.size()), options.seconds, options.labelSize.width(),
-                options.labelSize.height(), options.audio ? "on" : "off",
-                keptRunning ? ", test camera kept running" : "");
-    std::printf("%-3s %-44s %13s %7s %8s %9s", "#", "address", "first picture", "handed", "dropped",
-                "handed/s");
+    if (options.mix > 0)
+        std::printf("vel-bench-streams: 1080p with sound + %d thumbnails, %d s each\n", options.mix,
+                    options.seconds);
+    else
+        std::printf("vel-bench-streams: %d stream(s), %d s each, label %dx%d, audio %s%s\n",
+                    int(ours.size()), options.seconds, options.labelSize.width(),
+                    options.labelSize.height(), options.audio ? "on" : "off",
+                    keptRunning ? ", test camera kept running" : "");
+    std::printf("%-3s %-44s %9s %13s %7s %8s %9s %6s", "#", "address", "label", "first picture",
+                "handed", "dropped", "handed/s", "lost");
     if (options.ffmpeg)
         std::printf(" %13s %13s", "ffmpeg frames", "ffmpeg CPU s");
     std::printf("\n");
@@ -353,11 +381,19 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
             stream.firstPictureMs < 0
                 ? QByteArray("none")
                 : QByteArray::number(stream.firstPictureMs / 1000.0, 'f', 3) + " s";
-        std::printf("%-3d %-44s %13s %7llu %8llu %9.1f", int(i + 1),
-                    stream.address.toUtf8().constData(), first.constData(),
+        // Pictures lost: of the 25 a second that a live test camera sends
+        // from the first picture on, those that never reached the label.
+        const double sent = stream.firstPictureMs < 0
+                                ? 0
+                                : 25.0 * (options.seconds - stream.firstPictureMs / 1000.0);
+        const double lost = sent > 0 ? qMax(0.0, 1.0 - stream.handed / sent) * 100 : 100;
+        const QByteArray label = QByteArray::number(stream.labelSize.width()) + "x" +
+                                 QByteArray::number(stream.labelSize.height());
+        std::printf("%-3d %-44s %9s %13s %7llu %8llu %9.1f %5.1f%%", int(i + 1),
+                    stream.address.toUtf8().constData(), label.constData(), first.constData(),
                     static_cast<unsigned long long>(stream.handed),
                     static_cast<unsigned long long>(stream.dropped),
-                    stream.handed / double(options.seconds));
+                    stream.handed / double(options.seconds), lost);
         if (options.ffmpeg) {
             std::printf(" %13lld %13.2f", static_cast<long long>(ffmpeg[i].frames),
                         ffmpeg[i].cpuSeconds);
@@ -394,24 +430,40 @@ int main(int argc, char** argv)
 
     std::unique_ptr<VelRtspServer> server;
     if (options.addresses.isEmpty()) {
-        server = std::make_unique<VelRtspServer>();
-        if (!server->isRunning()) {
+        server = std::make_unique<VelRtspServer>(false);
+        if (options.replay)
+            server->setExtraArguments({QStringLiteral("--replay")});
+        if (!server->start(0, 120000)) {
             std::fprintf(stderr, "vel-bench-streams: test server: %s\n",
                          qPrintable(server->errorString()));
             return 1;
         }
-        options.addresses << server->url(options.mount);
+        if (options.mix > 0)
+            options.addresses << server->url(QStringLiteral("replay1080"))
+                              << server->url(QStringLiteral("replay720-noaudio"));
+        else
+            options.addresses << server->url(options.mount);
     }
     pid_t keeper = -1;
-    if (server && !options.cold) {
+    // Replay mounts run from the start, like a camera that is on.
+    if (server && !options.cold && !options.replay) {
         keeper = spawnKeeper(options.addresses.first());
         // Long enough for the camera to start and the keeper to be playing.
         QThread::msleep(2000);
     }
 
     std::vector<OurStream> ours(size_t(options.streams));
-    for (size_t i = 0; i < ours.size(); ++i)
+    for (size_t i = 0; i < ours.size(); ++i) {
         ours[i].address = options.addresses.at(int(i % size_t(options.addresses.size())));
+        ours[i].audio = options.audio;
+        ours[i].labelSize = options.labelSize;
+        if (options.mix > 0) {
+            const bool main = i == 0;
+            ours[i].address = options.addresses.at(main ? 0 : 1);
+            ours[i].audio = main;
+            ours[i].labelSize = main ? QSize(1280, 720) : QSize(208, 117);
+        }
+    }
 
     const double ourCpu = runOurs(options, ours);
     std::vector<FfmpegStream> ffmpeg(ours.size());

@@ -221,12 +221,12 @@ private slots:
         QTest::newRow("video without audio")
             << "cam720main-noaudio" << h264 << 720 << main << 0 << 0 << 0;
         QTest::newRow("audio only") << "audio-a16000s" << 0 << 0 << 0 << aac << 16000 << 2;
-        QTest::newRow("H.265 720p") << "cam720h265" << int(AV_CODEC_ID_HEVC) << 720 << 0 << aac
-                                    << 16000 << 1;
+        QTest::newRow("H.265 720p")
+            << "cam720h265" << int(AV_CODEC_ID_HEVC) << 720 << 0 << aac << 16000 << 1;
         QTest::newRow("Motion JPEG 720p without audio")
             << "cam720mjpeg-noaudio" << int(AV_CODEC_ID_MJPEG) << 720 << 0 << 0 << 0 << 0;
-        QTest::newRow("G.711 u-law") << "cam720-pcmu" << h264 << 720 << baseline
-                                     << int(AV_CODEC_ID_PCM_MULAW) << 8000 << 1;
+        QTest::newRow("G.711 u-law")
+            << "cam720-pcmu" << h264 << 720 << baseline << int(AV_CODEC_ID_PCM_MULAW) << 8000 << 1;
         QTest::newRow("audio FFmpeg has no decoder for")
             << "cam720-siren" << h264 << 720 << baseline << int(AV_CODEC_ID_NONE) << 16000 << 1;
         QTest::newRow("main 1080p, two-second key frames")

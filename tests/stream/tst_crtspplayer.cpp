@@ -204,10 +204,10 @@ void TstCRTSPPlayer::openTimeout_data()
     QTest::addColumn<QByteArray>("openTimeoutFile"); // null: no file
     QTest::addColumn<int>("nMinMs");
     QTest::addColumn<int>("nMaxMs");
-    // The tuning file's value is also the socket timeout in microseconds; with
-    // it the interrupt limit (the same number in ms) is far away.
-    QTest::newRow("socket timeout from c://timeout_open_input.txt")
-        << QByteArray("1500000") << 1000 << 6000;
+    // The tuning file's milliseconds are both the open limit and the socket
+    // timeout.
+    QTest::newRow("limit from c://timeout_open_input.txt")
+        << QByteArray("1500") << 1000 << 6000;
     QTest::newRow("interrupt at the default open limit") << QByteArray() << 2500 << 8000;
 }
 

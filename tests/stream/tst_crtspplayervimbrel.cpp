@@ -4,8 +4,8 @@
 #include "crtspplayer.h"
 #include "velplayertestenv.h"
 #include "velplayertestkit.h"
-#include "velsilentserver.h"
 #include "velrtspserver.h"
+#include "velsilentserver.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
@@ -42,6 +42,7 @@ private slots:
     void failedOpenRetriesOverTcp_data();
     void failedOpenRetriesOverTcp();
     void stallReopens();
+    void undecodableSoundPlaysThePicture();
 
 private:
     VelPlayerTestEnv m_env;
@@ -127,8 +128,9 @@ void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp_data()
     QTest::addColumn<int>("nMaxMs");
     // Two tries, each cut by the open limit or the socket timeout.
     QTest::newRow("default socket timeout and open limit") << QByteArray() << 5000 << 10000;
-    QTest::newRow("socket timeout from c://timeout_open_input.txt")
-        << QByteArray("1500000") << 2000 << 7000;
+    // The file's milliseconds are the open limit and the socket timeout alike.
+    QTest::newRow("limit from c://timeout_open_input.txt (ms)")
+        << QByteArray("1500") << 2000 << 7000;
 }
 
 void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp()
@@ -174,6 +176,22 @@ void TstCRTSPPlayerVimbrel::stallReopens()
     QVERIFY(m_env.server.resume(strMount));
     QVERIFY(velWaitFor([&] { return recorder.sawInOrder({0, 3, 1, 3, 0}); }, 15000));
     QCOMPARE(pPlayer->GetPlayState(), 1);
+}
+
+// The tour form opens its audio decoder for the sound switch; sound it
+// cannot decode used to fail the whole open.
+void TstCRTSPPlayerVimbrel::undecodableSoundPlaysThePicture()
+{
+    VelVideoLabel label;
+    auto* pPlayer = new CRTSPPlayer(&label, kRect);
+    label.SetPlayer(pPlayer);
+    QVERIFY(pPlayer->SetUrl(m_env.server.url("cam720-siren")));
+    pPlayer->StartPlay();
+    QTRY_COMPARE_WITH_TIMEOUT(label.state(), int(VideoStatePlaying), 15000);
+    QCOMPARE(pPlayer->GetInitResult(), 0);
+    pPlayer->SetAudioEnabled(true);
+    QTest::qWait(300);
+    QCOMPARE(m_env.pLog->nOpens.load(), 0);
 }
 
 QTEST_MAIN(TstCRTSPPlayerVimbrel)

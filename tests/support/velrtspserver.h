@@ -13,10 +13,10 @@
 // teardowns() tells how many RTSP sessions of a mount were closed properly.
 
 #include <QByteArray>
-#include <QList>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -53,6 +53,12 @@ public:
 #endif
     }
 
+    // Further server options for the next start(), e.g. "--replay".
+    void setExtraArguments(const QStringList& arguments)
+    {
+        m_extra = arguments;
+    }
+
     // port 0 lets the system choose. Waits for the server's READY line.
     bool start(int port = 0, int timeoutMs = 10000)
     {
@@ -62,7 +68,8 @@ public:
         clock.start();
         m_process = std::make_unique<QProcess>();
         m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process->start(programPath(), {QStringLiteral("--port"), QString::number(port)});
+        m_process->start(programPath(),
+                         QStringList{QStringLiteral("--port"), QString::number(port)} + m_extra);
         if (!m_process->waitForStarted(timeoutMs)) {
             m_error =
                 QStringLiteral("cannot start %1: %2").arg(programPath(), m_process->errorString());
@@ -314,6 +321,7 @@ private:
     }
 
     std::unique_ptr<QProcess> m_process;
+    QStringList m_extra;
     int m_port = 0;
     bool m_frozen = false;
     QString m_error;

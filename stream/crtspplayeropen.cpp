@@ -1,0 +1,309 @@
+// CRTSPPlayer on the decode thread: opening and probing the stream, setting
+// up the decoders, and the decode loop that follows.
+#include "crtspplayer.h"
+
+#include "caudiowrite.h"
+#include "veldebug.h"
+#include "veldrive.h"
+#include "velthreads.h"
+
+#include <QFile>
+#include <QtDebug>
+
+namespace
+{
+
+constexpr int kDecodePassMs = 20;
+
+const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
+#if defined(VEL_FORM_TESSARO)
+const char kTcpMarkerFile[] = "c://ilook.txt";
+#endif
+
+void initNetworkOnce()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { avformat_network_init(); });
+}
+
+void applyTruncatedInput(const AVCodec* pCodec, AVCodecContext* pContext)
+{
+#if defined(AV_CODEC_CAP_TRUNCATED) && defined(AV_CODEC_FLAG_TRUNCATED)
+    if (pCodec->capabilities & AV_CODEC_CAP_TRUNCATED)
+        pContext->flags |= AV_CODEC_FLAG_TRUNCATED;
+#else
+    Q_UNUSED(pCodec);
+    Q_UNUSED(pContext);
+#endif
+}
+
+} // namespace
+
+void CRTSPPlayer::ThreadDecodeVideo()
+{
+#if defined(VEL_FORM_VIMBREL)
+    try {
+        BeginDecode();
+    } catch (...) {
+        velDebugOutput("*******\n********\n*****\nCRTSPPlayer::ThreadDecodeVideo\n");
+    }
+#else
+    BeginDecode();
+#endif
+}
+
+void CRTSPPlayer::BeginDecode()
+{
+    m_nInitResult = DecodeInit(m_strUrl);
+    if (m_nInitResult != 0) {
+        // A session left open here would sit on the camera, unread, until
+        // the click that retries it.
+        closeInput();
+        // Not retried here: a click on the label does that.
+        showNoSignal();
+        return;
+    }
+    m_nPlayState = 3;
+    // The label keeps its saved picture until the first new one arrives.
+    showNoSignal();
+    m_recvThread = std::thread(&CRTSPPlayer::ThreadRecvVideo, this);
+    qDebug("The return code of source <<%s>> is: %d", m_strUrl.toUtf8().constData(),
+           m_nInitResult.load());
+
+    m_decodeClock.start();
+    while (!m_bStop && m_pFormat) {
+        if (wantsAudio())
+            DecodeAudio();
+        DecodeVideo();
+        velSleep(kDecodePassMs);
+    }
+}
+
+bool CRTSPPlayer::wantsAudio() const
+{
+#if defined(VEL_FORM_TESSARO)
+    return m_bWithAudio;
+#else
+    return m_bAudioEnabled;
+#endif
+}
+
+int CRTSPPlayer::DecodeInit(const QString& url)
+{
+    m_nVideoIndex = -1;
+    m_nAudioIndex = -1;
+    m_bFirstPicture = true;
+    if (url.isEmpty())
+        return -1;
+    initNetworkOnce();
+
+    const QByteArray strUrl = url.toUtf8();
+    qDebug("open source: %s", strUrl.constData());
+    showConnecting();
+
+    int nResult = openInput(strUrl, false);
+#if defined(VEL_FORM_VIMBREL)
+    if (nResult != 0 && !m_bStop)
+        nResult = openInput(strUrl, true);
+#endif
+    if (nResult != 0)
+        return nResult;
+
+    hideUndecodableAudio();
+    // Pictures are shown as they come and the frame rate is never used, so
+    // the probe does not wait for twenty frames to estimate it: that alone
+    // took most of a second off the first picture.
+    m_pFormat->fps_probe_size = 0;
+    m_interrupt.clock.restart();
+    m_interrupt.phase = 1;
+    nResult = avformat_find_stream_info(m_pFormat.get(), nullptr);
+    m_pFormat->interrupt_callback.callback = nullptr;
+    m_interrupt.clock.invalidate();
+    if (nResult < 0)
+        return nResult;
+
+    for (unsigned i = 0; i < m_pFormat->nb_streams; ++i) {
+        const AVMediaType type = m_pFormat->streams[i]->codecpar->codec_type;
+        if (type == AVMEDIA_TYPE_VIDEO)
+            m_nVideoIndex = int(i);
+        else if (type == AVMEDIA_TYPE_AUDIO)
+            m_nAudioIndex = int(i);
+    }
+    if (m_nVideoIndex < 0)
+        return -4;
+    nResult = openVideoDecoder();
+    if (nResult != 0)
+        return nResult;
+#if defined(VEL_FORM_TESSARO)
+    // A thumbnail never plays sound: no decoder, no resampler, no writer.
+    if (!m_bWithAudio)
+        m_nAudioIndex = -1;
+#endif
+    if (m_nAudioIndex >= 0) {
+        nResult = openAudioDecoder();
+        if (nResult != 0) {
+            qDebug("source <<%s>>: audio cannot be decoded (%d), playing without sound",
+                   strUrl.constData(), nResult);
+            m_pAudioCodec.reset();
+            m_pAudioFrame.reset();
+            m_nAudioIndex = -1;
+        }
+    }
+    return 0;
+}
+
+// Sound that FFmpeg has no decoder for is data to the probe: otherwise it
+// waits out its whole analysis time for codec parameters that never come,
+// and the open runs into its limit.
+void CRTSPPlayer::hideUndecodableAudio()
+{
+    for (unsigned i = 0; i < m_pFormat->nb_streams; ++i) {
+        AVCodecParameters* pParameters = m_pFormat->streams[i]->codecpar;
+        if (pParameters->codec_type == AVMEDIA_TYPE_AUDIO &&
+            (pParameters->codec_id == AV_CODEC_ID_NONE ||
+             !avcodec_find_decoder(pParameters->codec_id)))
+            pParameters->codec_type = AVMEDIA_TYPE_DATA;
+    }
+}
+
+// Options and transport of one avformat_open_input; the context is stored on
+// success (FFmpeg frees it on failure).
+int CRTSPPlayer::openInput(const QByteArray& strUrl, bool bTcp)
+{
+    VelDictionary options;
+    options.set("buffer_size", "655350");
+    options.set("pkt_size", "655350");
+    options.set("reorder_queue_size", "1000");
+    options.set("fifo_size", "4000");
+
+    // The tuning file holds milliseconds; the socket I/O timeout takes
+    // microseconds.
+    int nTimeoutMs = 0;
+    readTuningFile(kOpenTimeoutFile, 0, &nTimeoutMs);
+    const QByteArray strTimeout = QByteArray::number(qint64(nTimeoutMs) * 1000);
+#if defined(VEL_FORM_TESSARO)
+    Q_UNUSED(bTcp);
+    if (QFile::exists(velDrivePath(QString::fromLatin1(kTcpMarkerFile))))
+        options.set("rtsp_transport", "tcp");
+    if (nTimeoutMs > 0)
+        options.set("timeout", strTimeout.constData());
+#else
+    if (bTcp)
+        options.set("rtsp_transport", "tcp");
+    options.set("timeout", nTimeoutMs > 0 ? strTimeout.constData() : "5000000");
+#endif
+
+    AVFormatContext* pContext = avformat_alloc_context();
+    if (!pContext)
+        return AVERROR(ENOMEM);
+    m_interrupt.phase = 0;
+    m_interrupt.timedOut = false;
+    m_interrupt.clock.restart();
+    pContext->interrupt_callback.callback = &CRTSPPlayer::interruptCallback;
+    pContext->interrupt_callback.opaque = &m_interrupt;
+    const int nResult =
+        avformat_open_input(&pContext, strUrl.constData(), nullptr, options.address());
+    if (nResult != 0)
+        return nResult;
+    m_pFormat.reset(pContext);
+    return 0;
+}
+
+int CRTSPPlayer::openVideoDecoder()
+{
+    const AVStream* pStream = m_pFormat->streams[m_nVideoIndex];
+    const AVCodec* pCodec = avcodec_find_decoder(pStream->codecpar->codec_id);
+    if (!pCodec)
+        return -5;
+    VelCodecContextPtr pContext(avcodec_alloc_context3(pCodec));
+    if (!pContext || avcodec_parameters_to_context(pContext.get(), pStream->codecpar) < 0)
+        return -6;
+    pContext->pkt_timebase = pStream->time_base;
+    applyTruncatedInput(pCodec, pContext.get());
+    if (avcodec_open2(pContext.get(), pCodec, nullptr) < 0)
+        return -6;
+
+    m_pVideoFrame.reset(av_frame_alloc());
+    if (!m_pVideoFrame)
+        return -6;
+    // Stand-in size for a codec that reports none yet; pictures are converted
+    // at their own size whatever it is.
+    m_nPictureWidth = pContext->width >= 1 ? pContext->width : m_rect[2] - m_rect[0];
+    m_nPictureHeight = pContext->height >= 1 ? pContext->height : m_rect[3] - m_rect[1];
+    m_pVideoCodec = std::move(pContext);
+    return 0;
+}
+
+int CRTSPPlayer::openAudioDecoder()
+{
+    const AVStream* pStream = m_pFormat->streams[m_nAudioIndex];
+    const AVCodec* pCodec = avcodec_find_decoder(pStream->codecpar->codec_id);
+    if (!pCodec)
+        return -10;
+    VelCodecContextPtr pContext(avcodec_alloc_context3(pCodec));
+    if (!pContext || avcodec_parameters_to_context(pContext.get(), pStream->codecpar) < 0)
+        return -11;
+    pContext->pkt_timebase = pStream->time_base;
+    applyTruncatedInput(pCodec, pContext.get());
+    if (avcodec_open2(pContext.get(), pCodec, nullptr) < 0)
+        return -11;
+    m_pAudioFrame.reset(av_frame_alloc());
+    if (!m_pAudioFrame)
+        return -11;
+
+    m_nAudioRate = pContext->sample_rate <= 16000 ? 8000 : 16000;
+    m_audioOut.assign(size_t(m_nAudioRate) * 2, 0);
+    // A resampler that cannot be set up now is tried again with the first
+    // decoded frame's own parameters.
+    setUpResampler(pContext->ch_layout, pContext->sample_fmt, pContext->sample_rate);
+    m_pAudioCodec = std::move(pContext);
+
+#if defined(VEL_FORM_TESSARO)
+    const bool bCreateWriter = m_bWithAudio;
+#else
+    const bool bCreateWriter = true;
+#endif
+    if (bCreateWriter) {
+        auto pWriter = std::make_unique<CAudioWrite>();
+        // A writer without a device keeps taking audio; nothing is heard.
+        pWriter->Open(m_nAudioRate, 16, 1);
+        std::lock_guard<std::mutex> lock(m_writerLock);
+#if defined(VEL_FORM_VIMBREL)
+        pWriter->SetEnabled(m_bAudioEnabled);
+#endif
+        m_pAudioWrite = std::move(pWriter);
+    }
+    return 0;
+}
+
+// Output: one channel (front left), 16-bit, m_nAudioRate. A source without a
+// channel layout gets the default layout for its channel count.
+bool CRTSPPlayer::setUpResampler(const AVChannelLayout& layout, int nFormat, int nRate)
+{
+    m_pSwr.reset();
+    av_channel_layout_uninit(&m_swrSourceLayout);
+    av_channel_layout_copy(&m_swrSourceLayout, &layout);
+    m_nSwrSourceFormat = nFormat;
+    m_nSwrSourceRate = nRate;
+
+    AVChannelLayout input{};
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || !av_channel_layout_check(&layout))
+        av_channel_layout_default(&input, layout.nb_channels);
+    else
+        av_channel_layout_copy(&input, &layout);
+    AVChannelLayout output{};
+    av_channel_layout_from_mask(&output, AV_CH_FRONT_LEFT);
+
+    SwrContext* pSwr = nullptr;
+    bool bOk = input.nb_channels > 0 && nRate > 0 && nFormat >= 0 &&
+               swr_alloc_set_opts2(&pSwr, &output, AV_SAMPLE_FMT_S16, m_nAudioRate, &input,
+                                   AVSampleFormat(nFormat), nRate, 0, nullptr) >= 0 &&
+               swr_init(pSwr) >= 0;
+    if (bOk)
+        m_pSwr.reset(pSwr);
+    else
+        swr_free(&pSwr);
+    av_channel_layout_uninit(&input);
+    av_channel_layout_uninit(&output);
+    return bOk;
+}
