@@ -22,6 +22,7 @@ function VelDemoPlatform(options) {
     var cameras = options.cameras || [];
     var layouts = options.layouts || defaultLayouts(cameras);
     var selectedLayout = layouts.length ? layouts[0].layoutId : "";
+    var program = cameras.length ? cameras[0] : null; // the first thumbnail starts current
 
     function cellOf(camera, left, top, width, height) {
         return { tokenNames: camera ? camera.name : "", tokenId: camera ? camera.token : "",
@@ -213,12 +214,17 @@ function VelDemoPlatform(options) {
                     : format({ requestParam: "initLiveRoom", event: "", target: rooms, token: "" });
         } else if (kind === "singleScreen") {
             // The program switches to the camera; the answer names it.
+            // A refused switch names the camera still on the program (an empty
+            // target would move the panel's frame to its first thumbnail).
             var camera = cameraByToken(command.token);
-            reply = failing(kind, event) || !camera
-                    ? format({ requestParam: "singleScreen", event: "error", target: "",
-                               token: command.token || "" })
-                    : format({ requestParam: "singleScreen", event: "change", target: camera.name,
-                               token: camera.token });
+            if (failing(kind, event) || !camera) {
+                reply = format({ requestParam: "singleScreen", event: "error",
+                                 target: program ? program.name : "", token: command.token || "" });
+            } else {
+                program = camera;
+                reply = format({ requestParam: "singleScreen", event: "change", target: camera.name,
+                                 token: camera.token });
+            }
         } else if (kind === "mutilScreen") {
             selectedLayout = String(command.target || "");
             reply = format({ requestParam: "mutilScreen", event: "", target: selectedLayout,

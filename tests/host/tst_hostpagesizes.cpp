@@ -39,7 +39,6 @@ void TstHostPageSizes::thumbnailSizes_data()
     QTest::addColumn<QSize>("thumbnail");
     // The control's margins take 20 pixels of its width: b = (W - 20 - 22) / 6.
     QTest::newRow("default frame") << QSize(1280, 960) << QVariantMap() << QSize(206, 133);
-    QTest::newRow("full hd frame") << QSize(1920, 1080) << QVariantMap() << QSize(313, 196);
     QTest::newRow("control 1000 wide")
         << QSize(1280, 960) << QVariantMap{{"width", "1000"}, {"height", "700"}} << QSize(159, 106);
 }

@@ -21,8 +21,9 @@ function cellsOf(layoutId) {
 var single = only(platform.answer('{"event":"change","requestParam":"singleScreen","target":"","token":"cam-s"}'), "singleScreen");
 host.compare([single.requestParam, single.event, single.target, single.token],
              ["singleScreen", "change", "学生全景", "cam-s"], "switch answer");
-host.compare(only(platform.answer('{"event":"change","requestParam":"singleScreen","target":"","token":"nope"}'), "unknown").event,
-             "error", "an unknown camera is an error");
+var refused = only(platform.answer('{"event":"change","requestParam":"singleScreen","target":"","token":"nope"}'), "unknown");
+host.compare([refused.event, refused.target], ["error", "学生全景"],
+             "an unknown camera is refused, the program camera named");
 
 // The layouts: an array with a key after it, the selected layout in "event".
 var list = platform.layoutsAnswer();

@@ -7,7 +7,6 @@
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
 
-#include <QPointer>
 #include <QtTest>
 
 class TstOverviewStream : public QObject
@@ -29,7 +28,6 @@ private slots:
 
     void thumbnailPlays_data();
     void thumbnailPlays();
-    void newSourceReplacesThePlayer();
 
 private:
     VelPlayerTestEnv m_env;
@@ -93,32 +91,6 @@ void TstOverviewStream::thumbnailPlays()
     QCOMPARE(m_env.pLog->nOpens.load(), 0);
     if (!playing.isEmpty())
         QCOMPARE(control.tokenForName(thumbnails.at(playing.first())->name()), QString("cam-new"));
-}
-
-void TstOverviewStream::newSourceReplacesThePlayer()
-{
-    Corvane control;
-    control.resize(1280, 900);
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
-    control.sltSetOverviewWidget("教师全景", "t0", "1");
-    VelOverviewWidget* pOverview = control.overviewListWidget()->overviewWidgets().first();
-    control.sltSetOverviewSource(m_env.server.url("cam720-noaudio"), "教师全景", "t0");
-    QPointer<CRTSPPlayer> pFirst =
-        VelVlcPlayerManger::Instance()->FindPlayer(pOverview->videoLabel());
-    QVERIFY(pFirst);
-    QTRY_COMPARE_WITH_TIMEOUT(pOverview->videoLabel()->state(), int(VideoPlaying), 15000);
-
-    const QString strSecond = m_env.server.url("cam1080main-noaudio");
-    control.sltSetOverviewSource(strSecond, "教师全景", "t0b");
-    QVERIFY(!pFirst);
-    CRTSPPlayer* pSecond = VelVlcPlayerManger::Instance()->FindPlayer(pOverview->videoLabel());
-    QVERIFY(pSecond);
-    QCOMPARE(pSecond->GetUrl(), strSecond);
-    const quint64 nBefore = pOverview->videoLabel()->picturesReceived();
-    QTRY_VERIFY_WITH_TIMEOUT(pOverview->videoLabel()->picturesReceived() > nBefore + 10, 15000);
-    QCOMPARE(control.nameForToken("t0b"), QString("教师全景"));
-    QCOMPARE(control.nameForToken("t0"), QString("t0"));
 }
 
 QTEST_MAIN(TstOverviewStream)

@@ -51,13 +51,10 @@ private slots:
 
     void sizing_data();
     void sizing();
-    void sizingInTheControl();
     void switching_data();
     void switching();
     void answer_data();
     void answer();
-    void cloudState_data();
-    void cloudState();
     void ptzCommands();
     void lookups_data();
     void lookups();
@@ -111,23 +108,6 @@ void TstVelOverviewListWidget::sizing()
     list.resize(width * 2, listHeight);
     for (const VelOverviewWidget* pOverview : list.overviewWidgets())
         QCOMPARE(pOverview->size(), thumbnail);
-}
-
-void TstVelOverviewListWidget::sizingInTheControl()
-{
-    // The list gets the control's width less the margins; the output view
-    // grows by what the list gives up.
-    Corvane control;
-    control.resize(1020, 900);
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
-    const int nOutputHeight = control.outputWidget()->height();
-    for (const char* szName : {"教师 全景", "学生全景", "板书", "电影模式"})
-        control.sltSetOverviewWidget(QString::fromUtf8(szName), QStringLiteral("tok"), "1");
-    VelOverviewListWidget* pList = control.overviewListWidget();
-    QCOMPARE(pList->overviewWidgets().size(), 3); // the movie mode is no camera
-    QCOMPARE(pList->overviewWidgets().first()->size(), QSize(163, 115));
-    QCOMPARE(control.outputWidget()->height(), nOutputHeight + 70);
 }
 
 void TstVelOverviewListWidget::switching_data()
@@ -225,42 +205,6 @@ void TstVelOverviewListWidget::answer()
     QCOMPARE(spyCurrent.count(), 0);
     const QRect expectedFrame = list.currentOverviewWidget()->geometry().adjusted(-1, -1, 1, 1);
     QTRY_COMPARE(list.broundingVideo(), expectedFrame);
-}
-
-void TstVelOverviewListWidget::cloudState_data()
-{
-    QTest::addColumn<bool>("ptz");
-    QTest::addColumn<bool>("source");
-    QTest::addColumn<bool>("cloudButton");
-    QTest::newRow("ptz with a source") << true << true << true;
-    QTest::newRow("ptz without a source") << true << false << false;
-    QTest::newRow("no ptz") << false << true << false;
-}
-
-void TstVelOverviewListWidget::cloudState()
-{
-    QFETCH(bool, ptz);
-    QFETCH(bool, source);
-    QFETCH(bool, cloudButton);
-    VelOverviewListWidget list(nullptr);
-    list.resize(1000, 200);
-    list.addOverviewWidget("first", "t0", true);
-    VelOverviewWidget* pOverview = list.addOverviewWidget("cam", "t1", ptz);
-    if (source)
-        pOverview->setSource("rtsp://127.0.0.1/cam");
-
-    emit list.sigCloudButtonsStateChanged(true);
-    QCOMPARE(pOverview->cloudButton()->isEnabled(), cloudButton);
-    QVERIFY(!pOverview->switchButton()->isHidden());
-    // A thumbnail added after the strategy change starts in the off state.
-    VelOverviewWidget* pLate = list.addOverviewWidget("late", "t2", true);
-    pLate->setSource("rtsp://127.0.0.1/late");
-    QVERIFY(!pLate->cloudControlState());
-    QVERIFY(pLate->switchButton()->isHidden());
-
-    emit list.sigCloudButtonsStateChanged(false);
-    QVERIFY(!pOverview->cloudButton()->isEnabled());
-    QVERIFY(pOverview->switchButton()->isHidden());
 }
 
 void TstVelOverviewListWidget::ptzCommands()
