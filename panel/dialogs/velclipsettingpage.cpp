@@ -236,7 +236,9 @@ void VelClipSettingPage::fillFromMessage(const QMap<QString, QString>& mapMessag
     const QString strMusic = map.value(QStringLiteral("backMusic"));
     m_pPicturePath->setText(strPicture);
     m_pFontSize->setCurrentText(map.value(QStringLiteral("fontSize")));
-    m_pColor->setColor(QColor(map.value(QStringLiteral("fontColor"))));
+    // A missing or unreadable colour counts as black, which is what is sent.
+    const QColor color(map.value(QStringLiteral("fontColor")));
+    m_pColor->setColor(color.isValid() ? color : QColor(Qt::black));
     fillOwn(map);
     m_pMusicPath->setText(strMusic);
     m_pSwitch->setChecked(map.value(QStringLiteral("avaliable")).toInt() == 0);

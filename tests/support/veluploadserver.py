@@ -5,7 +5,8 @@ Listens on 127.0.0.1 (--port 0 picks a free port), prints "READY <port>" and
 reads commands on stdin, one a line, each answered with "OK <command>":
 
   mode ok|fail|reset|hang   how the next uploads are answered: 200, 500, a
-                            connection reset after the body, or never
+                            connection reset after the body, or not yet (held
+                            requests are answered by the next mode set)
   delay MS                  wait before answering (ok and fail)
   quit                      exit
 
@@ -66,6 +67,21 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, fmt, *args):
         pass
 
+    def hold(self):
+        self.connection.settimeout(0.1)
+        while not stop.is_set():
+            if state["mode"] != "hang":
+                self.connection.settimeout(None)
+                return state["mode"]
+            try:
+                if self.connection.recv(1) == b"":
+                    return None
+            except socket.timeout:
+                continue
+            except OSError:
+                return None
+        return None
+
     def do_POST(self):
         length = int(self.headers.get("Content-Length", "0"))
         body = self.rfile.read(length)
@@ -84,25 +100,19 @@ class Handler(BaseHTTPRequestHandler):
                 "parts": parts,
             }))
         mode = state["mode"]
+        if mode == "hang":
+            # Holds the connection open without a byte until the client goes,
+            # or answers by the new mode once the mode changes.
+            mode = self.hold()
+            if mode is None:
+                emit("CLOSED " + self.path)
+                self.close_connection = True
+                return
         if mode == "reset":
             # SO_LINGER 0: close sends RST instead of FIN.
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
                                        struct.pack("ii", 1, 0))
             self.connection.close()
-            self.close_connection = True
-            return
-        if mode == "hang":
-            # Holds the connection open without a byte until the client goes.
-            while not stop.is_set():
-                try:
-                    self.connection.settimeout(0.2)
-                    if self.connection.recv(1) == b"":
-                        break
-                except socket.timeout:
-                    continue
-                except OSError:
-                    break
-            emit("CLOSED " + self.path)
             self.close_connection = True
             return
         if state["delay"]:
