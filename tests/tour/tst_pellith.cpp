@@ -34,6 +34,7 @@ private slots:
     void deferredPlayForAWidgetThatIsGone();
     void settingsWithoutWidgetAreLost();
     void hideStopsRecordingAndPlayback();
+    void fullScreenReturnsIntoTheLayout();
     void ptzEventsReachThePage();
 
 private:
@@ -148,6 +149,22 @@ void TstPellith::hideStopsRecordingAndPlayback()
     QVERIFY(control.videoWidget());
     QVERIFY(!control.videoWidget()->GetPlayer());
     QTRY_COMPARE(control.videoWidget()->size(), QSize(640, 360));
+}
+
+void TstPellith::fullScreenReturnsIntoTheLayout()
+{
+    Pellith control;
+    control.resize(640, 360);
+    control.show();
+    control.setRunMode(2);
+    VelTourVideoWidget* pWidget = control.videoWidget();
+    QTRY_COMPARE(pWidget->geometry(), control.rect());
+    QTest::mouseDClick(pWidget, Qt::LeftButton);
+    QTRY_VERIFY(pWidget->isFullScreen());
+    QTest::mouseDClick(pWidget, Qt::LeftButton);
+    QVERIFY(!pWidget->isWindow());
+    QTRY_COMPARE(pWidget->geometry(), control.rect());
+    QVERIFY(pWidget->isVisible());
 }
 
 void TstPellith::ptzEventsReachThePage()
