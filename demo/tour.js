@@ -6,9 +6,10 @@
 // Page arguments (vel-host --arg KEY=VALUE):
 //   rtsp=rtsp://127.0.0.1:PORT   base address of the test stream server
 //   mode=N                       run mode (default 2: bar and full-screen switch)
-//   record=MS                    records for MS milliseconds into the file that
-//                                the save dialog asks for (the record button
-//                                does the same by hand)
+//   record=MS                    records for MS milliseconds into the file the
+//                                save dialog asks for (VEL_SAVE_DIALOG_ANSWER=FILE
+//                                answers it unattended); the record button does
+//                                the same by hand
 var PELLITH = "{BF760905-BE9E-43CA-A5C6-2CB1822B6889}";
 
 var tour = document.createControl(PELLITH);

@@ -52,7 +52,11 @@ QString VelSaveDialog::ShowSaveDialog(QWidget* pOwner, const QString& strDefault
 {
     QWidget* pWindow = pOwner ? pOwner->window() : nullptr;
     const Request what = request(strDefaultName, bVideo);
-    return s_fnDialog ? s_fnDialog(pWindow, what) : systemDialog(pWindow, what);
+    if (s_fnDialog)
+        return s_fnDialog(pWindow, what);
+    // Unattended runs (the demo without a display) name the file up front.
+    const QString strAnswer = qEnvironmentVariable(kAnswerVariable);
+    return strAnswer.isEmpty() ? systemDialog(pWindow, what) : strAnswer;
 }
 
 void VelSaveDialog::setDialogFunction(const DialogFunction& fnDialog)

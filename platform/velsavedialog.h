@@ -27,6 +27,9 @@ public:
     // a modal QFileDialog.
     using DialogFunction = std::function<QString(QWidget* pOwner, const Request& request)>;
 
+    // When set, every dialog is answered with this path without being shown.
+    static constexpr const char* kAnswerVariable = "VEL_SAVE_DIALOG_ANSWER";
+
     // The chosen path; empty on cancel or any failure. bVideo asks for an MP4
     // file, otherwise for a picture (PNG, JPG or BMP).
     static QString ShowSaveDialog(QWidget* pOwner, const QString& strDefaultName, bool bVideo);

@@ -340,6 +340,7 @@ void RecordThread::run()
 void RecordThread::copyLoop()
 {
     m_bSawKeyFrame = m_nVideoOutput < 0;
+    m_timed.assign(m_streamMap.size(), false);
     while (m_bRun) {
         guard(kReadLimitMs);
         const int nResult = av_read_frame(m_pInput.get(), m_pPacket.get());
@@ -367,6 +368,13 @@ bool RecordThread::acceptPacket(const AVPacket* pPacket)
     const unsigned nInput = unsigned(pPacket->stream_index);
     if (nInput >= m_streamMap.size() || m_streamMap[nInput] < 0)
         return false;
+    // A live source's first packets may come before its clock is known;
+    // the muxer could only guess where they belong.
+    if (!m_timed[nInput]) {
+        if (pPacket->dts == AV_NOPTS_VALUE && pPacket->pts == AV_NOPTS_VALUE)
+            return false;
+        m_timed[nInput] = true;
+    }
     if (!m_bSawKeyFrame && m_streamMap[nInput] == m_nVideoOutput) {
         if (!(pPacket->flags & AV_PKT_FLAG_KEY))
             return false;

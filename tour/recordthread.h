@@ -99,6 +99,7 @@ private:
     std::vector<BsfPtr> m_filters; // per input stream, null when none is needed
     int m_nVideoOutput = -1;
     bool m_bSawKeyFrame = false;
+    std::vector<bool> m_timed; // per input stream: a packet with a timestamp went by
 
     // The run event: the copy loop runs while it is set. Any thread.
     std::atomic<bool> m_bRun{true};

@@ -277,7 +277,6 @@ void TstVelTourVideoWidget::runModeGatesTheDoubleClick_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("switches");
-    QTest::newRow("mode 2") << 2 << true;
     QTest::newRow("mode 1") << 1 << false;
     QTest::newRow("mode 0") << 0 << false;
     QTest::newRow("mode 3") << 3 << false;
