@@ -22,7 +22,8 @@ var cameras = [
 ];
 
 var platform = new VelDemoPlatform({
-    fail: host.args.fail ? String(host.args.fail).split(",") : []
+    fail: host.args.fail ? String(host.args.fail).split(",") : [],
+    volume: 60
 });
 var delay = Number(host.args.delay) || 300;
 
@@ -33,6 +34,8 @@ panel.textChanged.connect(function (message) {
     console.log("panel -> " + message);
     platform.answer(message).forEach(function (reply) {
         setTimeout(function () {
+            if (platform.stale(reply))
+                return; // a newer volume is on its way
             console.log("platform -> " + reply);
             panel.sltReceiveCommand(reply);
         }, delay);
@@ -53,6 +56,9 @@ panel.sltSetFunctionShownState("uploadPath", "http://127.0.0.1:8080/upload");
 panel.sltSetFunctionShownState("AvaliableMemory", "128.5G");
 panel.sltSetLiveAddress("rtmp://127.0.0.1/live/classroom101");
 panel.sltReceiveCommand('{"requestParam":"directMode","target":"directModeAuto"}');
+
+// The platform tells the panel its volume; the slider follows.
+setTimeout(function () { panel.sltReceiveCommand(platform.volumeMessage()); }, delay);
 
 // The program output and the cameras, once there is a stream server.
 if (host.args.rtsp) {

@@ -4,6 +4,7 @@
 #include "velcommandroute.h"
 #include "veldiaglog.h"
 #include "veldrive.h"
+#include "veloutputwidget.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
 
@@ -44,7 +45,7 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
     initTessaroResources();
     setObjectName(QStringLiteral("Corvane"));
 
-    m_pOutputWidget = new VelVideoLabel(this);
+    m_pOutputWidget = new VelOutputWidget(this);
 
     m_pLayout = new QVBoxLayout;
     m_pLayout->setContentsMargins(10, 0, 10, 0);
@@ -186,7 +187,8 @@ void Corvane::routeCommand(const CommandMap& map)
         break;
     }
     case CorvaneRoute::OutputView:
-        // Handled by the output view's command receiver.
+        // May run a modal dialog; nothing of this control is touched after it.
+        m_pOutputWidget->sltReceiveCommand(map);
         break;
     case CorvaneRoute::OverviewList:
         // Handled by the overview list's command receiver.
@@ -228,7 +230,7 @@ void Corvane::sltChangeOutputWidgetHeight(int nHeight)
 void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
 {
     if (strIndex == QLatin1String("PopBar")) {
-        // The output view's control bar follows "PopBar".
+        m_pOutputWidget->sltSetFunctionShownState(strIndex, state);
     } else if (strIndex == QLatin1String("deviceType")) {
         sltSetDeviceType(state);
     } else if (strIndex == QLatin1String("nasState")) {
@@ -242,20 +244,21 @@ void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
     }
 }
 
-void Corvane::sltSetLiveAddress(QString /*address*/)
+void Corvane::sltSetLiveAddress(QString address)
 {
+    m_pOutputWidget->setLiveAddress(address);
 }
 
 void Corvane::sltSetDeviceType(QString isSmartType)
 {
     const int nType = isSmartType.toInt();
     m_bNotSmartDevice = (nType == 0);
+    m_pOutputWidget->setSmartDevice(nType != 0);
 }
 
 void Corvane::sltSetNasState(QString isReady)
 {
-    const bool bReady = (isReady == QLatin1String("true"));
-    Q_UNUSED(bReady);
+    m_pOutputWidget->setNasReady(isReady == QLatin1String("true"));
 }
 
 void Corvane::sltSetUploadService(QString strPath)
