@@ -26,7 +26,8 @@ var cameras = [
 
 var platform = new VelDemoPlatform({
     fail: host.args.fail ? String(host.args.fail).split(",") : [],
-    cameras: cameras
+    cameras: cameras,
+    volume: 60
 });
 var delay = Number(host.args.delay) || 300;
 
@@ -37,6 +38,8 @@ panel.textChanged.connect(function (message) {
     console.log("panel -> " + message);
     platform.answer(message).forEach(function (reply) {
         setTimeout(function () {
+            if (platform.stale(reply))
+                return; // a newer volume is on its way
             console.log("platform -> " + reply);
             panel.sltReceiveCommand(reply);
         }, delay);
@@ -64,6 +67,9 @@ panel.sltReceiveCommand(platform.layoutsAnswer());
 // The clip settings the platform kept from earlier sessions.
 panel.sltReceiveCommand(platform.clipMessage("prelude"));
 panel.sltReceiveCommand(platform.clipMessage("curtain"));
+
+// The platform tells the panel its volume; the slider follows.
+setTimeout(function () { panel.sltReceiveCommand(platform.volumeMessage()); }, delay);
 
 // The program output and the cameras, once there is a stream server.
 if (host.args.rtsp) {

@@ -7,6 +7,11 @@
 //
 // fail lists the events (or kinds) answered with "error" instead, e.g.
 // "start", "pause", "initLiveRoom".
+//
+// Volume: the platform keeps the last volume it was given and answers with
+// it. An answer delivered late may be older than the panel's slider; the
+// page drops such answers (platform.stale(reply)), or slider and platform
+// would keep setting each other back.
 function VelDemoPlatform(options) {
     options = options || {};
     var fail = options.fail || [];
@@ -101,6 +106,7 @@ function VelDemoPlatform(options) {
     // The task clock: seconds run while recording, stand still while paused.
     var elapsedMs = 0;
     var runningSince = null;
+    var volume = options.volume === undefined ? null : String(options.volume);
 
     function seconds() {
         var ms = elapsedMs + (runningSince === null ? 0 : now() - runningSince);
@@ -164,7 +170,11 @@ function VelDemoPlatform(options) {
             runningSince = null;
             return format({ requestParam: "workingMode", event: "stop", target: task, token: "" });
         }
-        return null; // volume and save need no answer
+        return null; // save needs no answer
+    }
+
+    function volumeAnswer(value) {
+        return format({ requestParam: "workingMode", event: "volume", target: value, token: "" });
     }
 
     // A sent clip is stored; its uploaded files are names the platform now
@@ -193,6 +203,16 @@ function VelDemoPlatform(options) {
     this.seconds = seconds;
     this.layoutsAnswer = layoutsAnswer;
     this.layouts = function () { return layouts; };
+    this.volume = function () { return volume; };
+    // The platform's own volume, as it announces it to the panel.
+    this.volumeMessage = function () { return volume === null ? null : volumeAnswer(volume); };
+
+    // A volume answer that no longer holds the platform's volume.
+    this.stale = function (reply) {
+        var value = parse(reply);
+        return !!value && value.requestParam === "workingMode" && value.event === "volume" &&
+               String(value.target) !== volume;
+    };
 
     this.answer = function (message) {
         var command = parse(message);
@@ -202,7 +222,10 @@ function VelDemoPlatform(options) {
         var event = command.event || "";
         var target = typeof command.target === "object" && command.target ? command.target : {};
         var reply = null;
-        if (kind === "workingMode") {
+        if (kind === "workingMode" && event === "volume") {
+            volume = String(command.target);
+            reply = volumeAnswer(volume);
+        } else if (kind === "workingMode") {
             reply = workingMode(event, target);
         } else if (kind === "prelude" || kind === "curtain") {
             reply = clip(kind, target);

@@ -268,7 +268,10 @@ int main(int argc, char** argv)
         });
     }
     page.run(positional.first());
-    const int nStatus = QCoreApplication::exec();
+    // A page that finished while its top-level code sat in a modal loop (a
+    // control's dialog) has had its exit taken by that loop; a fresh exec()
+    // would wait for an exit that never comes again.
+    const int nStatus = page.isFinished() ? 0 : QCoreApplication::exec();
     if (page.isFinished())
         return page.exitCode();
     return page.errorCount() > 0 ? 1 : nStatus;

@@ -6,6 +6,7 @@
 #include "veldrive.h"
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
+#include "veloutputwidget.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
 
@@ -47,7 +48,7 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
     initTessaroResources();
     setObjectName(QStringLiteral("Corvane"));
 
-    m_pOutputWidget = new VelVideoLabel(this);
+    m_pOutputWidget = new VelOutputWidget(this);
     m_pOverviewListWidget = new VelOverviewListWidget(this);
 
     m_pLayout = new QVBoxLayout;
@@ -211,7 +212,8 @@ void Corvane::routeCommand(const CommandMap& map)
         break;
     }
     case CorvaneRoute::OutputView:
-        // Handled by the output view's command receiver.
+        // May run a modal dialog; nothing of this control is touched after it.
+        m_pOutputWidget->sltReceiveCommand(map);
         break;
     case CorvaneRoute::OverviewList:
         m_pOverviewListWidget->sltReceiveCommand(map);
@@ -297,7 +299,7 @@ void Corvane::sltChangeOutputWidgetHeight(int nHeight)
 void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
 {
     if (strIndex == QLatin1String("PopBar")) {
-        // The output view's control bar follows "PopBar".
+        m_pOutputWidget->sltSetFunctionShownState(strIndex, state);
     } else if (strIndex == QLatin1String("deviceType")) {
         sltSetDeviceType(state);
     } else if (strIndex == QLatin1String("nasState")) {
@@ -311,20 +313,21 @@ void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
     }
 }
 
-void Corvane::sltSetLiveAddress(QString /*address*/)
+void Corvane::sltSetLiveAddress(QString address)
 {
+    m_pOutputWidget->setLiveAddress(address);
 }
 
 void Corvane::sltSetDeviceType(QString isSmartType)
 {
     const int nType = isSmartType.toInt();
     m_bNotSmartDevice = (nType == 0);
+    m_pOutputWidget->setSmartDevice(nType != 0);
 }
 
 void Corvane::sltSetNasState(QString isReady)
 {
-    const bool bReady = (isReady == QLatin1String("true"));
-    Q_UNUSED(bReady);
+    m_pOutputWidget->setNasReady(isReady == QLatin1String("true"));
 }
 
 void Corvane::sltSetUploadService(QString strPath)

@@ -2,6 +2,7 @@
 #define CORVANE_H
 
 #include "velcommand.h"
+#include "veloutputwidget.h"
 
 #include <QMap>
 #include <QString>
@@ -9,7 +10,6 @@
 #include <QWidget>
 
 class QVBoxLayout;
-class VelVideoLabel;
 class VelRecordSettingWidget;
 class VelOverviewListWidget;
 
@@ -40,7 +40,7 @@ public:
     QString tokenForName(const QString& name) const;
     QString nameForToken(const QString& token) const;
 
-    VelVideoLabel* outputWidget() const { return m_pOutputWidget; }
+    VelOutputWidget* outputWidget() const { return m_pOutputWidget; }
     VelOverviewListWidget* overviewListWidget() const { return m_pOverviewListWidget; }
     bool isNotSmartDevice() const { return m_bNotSmartDevice; }
 
@@ -71,7 +71,7 @@ private:
     void routeCommand(const CommandMap& map);
     bool isManualDirecting() const;
 
-    VelVideoLabel* m_pOutputWidget = nullptr;
+    VelOutputWidget* m_pOutputWidget = nullptr;
     VelRecordSettingWidget* m_pRecordSettingWidget = nullptr;
     VelOverviewListWidget* m_pOverviewListWidget = nullptr;
     QVBoxLayout* m_pLayout = nullptr;

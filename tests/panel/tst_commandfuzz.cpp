@@ -1,6 +1,7 @@
 // Randomised messages through the parser and the control's incoming path: no
 // text may crash, hang or corrupt the control. Fixed seed, so a failure repeats.
 #include "corvane.h"
+#include "output/velmodalcloser.h"
 #include "velcommand.h"
 #include "veltestdrives.h"
 
@@ -91,12 +92,15 @@ private slots:
 
 private:
     VelTestDrives m_drives;
+    // The output view's warnings and room chooser close as soon as they show.
+    VelModalCloser m_closer;
 };
 
 void TstCommandFuzz::initTestCase()
 {
     // Any debug message box would block the run.
     QVERIFY(!QFile::exists(m_drives.c("beginLog.txt")));
+
 }
 
 void TstCommandFuzz::generatedMessages()
@@ -112,8 +116,12 @@ void TstCommandFuzz::generatedMessages()
         parseDeep(rewriteArrayTargets(strMessage));
         control.sltReceiveCommand(strMessage);
     }
-    // The incoming path never writes the outgoing text.
-    QCOMPARE(control.text(), QString("unchanged"));
+    // The incoming path writes the outgoing text only for the output view's
+    // volume echo (a volume answer that moves the slider).
+    const CommandMap last = parseCommand(control.text());
+    QVERIFY2(control.text() == QLatin1String("unchanged") ||
+                 last.value("event") == QLatin1String("volume"),
+             qPrintable(control.text()));
 }
 
 void TstCommandFuzz::mutatedMessages()
@@ -126,7 +134,9 @@ void TstCommandFuzz::mutatedMessages()
         parseDeep(rewriteArrayTargets(strMessage));
         control.sltReceiveCommand(strMessage);
     }
-    QVERIFY(control.text().isEmpty());
+    const CommandMap last = parseCommand(control.text());
+    QVERIFY2(control.text().isEmpty() || last.value("event") == QLatin1String("volume"),
+             qPrintable(control.text()));
 }
 
 void TstCommandFuzz::safeMapsRoundTrip()

@@ -1,4 +1,5 @@
 #include "corvane.h"
+#include "output/velmodalcloser.h"
 #include "veldiaglog.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
@@ -215,6 +216,7 @@ void TstCorvane::receiveClearsOverlays()
     control.sltSendCommand(envelope("singleScreen", "", ""));
     const int nTaskBits = VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching;
     QCOMPARE(control.outputWidget()->state() & nTaskBits, nTaskBits);
+    VelModalCloser closer; // "error" opens the output view's warning
     control.sltReceiveCommand(message);
     QCOMPARE(control.outputWidget()->state() & nTaskBits, remaining);
 }
@@ -367,8 +369,10 @@ void TstCorvane::debugMessageBoxes()
     QObject::connect(&timer, &QTimer::timeout, closeBox);
     timer.start();
     pControl->sltSendCommand(envelope("directMode", "directModeAuto", ""));
+    VelModalCloser closer; // the live room chooser that follows the box
     pControl->sltReceiveCommand("{\"requestParam\":\"initLiveRoom\",\"target\":[{\"id\":\"1\"}]}");
     timer.stop();
+    QCOMPARE(closer.closed(), 1);
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen.at(0), QString("send|") + pControl->text());
     // The incoming box shows the rewritten message.

@@ -35,7 +35,12 @@ clock += 5000;
 host.compare(platform.seconds(), "70", "the clock runs again");
 host.compare(only(platform.answer(command("stop"))).event, "stop", "stop");
 host.compare(platform.seconds(), "0", "stop resets the clock");
-host.compare(platform.answer(command("volume", "40")), [], "volume needs no answer");
+var volume = only(platform.answer(command("volume", "40")));
+host.compare([volume.event, volume.target], ["volume", "40"], "volume: the platform's value");
+host.verify(!platform.stale(platform.answer(command("volume", "41"))[0]), "the newest is current");
+host.verify(platform.stale(platform.format({ requestParam: "workingMode", event: "volume",
+                                             target: "40", token: "" })),
+            "an older volume answer is stale");
 host.compare(platform.answer("not a message"), [], "garbage gets no answer");
 
 // The room list: a JSON array followed by another key (the panel's rewriting

@@ -1,0 +1,88 @@
+#include "velliveroomlist.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
+namespace
+{
+
+// An id as the page wrote it: a string, or a whole number.
+bool idText(const QJsonValue& value, QString* pText)
+{
+    if (value.isString()) {
+        *pText = value.toString();
+        return true;
+    }
+    if (value.isDouble()) {
+        const double dValue = value.toDouble();
+        if (std::floor(dValue) != dValue || std::fabs(dValue) > 9007199254740992.0)
+            return false;
+        *pText = QString::number(qint64(dValue));
+        return true;
+    }
+    return false;
+}
+
+bool roomsFromJson(const QString& strTarget, QMap<QString, QString>* pRooms)
+{
+    if (!strTarget.startsWith(QLatin1String("{[")) || !strTarget.endsWith(QLatin1String("]}")))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(strTarget.mid(1, strTarget.size() - 2).toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return false;
+    QMap<QString, QString> rooms;
+    for (const QJsonValue& value : document.array()) {
+        const QJsonObject room = value.toObject();
+        QString strId;
+        if (!value.isObject() || !idText(room.value(QLatin1String("id")), &strId) ||
+            !room.value(QLatin1String("name")).isString())
+            return false;
+        rooms.insert(strId, room.value(QLatin1String("name")).toString());
+    }
+    *pRooms = rooms;
+    return true;
+}
+
+// The text from nFrom up to the next double quote (the rest without one).
+QString quotedValue(const QString& strText, int nFrom)
+{
+    const int nEnd = strText.indexOf(QLatin1Char('"'), nFrom);
+    return nEnd < 0 ? strText.mid(nFrom) : strText.mid(nFrom, nEnd - nFrom);
+}
+
+} // namespace
+
+QMap<QString, QString> velLiveRoomsByScan(const QString& strTarget)
+{
+    QMap<QString, QString> rooms;
+    if (strTarget.isEmpty())
+        return rooms;
+    const QString strText =
+        strTarget.size() > 4 ? strTarget.mid(2, strTarget.size() - 4) : QString();
+    int a = 0;
+    int b = 0;
+    for (;;) {
+        const int nId = strText.indexOf(QLatin1String("id"), a);
+        const int nName = strText.indexOf(QLatin1String("name"), b);
+        if (nId < 0 || nName < 0)
+            break;
+        // Past the key, its closing quote, the colon and the opening quote.
+        rooms.insert(quotedValue(strText, nId + 5), quotedValue(strText, nName + 7));
+        a = nId + 1;
+        b = nName + 1;
+    }
+    return rooms;
+}
+
+QMap<QString, QString> velLiveRoomsFromTarget(const QString& strTarget)
+{
+    QMap<QString, QString> rooms;
+    if (roomsFromJson(strTarget, &rooms))
+        return rooms;
+    return velLiveRoomsByScan(strTarget);
+}

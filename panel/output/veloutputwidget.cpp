@@ -1,0 +1,183 @@
+#include "veloutputwidget.h"
+
+#include "veloutputcontrolbar.h"
+
+#include <QAbstractButton>
+#include <QGraphicsOpacityEffect>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+
+namespace
+{
+
+const int kFadeMs = 300;
+const qreal kShownOpacity = 0.8;
+
+// Loaded on the first paint of any view and shared by all of them.
+const QPixmap& backdropImage()
+{
+    // Never freed: a pixmap must not outlive the application object.
+    static const QPixmap* pImage =
+        new QPixmap(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_SLIENT.png"));
+    return *pImage;
+}
+
+} // namespace
+
+VelOutputWidget::VelOutputWidget(QWidget* parent) : VelVideoLabel(parent)
+{
+    setObjectName(QStringLiteral("movie"));
+    setMouseTracking(true);
+
+    m_pControlBar = new VelOutputControlBar(this);
+    m_pControlBar->hide();
+    m_pOpacityEffect = new QGraphicsOpacityEffect(this);
+    m_pOpacityEffect->setOpacity(0);
+    m_pControlBar->setGraphicsEffect(m_pOpacityEffect); // the bar takes it over
+    m_pOpacityAnimation = new QPropertyAnimation(m_pOpacityEffect, "opacity", this);
+
+    connect(m_pControlBar, &VelOutputControlBar::sigMouseLeaved, this,
+            &VelOutputWidget::sltHideControlBar);
+    connect(m_pOpacityAnimation, &QPropertyAnimation::finished, this,
+            &VelOutputWidget::sltAnimationFinished);
+    connect(this, &VelOutputWidget::sigRecordModeChanged, m_pControlBar,
+            &VelOutputControlBar::sltRecordModeChanged);
+    connect(m_pControlBar, &VelOutputControlBar::sigRecordStateChanged, this,
+            &VelOutputWidget::sigRecordStateChanged);
+    connect(m_pControlBar, &VelOutputControlBar::sigRecordTypeChanged, this,
+            &VelOutputWidget::sigRecordTypeChanged);
+    // The control (our parent) takes the commands and hands out the start time.
+    if (parent && parent->metaObject()->indexOfSlot("sltSendCommand(QMap<QString,QString>)") >= 0)
+        connect(m_pControlBar, SIGNAL(sigSendCommand(QMap<QString, QString>)), parent,
+                SLOT(sltSendCommand(QMap<QString, QString>)));
+    if (parent && parent->metaObject()->indexOfSignal("sigStartTimeChanged(QString)") >= 0)
+        connect(parent, SIGNAL(sigStartTimeChanged(QString)), m_pControlBar,
+                SLOT(sltSetRecordTime(QString)));
+}
+
+VelOutputWidget::~VelOutputWidget()
+{
+    // The animation goes first: it drives the effect the bar owns.
+    delete m_pOpacityAnimation;
+    m_pOpacityAnimation = nullptr;
+    delete m_pControlBar;
+    m_pControlBar = nullptr;
+}
+
+void VelOutputWidget::setLiveAddress(const QString& strAddress)
+{
+    m_pControlBar->setLiveAddress(strAddress);
+}
+
+void VelOutputWidget::setSmartDevice(bool isSmart)
+{
+    m_pControlBar->setSmartDevice(isSmart);
+}
+
+void VelOutputWidget::setNasReady(bool isReady)
+{
+    m_pControlBar->setNasReady(isReady);
+}
+
+qreal VelOutputWidget::barOpacity() const
+{
+    return m_pOpacityEffect->opacity();
+}
+
+qreal VelOutputWidget::barTargetOpacity() const
+{
+    const QVariant end = m_pOpacityAnimation->endValue();
+    return end.isValid() ? end.toReal() : m_pOpacityEffect->opacity();
+}
+
+void VelOutputWidget::sltReceiveCommand(QMap<QString, QString> mapMessage)
+{
+    m_pControlBar->sltReceiveCommand(mapMessage);
+}
+
+void VelOutputWidget::sltSetFunctionShownState(QString /*strIndex*/, QString state)
+{
+    if (state == QLatin1String("enable"))
+        m_pControlBar->setEnabled(true);
+    else if (state == QLatin1String("disable"))
+        m_pControlBar->setEnabled(false);
+}
+
+void VelOutputWidget::fadeTo(qreal dOpacity)
+{
+    m_pOpacityAnimation->setStartValue(m_pOpacityEffect->opacity());
+    m_pOpacityAnimation->setEndValue(dOpacity);
+    m_pOpacityAnimation->setDuration(kFadeMs);
+    m_pOpacityAnimation->start();
+}
+
+void VelOutputWidget::sltShowControlBar()
+{
+    const QVariant end = m_pOpacityAnimation->endValue();
+    if (end.isValid() && qFuzzyCompare(end.toReal(), kShownOpacity))
+        return;
+    // A running fade-out keeps running towards the new end value.
+    fadeTo(kShownOpacity);
+}
+
+void VelOutputWidget::sltHideControlBar()
+{
+    const QVariant end = m_pOpacityAnimation->endValue();
+    if (end.isValid() && qFuzzyIsNull(end.toReal()))
+        return;
+    m_pOpacityAnimation->stop();
+    fadeTo(0);
+}
+
+void VelOutputWidget::sltAnimationFinished() {}
+
+QRect VelOutputWidget::barGeometry() const
+{
+    return QRect(0, height() - kBarHeight, width(), kBarHeight);
+}
+
+void VelOutputWidget::resizeEvent(QResizeEvent* e)
+{
+    m_pControlBar->setGeometry(barGeometry());
+    VelVideoLabel::resizeEvent(e);
+}
+
+void VelOutputWidget::mouseMoveEvent(QMouseEvent* e)
+{
+    if (height() - e->pos().y() > kBarHeight) {
+        if (!m_pControlBar->isPopupOpen())
+            sltHideControlBar();
+    } else {
+        m_pControlBar->setGeometry(barGeometry());
+        m_pControlBar->show();
+        sltShowControlBar();
+    }
+    VelVideoLabel::mouseMoveEvent(e);
+}
+
+void VelOutputWidget::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    m_bFullScreen = !m_bFullScreen;
+    if (m_bFullScreen) {
+        setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        showFullScreen();
+    } else {
+        setWindowFlags(Qt::SubWindow);
+        showNormal();
+    }
+    VelVideoLabel::mouseDoubleClickEvent(e);
+}
+
+void VelOutputWidget::paintEvent(QPaintEvent* e)
+{
+    {
+        QPainter painter(this);
+        const QRect area = rect();
+        painter.fillRect(area, Qt::black);
+        const QPixmap& image = backdropImage();
+        painter.drawPixmap((area.left() + area.right()) / 2 - image.width() / 2,
+                           (area.top() + area.bottom()) / 2 - image.height() / 2, image);
+    }
+    VelVideoLabel::paintEvent(e);
+}
