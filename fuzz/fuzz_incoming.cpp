@@ -4,6 +4,7 @@
 #include "corvane.h"
 #include "velcommand.h"
 #include "veldiaglog.h"
+#include "velmodalcloser.h"
 #include "velvideolabel.h"
 
 #include <QApplication>
@@ -42,6 +43,8 @@ extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
     qputenv("VEL_DRIVE_C", (s_pDrives->path() + "/c").toLocal8Bit());
     qputenv("VEL_DRIVE_D", (s_pDrives->path() + "/d").toLocal8Bit());
     s_pApp = new QApplication(*pArgc, *pArgv);
+    // "error" answers and live-room lists open modal dialogs: close each at once.
+    new VelModalCloser;
     s_pControl = new Corvane;
     s_pControl->resize(1280, 960);
     s_pControl->show();

@@ -1,7 +1,7 @@
 // Randomised messages through the parser and the control's incoming path: no
 // text may crash, hang or corrupt the control. Fixed seed, so a failure repeats.
 #include "corvane.h"
-#include "output/velmodalcloser.h"
+#include "velmodalcloser.h"
 #include "velcommand.h"
 #include "veltestdrives.h"
 

@@ -1,5 +1,5 @@
 #include "corvane.h"
-#include "output/velmodalcloser.h"
+#include "velmodalcloser.h"
 #include "veldiaglog.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
