@@ -17,6 +17,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
   xvfb xauth fonts-wqy-microhei util-linux
+  libqt5webchannel5-dev libqt5websockets5-dev chromium chromium-driver python3-selenium
 )
 
 install_packages() {
