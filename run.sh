@@ -18,6 +18,7 @@ PACKAGES=(
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
   xvfb xauth fonts-wqy-microhei util-linux
   clang libclang-rt-14-dev
+  libqt5webchannel5-dev libqt5websockets5-dev chromium chromium-driver python3-selenium
 )
 
 install_packages() {

@@ -35,8 +35,8 @@
         demo.log.push({ kind: kind, text: text });
         var item = document.createElement("li");
         item.className = kind;
-        item.textContent = (kind === "panel" ? "panel → " : kind === "platform" ? "platform → " : "")
-            + text;
+        var prefix = { panel: "panel → ", platform: "platform → ", event: "event: ", host: "host: " };
+        item.textContent = prefix[kind] + text;
         document.getElementById("log").appendChild(item);
     }
 
@@ -59,8 +59,8 @@
                 }, delay);
             });
         });
-        panel.sigServiceChanged.connect(function (path) { log("host", "upload service " + path); });
-        panel.sigStartTimeChanged.connect(function (time) { log("host", "start time " + time); });
+        panel.sigServiceChanged.connect(function (path) { log("event", "upload service " + path); });
+        panel.sigStartTimeChanged.connect(function (time) { log("event", "start time " + time); });
 
         cameras.forEach(function (camera) {
             panel.sltSetOverviewWidget(camera.name, camera.token, camera.ptz);
@@ -85,6 +85,7 @@
         var args = fragment();
         var socket = new WebSocket("ws://" + location.host + "/");
         socket.onclose = function (event) {
+            demo.code = event.code;
             demo.reason = event.reason;
             setState("refused", "closed by the host (" + event.code + (event.reason ? ": " + event.reason : "") + ")");
         };

@@ -184,9 +184,8 @@ QJsonObject VelServeFilter::filterClassInfo(const QJsonObject& info, const Surfa
                                n == destroyedPlainIndex();
                     }));
     QJsonArray properties;
-    for (const QJsonValue& entry :
-         keep(info.value(QStringLiteral("properties")).toArray(), 0,
-              [&](int n) { return surface.propertySet.contains(n); })) {
+    for (const QJsonValue& entry : keep(info.value(QStringLiteral("properties")).toArray(), 0,
+                                        [&](int n) { return surface.propertySet.contains(n); })) {
         QJsonArray fields = entry.toArray();
         // No notify signal: the page must not make up an event for it.
         if (fields.at(2).toArray().isEmpty())
@@ -224,8 +223,8 @@ QJsonValue VelServeFilter::filterValue(const QJsonValue& value)
     const Surface* pSurface = surface(strId);
     if (object.contains(kData)) {
         static const Surface kNothing;
-        object.insert(kData,
-                      filterClassInfo(object.value(kData).toObject(), pSurface ? *pSurface : kNothing));
+        object.insert(kData, filterClassInfo(object.value(kData).toObject(),
+                                             pSurface ? *pSurface : kNothing));
     }
     return object;
 }

@@ -39,8 +39,7 @@ public:
     QJsonObject filterOutgoing(const QJsonObject& message);
 
 private:
-    struct Surface
-    {
+    struct Surface {
         QSet<int> slotSet;
         QSet<int> signalSet; // connectable
         QSet<int> propertySet;

@@ -39,9 +39,9 @@ int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& 
         return 1;
     }
     frame.show();
-    std::fprintf(stdout, "vel-host: serving on 127.0.0.1:%u\nvel-host: token %s\nvel-host: open %s\n",
-                 unsigned(server.port()), qPrintable(server.token()),
-                 qPrintable(server.pageUrl()));
+    std::fprintf(stdout,
+                 "vel-host: serving on 127.0.0.1:%u\nvel-host: token %s\nvel-host: open %s\n",
+                 unsigned(server.port()), qPrintable(server.token()), qPrintable(server.pageUrl()));
     std::fflush(stdout);
     // Closing the frame ends the host, as closing a browser window would.
     QApplication::setQuitOnLastWindowClosed(true);

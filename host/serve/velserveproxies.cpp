@@ -7,8 +7,7 @@
 namespace
 {
 
-template <class Proxy>
-VelServeProxy* makeProxy(QObject* pControl, QObject* parent)
+template <class Proxy> VelServeProxy* makeProxy(QObject* pControl, QObject* parent)
 {
     return new Proxy(pControl, parent);
 }

@@ -14,8 +14,7 @@ struct QMetaObject;
 class VelServeProxies
 {
 public:
-    struct Entry
-    {
+    struct Entry {
         const char* szClassName;
         const QMetaObject* pProxyMeta;
         VelServeProxy* (*pfnCreate)(QObject* pControl, QObject* parent);

@@ -8,8 +8,7 @@
 // The head of one HTTP request as the host's port reads it (the request line
 // and the header fields, names lower-cased), and the checks every request
 // passes before it is answered or upgraded.
-struct VelServeRequest
-{
+struct VelServeRequest {
     QByteArray method;
     QByteArray path; // without query or fragment
     QHash<QByteArray, QByteArray> headers;

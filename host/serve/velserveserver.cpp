@@ -20,8 +20,7 @@ namespace
 
 const char* const kHeadTimerName = "velServeHeadTimer";
 
-struct Resource
-{
+struct Resource {
     const char* szFile;
     const char* szType;
 };
@@ -87,8 +86,8 @@ static void initServeResources()
 VelServeServer::VelServeServer(VelServeControls* pControls, const QStringList& allowedOrigins,
                                const QString& strToken, QObject* parent)
     : QObject(parent), m_pControls(pControls), m_pTcpServer(new QTcpServer(this)),
-      m_pWebSocketServer(new QWebSocketServer(QStringLiteral("vel-host"),
-                                              QWebSocketServer::NonSecureMode, this)),
+      m_pWebSocketServer(
+          new QWebSocketServer(QStringLiteral("vel-host"), QWebSocketServer::NonSecureMode, this)),
       m_strToken(strToken.isEmpty() ? randomToken() : strToken)
 {
     initServeResources();

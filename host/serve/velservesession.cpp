@@ -20,9 +20,10 @@ VelServeSession::VelServeSession(QWebSocket* pSocket, VelServeServer* pServer,
 {
     pSocket->setParent(this);
     connect(pSocket, &QWebSocket::textMessageReceived, this, &VelServeSession::onText);
-    connect(pSocket, &QWebSocket::binaryMessageReceived, this,
-            [this]() { refuse(QWebSocketProtocol::CloseCodeDatatypeNotSupported,
-                              QStringLiteral("text messages only")); });
+    connect(pSocket, &QWebSocket::binaryMessageReceived, this, [this]() {
+        refuse(QWebSocketProtocol::CloseCodeDatatypeNotSupported,
+               QStringLiteral("text messages only"));
+    });
     connect(pSocket, &QWebSocket::disconnected, this, [this]() {
         m_state = kClosed;
         deleteLater();
@@ -75,7 +76,8 @@ void VelServeSession::onText(const QString& strMessage)
     }
     case kVerifying:
         if (m_queued.size() >= kMaxQueued) {
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("too many messages"));
+            refuse(QWebSocketProtocol::CloseCodePolicyViolated,
+                   QStringLiteral("too many messages"));
             return;
         }
         m_queued << strMessage;
@@ -108,11 +110,10 @@ void VelServeSession::verifyToken()
 void VelServeSession::openChannel()
 {
     m_state = kOpen;
-    m_pHost = new VelServeHost(
-        [this](const QString& strClassId, QString* pError) {
-            return createControl(strClassId, pError);
-        },
-        this);
+    m_pHost =
+        new VelServeHost([this](const QString& strClassId,
+                                QString* pError) { return createControl(strClassId, pError); },
+                         this);
     m_filter.addObject(QStringLiteral("host"), m_pHost->metaObject());
     m_pTransport = new VelServeTransport(m_pSocket, &m_filter, this);
     m_pChannel = new QWebChannel(this);

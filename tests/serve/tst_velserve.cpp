@@ -68,9 +68,8 @@ public:
     bool isOpen() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     bool waitClosed()
     {
-        return QTest::qWaitFor([this]() { return m_socket.state() ==
-                                                 QAbstractSocket::UnconnectedState; },
-                               5000);
+        return QTest::qWaitFor(
+            [this]() { return m_socket.state() == QAbstractSocket::UnconnectedState; }, 5000);
     }
     int closeCode() const { return m_socket.closeCode(); }
     QList<QJsonObject> messagesOfType(int nType) const
@@ -145,8 +144,7 @@ private slots:
 
 private:
     // A page with its channel and a Corvane proxy created.
-    struct Page
-    {
+    struct Page {
         std::unique_ptr<Client> pClient;
         QJsonObject host;
         QString strPanelId;
@@ -175,9 +173,8 @@ void TestVelServe::init()
 {
     m_pFrame.reset(new VelHostFrame(QSize(1280, 960)));
     m_pControls.reset(new VelServeControls(m_pFrame.get()));
-    m_pServer.reset(new VelServeServer(m_pControls.get(),
-                                       {QStringLiteral("http://allowed.example:8000/")}, kToken,
-                                       nullptr));
+    m_pServer.reset(new VelServeServer(
+        m_pControls.get(), {QStringLiteral("http://allowed.example:8000/")}, kToken, nullptr));
     QString strError;
     QVERIFY2(m_pServer->listen(0, &strError), qPrintable(strError));
     m_strOrigin = QStringLiteral("http://127.0.0.1:%1").arg(m_pServer->port());
@@ -197,11 +194,12 @@ TestVelServe::Page TestVelServe::openPage()
     if (!page.pClient->open(m_pServer->port()))
         return page;
     page.host = page.pClient->handshake().value("host").toObject();
-    const QJsonObject proxy =
-        page.pClient
-            ->request({{"type", 6}, {"object", "host"}, {"method", "createControl"},
-                       {"args", QJsonArray{kCorvane}}})
-            .toObject();
+    const QJsonObject proxy = page.pClient
+                                  ->request({{"type", 6},
+                                             {"object", "host"},
+                                             {"method", "createControl"},
+                                             {"args", QJsonArray{kCorvane}}})
+                                  .toObject();
     page.strPanelId = proxy.value("id").toString();
     page.panel = proxy.value("data").toObject();
     return page;
@@ -213,16 +211,26 @@ void TestVelServe::handshake_data()
     QTest::addColumn<QString>("host"); // %1: the port
     QTest::addColumn<int>("status");
 
-    QTest::newRow("own origin") << "http://127.0.0.1:%1" << "127.0.0.1:%1" << 101;
-    QTest::newRow("own origin as localhost") << "http://localhost:%1" << "LOCALHOST:%1" << 101;
-    QTest::newRow("allowed origin") << "http://allowed.example:8000" << "127.0.0.1:%1" << 101;
-    QTest::newRow("foreign origin") << "http://evil.example" << "127.0.0.1:%1" << 403;
-    QTest::newRow("no origin") << "" << "127.0.0.1:%1" << 403;
-    QTest::newRow("origin null") << "null" << "127.0.0.1:%1" << 403;
-    QTest::newRow("other port of the host") << "http://127.0.0.1:1" << "127.0.0.1:%1" << 403;
-    QTest::newRow("rebound name") << "http://127.0.0.1:%1" << "evil.example:%1" << 403;
-    QTest::newRow("host without port") << "http://127.0.0.1:%1" << "127.0.0.1" << 403;
-    QTest::newRow("host with other port") << "http://127.0.0.1:%1" << "127.0.0.1:1" << 403;
+    QTest::newRow("own origin") << "http://127.0.0.1:%1"
+                                << "127.0.0.1:%1" << 101;
+    QTest::newRow("own origin as localhost") << "http://localhost:%1"
+                                             << "LOCALHOST:%1" << 101;
+    QTest::newRow("allowed origin") << "http://allowed.example:8000"
+                                    << "127.0.0.1:%1" << 101;
+    QTest::newRow("foreign origin") << "http://evil.example"
+                                    << "127.0.0.1:%1" << 403;
+    QTest::newRow("no origin") << ""
+                               << "127.0.0.1:%1" << 403;
+    QTest::newRow("origin null") << "null"
+                                 << "127.0.0.1:%1" << 403;
+    QTest::newRow("other port of the host") << "http://127.0.0.1:1"
+                                            << "127.0.0.1:%1" << 403;
+    QTest::newRow("rebound name") << "http://127.0.0.1:%1"
+                                  << "evil.example:%1" << 403;
+    QTest::newRow("host without port") << "http://127.0.0.1:%1"
+                                       << "127.0.0.1" << 403;
+    QTest::newRow("host with other port") << "http://127.0.0.1:%1"
+                                          << "127.0.0.1:1" << 403;
 }
 
 // Raw handshakes: the client sets Origin and Host as a hostile page or a
@@ -236,11 +244,12 @@ void TestVelServe::handshake()
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, m_pServer->port());
     QVERIFY(socket.waitForConnected(5000));
-    QByteArray head = "GET / HTTP/1.1\r\nHost: " + host.arg(strPort).toLatin1() +
-                      "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n";
+    QByteArray head =
+        "GET / HTTP/1.1\r\nHost: " + QString(host).replace("%1", strPort).toLatin1() +
+        "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n";
     if (!origin.isEmpty())
-        head += "Origin: " + origin.arg(strPort).toLatin1() + "\r\n";
+        head += "Origin: " + QString(origin).replace("%1", strPort).toLatin1() + "\r\n";
     socket.write(head + "\r\n");
     QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 5000);
     QCOMPARE(socket.readLine().split(' ').value(1).toInt(), status);
@@ -304,15 +313,16 @@ void TestVelServe::surfaceOnly()
     QVERIFY(!page.strPanelId.isEmpty());
     QStringList hostNames = memberNames(page.host);
     hostNames.sort();
-    QCOMPARE(hostNames, QStringList({"createControl", "createControl(QString)", "destroyed",
-                                     "destroyed()", "destroyed(QObject*)", "sigControlReplaced",
-                                     "sigControlReplaced(QString)", "sigError", "sigError(QString)"}));
+    QCOMPARE(hostNames,
+             QStringList({"createControl", "createControl(QString)", "destroyed", "destroyed()",
+                          "destroyed(QObject*)", "sigControlReplaced",
+                          "sigControlReplaced(QString)", "sigError", "sigError(QString)"}));
     const QStringList panelNames = memberNames(page.panel);
     QVERIFY(panelNames.contains("sltReceiveCommand"));
     QVERIFY(panelNames.contains("textChanged"));
     QVERIFY(panelNames.contains("text"));
-    for (const char* szHidden : {"deleteLater", "objectName", "objectNameChanged",
-                                 "sigControlGone", "sltSendCommand", "setProperty"})
+    for (const char* szHidden : {"deleteLater", "objectName", "objectNameChanged", "sigControlGone",
+                                 "sltSendCommand", "setProperty"})
         QVERIFY2(!panelNames.contains(szHidden), szHidden);
 }
 
@@ -329,10 +339,9 @@ void TestVelServe::refused_data()
         << nPolicy;
     QTest::newRow("deleteLater by name")
         << R"({"type":6,"id":9,"object":"%1","method":"deleteLater","args":[]})" << nPolicy;
-    QTest::newRow("host deleteLater")
-        << QString(R"({"type":6,"id":9,"object":"host","method":)") + strDeleteLater +
-               R"(,"args":[]})"
-        << nPolicy;
+    QTest::newRow("host deleteLater") << QString(R"({"type":6,"id":9,"object":"host","method":)") +
+                                             strDeleteLater + R"(,"args":[]})"
+                                      << nPolicy;
     QTest::newRow("emit a signal")
         << R"({"type":6,"id":9,"object":"%1","method":"sigServiceChanged","args":["x"]})"
         << nPolicy;
@@ -369,9 +378,11 @@ void TestVelServe::refused()
     QVERIFY(bad.pClient->waitClosed());
     QCOMPARE(bad.pClient->closeCode(), closeCode);
 
-    const QJsonValue answer = good.request({{"type", 6}, {"object", "host"},
-                                            {"method", "createControl"},
-                                            {"args", QJsonArray{"{00000000-0000-0000-0000-000000000000}"}}});
+    const QJsonValue answer =
+        good.request({{"type", 6},
+                      {"object", "host"},
+                      {"method", "createControl"},
+                      {"args", QJsonArray{"{00000000-0000-0000-0000-000000000000}"}}});
     QVERIFY(good.isOpen());
     QVERIFY(answer.isNull()); // no such class: null, and the page stays connected
 }
@@ -393,9 +404,14 @@ void TestVelServe::textEveryStore()
     QStringList values;
     for (const QJsonObject& update : page.pClient->messagesOfType(2)) {
         const QJsonObject data = update.value("data").toArray().at(0).toObject();
-        const QString strArg =
-            data.value("signals").toObject().value(QString::number(nChanged)).toArray().at(0).toString();
-        QCOMPARE(data.value("properties").toObject().value(QString::number(nText)).toString(), strArg);
+        const QString strArg = data.value("signals")
+                                   .toObject()
+                                   .value(QString::number(nChanged))
+                                   .toArray()
+                                   .at(0)
+                                   .toString();
+        QCOMPARE(data.value("properties").toObject().value(QString::number(nText)).toString(),
+                 strArg);
         values << strArg;
     }
     QCOMPARE(values, QStringList({strStart, strStart, QString(), strStart}));
@@ -408,8 +424,12 @@ void TestVelServe::commandRoundTrip()
     QVERIFY(nService >= 0);
     page.pClient->send({{"type", 7}, {"object", page.strPanelId}, {"signal", nService}});
     page.pClient->request(
-        {{"type", 6}, {"object", page.strPanelId}, {"method", "sltReceiveCommand"},
-         {"args", QJsonArray{R"({"requestParam":"functionState","target":{"index":"uploadPath","state":"http://h/u"}})"}}});
+        {{"type", 6},
+         {"object", page.strPanelId},
+         {"method", "sltReceiveCommand"},
+         {"args",
+          QJsonArray{
+              R"({"requestParam":"functionState","target":{"index":"uploadPath","state":"http://h/u"}})"}}});
     QTRY_COMPARE_WITH_TIMEOUT(page.pClient->messagesOfType(1).size(), 1, 5000);
     const QJsonObject signal = page.pClient->messagesOfType(1).first();
     QCOMPARE(signal.value("signal").toInt(), nService);

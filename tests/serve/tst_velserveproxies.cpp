@@ -28,7 +28,8 @@ QStringList idlMembers(QString strIdl, const QString& strInterface)
     const int nStart = strIdl.indexOf(QStringLiteral("dispinterface %1\n").arg(strInterface));
     if (nStart < 0)
         return {QStringLiteral("no dispinterface %1").arg(strInterface)};
-    const QString strBody = strIdl.mid(nStart, strIdl.indexOf(QLatin1String("};"), nStart) - nStart);
+    const QString strBody =
+        strIdl.mid(nStart, strIdl.indexOf(QLatin1String("};"), nStart) - nStart);
     QStringList members;
     const QRegularExpression line(QStringLiteral("\\[id\\(\\d+\\)[^\\]]*\\]\\s+(.+?);"));
     for (auto it = line.globalMatch(strBody); it.hasNext();) {
@@ -79,7 +80,8 @@ void TestVelServeProxies::initTestCase()
     qputenv("VEL_AX_STORE", m_dir.filePath("registry.json").toLocal8Bit());
     for (const char* szLibrary : {VEL_TESSARO_LIB, VEL_VIMBREL_LIB}) {
         QString strError;
-        VelHostLibrary* pLibrary = VelHostLibrary::open(QString::fromLocal8Bit(szLibrary), &strError);
+        VelHostLibrary* pLibrary =
+            VelHostLibrary::open(QString::fromLocal8Bit(szLibrary), &strError);
         QVERIFY2(pLibrary, qPrintable(strError));
         QCOMPARE(pLibrary->registerServer(), VEL_S_OK);
     }
@@ -143,7 +145,8 @@ void TestVelServeProxies::matchesInterfaceDescription()
     dispatch.sort();
     signalList.sort();
     QCOMPARE(dispatch, idlMembers(strIdl, QLatin1Char('I') + strClass));
-    QCOMPARE(signalList, idlMembers(strIdl, QLatin1Char('I') + strClass + QStringLiteral("Events")));
+    QCOMPARE(signalList,
+             idlMembers(strIdl, QLatin1Char('I') + strClass + QStringLiteral("Events")));
 }
 
 QTEST_MAIN(TestVelServeProxies)
