@@ -1,6 +1,7 @@
 #include "velserveproxies.h"
 
 #include "velservecorvane.h"
+#include "velservepellith.h"
 
 #include <QMetaObject>
 
@@ -18,6 +19,7 @@ QList<VelServeProxies::Entry> VelServeProxies::entries()
 {
     return {
         {"Corvane", &VelServeCorvane::staticMetaObject, &makeProxy<VelServeCorvane>},
+        {"Pellith", &VelServePellith::staticMetaObject, &makeProxy<VelServePellith>},
     };
 }
 
