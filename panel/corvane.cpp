@@ -243,6 +243,9 @@ bool Corvane::isManualDirecting() const
 
 void Corvane::sltSetOverviewSource(QString source, QString name, const QString& strIndex)
 {
+    // The manager exists from here on; the debug boxes below may delete it
+    // (hiding the control), so each use fetches it again.
+    VelVlcPlayerManger::Instance();
     if (name == kMovieMode) {
         if (debugMode) {
             // Hiding the control during the box's event loop deletes the manager,
@@ -272,10 +275,9 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
             const QPointer<Corvane> pSelf(this);
             const QPointer<VelOverviewWidget> pAlive(pOverview);
             QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
-            if (!pSelf)
+            // A thumbnail gone means the list changed under us: stop.
+            if (!pSelf || !pAlive)
                 return;
-            if (!pAlive)
-                continue;
         }
         // Thumbnails play without sound: their players never decode audio.
         auto* pLabel = pOverview->findChild<QWidget*>(QStringLiteral("VideoWidget"));

@@ -5,6 +5,7 @@
 #include "velhostframe.h"
 #include "velhostlibrary.h"
 
+#include <QDir>
 #include <QWidget>
 
 #include <cstdio>
@@ -17,6 +18,13 @@ QObject* VelServeControls::create(const QString& strClassId, QString* pError)
     const VelAxStore::ClassEntry entry = store.findClass(strClassId);
     if (!entry.isValid()) {
         *pError = QStringLiteral("class %1 is not registered").arg(strClassId.left(64));
+        return nullptr;
+    }
+    // As for script pages: the recorded path is loaded exactly as it stands.
+    if (!QDir::isAbsolutePath(entry.strLibrary)) {
+        *pError = QStringLiteral("class %1: the store records the library path \"%2\", which "
+                                 "is not absolute")
+                      .arg(entry.strClassId, entry.strLibrary);
         return nullptr;
     }
     QString strError;

@@ -14,7 +14,7 @@ rm -f "$png"
 out="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   bash "$root/demo/run-demo.sh" "$build" --wait 1000 2>&1)" || { echo "$out"; exit 1; }
 echo "$out"
-grep -qF "run-demo: screenshot of the panel: $png" <<<"$out"
+grep -qF "run-demo: screenshot of the page: $png" <<<"$out"
 grep -qF "demo: Corvane 1.0.0.76" <<<"$out"
 
 # PNG signature, then the IHDR size: the frame's default 1280 x 960.
