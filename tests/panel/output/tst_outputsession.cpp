@@ -1,0 +1,147 @@
+// Whole tasks from the output view against the demo platform: the operator
+// clicks the bar, every command the control publishes in text goes to the
+// platform of demo/platform.js (run in a script engine, as the demo page runs
+// it) and every answer comes back through sltReceiveCommand.
+#include "corvane.h"
+#include "veldialogdriver.h"
+#include "vellivesettingwidget.h"
+#include "veloutputcontrolbar.h"
+#include "veloutputwidget.h"
+#include "velrecordtypewidget.h"
+#include "veltestdrives.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QJSEngine>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace
+{
+
+struct Session {
+    VelTestDrives drives;
+    Corvane control;
+    VelOutputControlBar* pBar = control.outputWidget()->controlBar();
+    QJSEngine engine;
+    QJSValue platform;
+    QString strLastSeen;
+    QStringList sent; // "requestParam/event" of every command the platform got
+
+    Session()
+    {
+        QFile file(QStringLiteral(VEL_DEMO_DIR "/platform.js"));
+        if (file.open(QIODevice::ReadOnly))
+            engine.evaluate(QString::fromUtf8(file.readAll()), file.fileName());
+        platform = engine.evaluate(QStringLiteral("new VelDemoPlatform({})"));
+        control.sltSetDeviceType(QStringLiteral("1"));
+        control.sltSetLiveAddress(QStringLiteral("rtmp://127.0.0.1/live/1"));
+    }
+
+    // Hands each new command to the platform and its answers to the control,
+    // until the control has nothing new to say.
+    void exchange()
+    {
+        while (control.text() != strLastSeen) {
+            strLastSeen = control.text();
+            const QJSValue command =
+                platform.property(QStringLiteral("parse")).call({strLastSeen});
+            sent << command.property(QStringLiteral("requestParam")).toString() + QLatin1Char('/') +
+                        command.property(QStringLiteral("event")).toString();
+            const QJSValue answers = platform.property(QStringLiteral("answer"))
+                                         .callWithInstance(platform, {strLastSeen});
+            QVERIFY2(!answers.isError(), qPrintable(answers.toString()));
+            const int nAnswers = answers.property(QStringLiteral("length")).toInt();
+            for (int i = 0; i < nAnswers; ++i)
+                control.sltReceiveCommand(answers.property(quint32(i)).toString());
+        }
+    }
+
+    QString barState() const
+    {
+        if (!pBar->isRecordingLayout())
+            return QStringLiteral("idle");
+        return pBar->isPaused() ? QStringLiteral("paused") : QStringLiteral("running");
+    }
+};
+
+} // namespace
+
+class TstOutputSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wholeTask_data();
+    void wholeTask();
+};
+
+void TstOutputSession::wholeTask_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("states"); // the bar after each step
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("modeAfter");
+
+    QTest::newRow("recording: start, pause, resume, stop")
+        << QStringList{"record", "pause", "pause", "stop"}
+        << QStringList{"running", "paused", "running", "idle"}
+        << QStringList{"workingMode/start", "workingMode/pause", "workingMode/restart",
+                       "workingMode/stop"}
+        << "workingModeRecording";
+    QTest::newRow("recording and live casting, live room closed at the stop")
+        << QStringList{"mode:workingModeRecordingAndLivecast", "record", "pause", "pause",
+                       "stop-close"}
+        << QStringList{"idle", "running", "paused", "running", "idle"}
+        << QStringList{"initLiveRoom/", "setLiveRoom/", "workingMode/start", "workingMode/pause",
+                       "workingMode/restart", "workingMode/stop"}
+        << "workingModeRecording";
+    QTest::newRow("live casting, live room kept")
+        << QStringList{"mode:workingModeLiveCasting", "record", "stop-keep"}
+        << QStringList{"idle", "running", "idle"}
+        << QStringList{"initLiveRoom/", "setLiveRoom/", "workingMode/start", "workingMode/stop"}
+        << "workingModeLiveCasting";
+}
+
+void TstOutputSession::wholeTask()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, states);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, modeAfter);
+    Session session;
+    QVERIFY2(session.platform.isObject(), qPrintable(session.platform.toString()));
+    QStringList lstStates;
+    for (const QString& strStep : steps) {
+        bool bClose = false;
+        // The room chooser and the stop confirmation are accepted as shown.
+        VelDialogDriver driver([&bClose](VelDialogFrame* pFrame) {
+            if (auto* pRoom = qobject_cast<VelLiveSettingWidget*>(pFrame->content())) {
+                if (auto* pBox = pRoom->findChild<QCheckBox*>())
+                    pBox->setChecked(bClose);
+            }
+            pFrame->accept();
+        });
+        if (strStep.startsWith("mode:")) {
+            auto* pButton =
+                session.pBar->recordTypeWidget()->findChild<QRadioButton*>(strStep.mid(5));
+            QVERIFY(pButton);
+            pButton->click();
+        } else if (strStep == "record") {
+            session.pBar->recordButton()->click();
+        } else if (strStep == "pause") {
+            session.pBar->resumeButton()->click();
+        } else if (strStep.startsWith("stop")) {
+            bClose = strStep == "stop-close";
+            session.pBar->stopButton()->click();
+        }
+        session.exchange();
+        lstStates << session.barState();
+    }
+    QCOMPARE(lstStates, states);
+    QCOMPARE(session.sent, sent);
+    QCOMPARE(session.pBar->workingMode(), modeAfter);
+}
+
+QTEST_MAIN(TstOutputSession)
+#include "tst_outputsession.moc"
