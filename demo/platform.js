@@ -107,6 +107,12 @@ function VelDemoPlatform(options) {
     var elapsedMs = 0;
     var runningSince = null;
     var volume = options.volume === undefined ? null : String(options.volume);
+    // "idle", "running" or "paused": the platform refuses a step out of turn.
+    var taskState = "idle";
+    // Everything the platform got from the panel, in order, so pages can
+    // check the panel against what the platform expected.
+    var received = [];
+    var session = new VelDemoSession(options, format, cameras);
 
     function seconds() {
         var ms = elapsedMs + (runningSince === null ? 0 : now() - runningSince);
@@ -145,6 +151,17 @@ function VelDemoPlatform(options) {
         if (failing("workingMode", event))
             return format({ requestParam: "workingMode", event: "error",
                             target: "任务操作失败(" + event + ")", token: "" });
+        var turn = { start: taskState === "idle", pause: taskState === "running",
+                     restart: taskState === "paused" };
+        if (turn[event] === false)
+            return format({ requestParam: "workingMode", event: "error",
+                            target: "任务状态不允许(" + event + ")", token: "" });
+        if (event === "start" || event === "restart")
+            taskState = "running";
+        else if (event === "pause")
+            taskState = "paused";
+        else if (event === "stop")
+            taskState = "idle";
         if (event === "start") {
             elapsedMs = 0;
             runningSince = now();
@@ -166,6 +183,7 @@ function VelDemoPlatform(options) {
             return format({ requestParam: "workingMode", event: "restart", target: task, token: "" });
         }
         if (event === "stop") {
+            session.taskStopped(target, seconds());
             elapsedMs = 0;
             runningSince = null;
             return format({ requestParam: "workingMode", event: "stop", target: task, token: "" });
@@ -197,6 +215,24 @@ function VelDemoPlatform(options) {
     }
 
     this.parse = parse;
+    // What the platform got, oldest first: {requestParam, event, target, token}.
+    this.received = function () { return received.slice(); };
+    this.task = function () { return taskState; };
+    // The platform's own state of the classroom (strategy, effect, dots, ...).
+    this.state = function () {
+        var state = session.state();
+        state.task = taskState;
+        state.layout = selectedLayout;
+        state.program = program ? program.token : "";
+        return state;
+    };
+    // The messages the platform sends when the page opens: cameras, their
+    // streams under base (when given), function states, strategy, layouts,
+    // clips, course information and transition.
+    this.setupMessages = function (base) {
+        return session.setupMessages(base).concat([layoutsAnswer(), clipMessage("prelude"),
+                                                   clipMessage("curtain")]);
+    };
     // The stored clip settings as the platform pushes them to the panel.
     this.clipMessage = clipMessage;
     this.format = format;
@@ -222,9 +258,17 @@ function VelDemoPlatform(options) {
         var event = command.event || "";
         var target = typeof command.target === "object" && command.target ? command.target : {};
         var reply = null;
-        if (kind === "workingMode" && event === "volume") {
+        received.push({ requestParam: kind || "", event: event,
+                        target: typeof command.target === "string" ? command.target : target,
+                        token: command.token || "" });
+        if (session.handles(kind)) {
+            return session.answer(kind, command, failing(kind, event), seconds(),
+                                  taskState === "running");
+        } else if (kind === "workingMode" && event === "volume") {
             volume = String(command.target);
             reply = volumeAnswer(volume);
+        } else if (kind === "workingMode" && event === "stop" && !failing(kind, event)) {
+            return [workingMode(event, target)].concat(session.storageMessages());
         } else if (kind === "workingMode") {
             reply = workingMode(event, target);
         } else if (kind === "prelude" || kind === "curtain") {
@@ -261,5 +305,135 @@ function VelDemoPlatform(options) {
                              target: String(command.target || ""), token: command.token || "" });
         }
         return reply ? [reply] : [];
+    };
+}
+
+// The rest of the classroom as the platform keeps it: directing strategy,
+// transition, video dots, captions, course information, live room, storage
+// and function states. Used by VelDemoPlatform; answers in the panel's format.
+function VelDemoSession(options, format, cameras) {
+    var strategy = options.strategy || "directModeAuto";
+    var effect = options.effect || "switchingEffectsNone";
+    var storageGb = options.storage === undefined ? 128.5 : Number(options.storage);
+    var liveAddress = options.liveAddress || "rtmp://127.0.0.1/live/classroom101";
+    var course = options.course || {
+        title: "分数的认识", course: "数学", grade: "三年级", subject: "数学",
+        teacher: "王老师", school: "实验小学", recordStatus: "stop"
+    };
+    // Function states the platform grants this classroom (index -> state).
+    var functions = options.functions || {
+        TransitionEffect: "show", Captions: "show", Credits: "show", VideoPoint: "show",
+        CourseInfo: "show", ScreenSettingEntirety: "show", BroadcastStrategy: "show",
+        AvaliableMemoryState: "show", ScreenSetting: "show", ScreenSpliterSettings: "show"
+    };
+    var captions = null;
+    var dots = [];
+    var liveRoom = "";
+    var roomClosed = false;
+    var kinds = ["directMode", "switchingEffects", "videoDotPrepare", "videoDot", "courseInfo",
+                 "subTile", "setLiveRoom"];
+
+    function message(kind, event, target) {
+        return format({ requestParam: kind, event: event, target: target, token: "" });
+    }
+    function functionState(index, state) {
+        return message("functionState", "", { index: index, state: state });
+    }
+    function copy(target) {
+        var stored = {};
+        Object.keys(target || {}).forEach(function (key) { stored[key] = String(target[key]); });
+        return stored;
+    }
+    function storageText() {
+        return storageGb.toFixed(1) + "G";
+    }
+
+    this.handles = function (kind) { return kinds.indexOf(kind) >= 0; };
+
+    // Answers to one command; failing asks for the platform's refusal.
+    this.answer = function (kind, command, failing, seconds, recording) {
+        var target = typeof command.target === "object" && command.target ? command.target : {};
+        var text = typeof command.target === "string" ? command.target : "";
+        if (kind === "videoDotPrepare") {
+            // The panel opens the dot dialog on any answer, an error too: a
+            // refused dot (or one outside a recording) goes unanswered.
+            return failing || !recording ? [] : [message(kind, "", seconds)];
+        }
+        if (failing)
+            return [message(kind, "error", "操作失败(" + kind + ")")];
+        if (kind === "directMode") {
+            strategy = text;
+            return [message(kind, "", strategy)];
+        }
+        if (kind === "switchingEffects") {
+            effect = text;
+            return [message(kind, "", effect)];
+        }
+        if (kind === "videoDot") {
+            dots.push(copy(target));
+            return [];
+        }
+        if (kind === "courseInfo") {
+            course = copy(target);
+            return [message(kind, "", course)];
+        }
+        if (kind === "subTile") {
+            // The platform shows the caption; its confirmation changes nothing
+            // on the panel.
+            captions = copy(target);
+            return [message("subTitle", "", captions)];
+        }
+        if (kind === "setLiveRoom") {
+            liveRoom = text;
+            roomClosed = false;
+        }
+        return [];
+    };
+
+    // A stopped task: the live room is closed when the panel asked, and the
+    // recording took its room on the storage.
+    this.taskStopped = function (target, seconds) {
+        if (target.closeLiveRoom === "1")
+            roomClosed = true;
+        storageGb = Math.max(0, storageGb - Number(seconds) * 0.002);
+    };
+    this.storageMessages = function () {
+        return [functionState("AvaliableMemory", storageText())];
+    };
+
+    this.setupMessages = function (base) {
+        var list = cameras.map(function (camera) {
+            return message("setOverviewWidget", "", { name: camera.name, tokenId: camera.token,
+                                                      ptzAvaliable: camera.ptz || "0" });
+        });
+        list.push(functionState("deviceType", options.deviceType || "1"));
+        list.push(functionState("nasState", "true"));
+        list.push(functionState("PopBar", "enable"));
+        list.push(functionState("AvaliableMemory", storageText()));
+        list.push(functionState("liveAddress", liveAddress));
+        Object.keys(functions).forEach(function (index) {
+            list.push(functionState(index, functions[index]));
+        });
+        list.push(message("directMode", "", strategy));
+        list.push(message("switchingEffects", "", effect));
+        list.push(message("courseInfo", "", course));
+        // A stream address goes as "name", the camera's name as "tokenId" and
+        // its token as "source": the order the panel's slot takes them in.
+        if (base) {
+            list.push(message("setOverviewSource", "", { name: base + (options.program || "/cam1080main"),
+                                                         tokenId: "电影模式", source: "movie" }));
+            cameras.forEach(function (camera) {
+                list.push(message("setOverviewSource", "", { name: base + (camera.mount || "/cam720"),
+                                                             tokenId: camera.name,
+                                                             source: camera.token }));
+            });
+        }
+        return list;
+    };
+
+    this.state = function () {
+        return { strategy: strategy, effect: effect, storage: storageText(), course: course,
+                 captions: captions, dots: dots.slice(), liveRoom: liveRoom,
+                 roomClosed: roomClosed };
     };
 }
