@@ -7,9 +7,13 @@
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
 #include "veloutputwidget.h"
+#include "velrecordsettingwidget.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
 
+#include <QAbstractButton>
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QEvent>
 #include <QFile>
 #include <QMessageBox>
@@ -49,16 +53,28 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Corvane"));
 
     m_pOutputWidget = new VelOutputWidget(this);
+    m_pRecordSettingWidget = new VelRecordSettingWidget(this);
     m_pOverviewListWidget = new VelOverviewListWidget(this);
 
     m_pLayout = new QVBoxLayout;
     m_pLayout->setContentsMargins(10, 0, 10, 0);
     m_pLayout->addWidget(m_pOutputWidget);
+    m_pLayout->addWidget(m_pRecordSettingWidget);
     m_pLayout->addWidget(m_pOverviewListWidget);
     setLayout(m_pLayout);
 
+    connect(m_pRecordSettingWidget, &VelRecordSettingWidget::sigBroadcastStrategyChanged,
+            m_pOverviewListWidget, &VelOverviewListWidget::sigCloudButtonsStateChanged);
     connect(m_pOverviewListWidget, &VelOverviewListWidget::sigHeightChanged, this,
             &Corvane::sltChangeOutputWidgetHeight);
+    connect(m_pRecordSettingWidget, &VelRecordSettingWidget::sigRecordModeChanged,
+            m_pOutputWidget, &VelOutputWidget::sigRecordModeChanged);
+    connect(m_pOutputWidget, &VelOutputWidget::sigSetRecordMode, m_pRecordSettingWidget,
+            &VelRecordSettingWidget::sltSetRecordMode);
+    connect(m_pOutputWidget, &VelOutputWidget::sigRecordStateChanged, m_pRecordSettingWidget,
+            &VelRecordSettingWidget::sltSetRecordState);
+    connect(m_pOutputWidget, &VelOutputWidget::sigRecordTypeChanged, m_pRecordSettingWidget,
+            &VelRecordSettingWidget::sltSetRecordType);
 
     setStyleSheet(QStringLiteral("#Corvane{background: #F2F2F2}                   "
                                  "QWidget{font-family: Microsoft YaHei;font-size: 12px}"));
@@ -136,8 +152,12 @@ void Corvane::sltFlush(int /*nExplorerWidth*/, int /*nExplorerHeight*/)
     m_pOverviewListWidget->show();
 }
 
-void Corvane::sltStateChanged(bool /*bIsStart*/)
+void Corvane::sltStateChanged(bool bIsStart)
 {
+    m_pRecordSettingWidget->sltStateChanged(bIsStart);
+    // A device that is not smart keeps no clips between recordings.
+    if (bIsStart && m_bNotSmartDevice)
+        m_pRecordSettingWidget->resetCredits();
 }
 
 void Corvane::sltSendCommand(QMap<QString, QString> lstParam)
@@ -219,7 +239,7 @@ void Corvane::routeCommand(const CommandMap& map)
         m_pOverviewListWidget->sltReceiveCommand(map);
         break;
     case CorvaneRoute::RecordSetting:
-        // Handled by the record setting strip's command receiver.
+        m_pRecordSettingWidget->sltReceiveCommand(map);
         break;
     }
 }
@@ -233,12 +253,9 @@ void Corvane::sltSetOverviewWidget(QString name, QString strIndex, QString isPtz
     m_pOverviewListWidget->addOverviewWidget(name, strIndex, bPtz);
 }
 
-// The strategy buttons belong to the record setting strip; until the strip is
-// in place the overview list's cloud control state (manual directing in the
-// single-screen layout) is the only trace of manual directing.
 bool Corvane::isManualDirecting() const
 {
-    return m_pOverviewListWidget->cloudControlState();
+    return m_pRecordSettingWidget->strategyGroup()->checkedId() != 0;
 }
 
 void Corvane::sltSetOverviewSource(QString source, QString name, const QString& strIndex)
@@ -311,12 +328,13 @@ void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
     } else if (strIndex == QLatin1String("CloseLog")) {
         velUninstallDiagLog();
     } else {
-        // Everything else belongs to the record setting strip.
+        m_pRecordSettingWidget->sltSetFunctionShownState(strIndex, state);
     }
 }
 
 void Corvane::sltSetLiveAddress(QString address)
 {
+    m_pRecordSettingWidget->sltSetLiveAddress(address);
     m_pOutputWidget->setLiveAddress(address);
 }
 
@@ -325,6 +343,7 @@ void Corvane::sltSetDeviceType(QString isSmartType)
     const int nType = isSmartType.toInt();
     m_bNotSmartDevice = (nType == 0);
     m_pOutputWidget->setSmartDevice(nType != 0);
+    m_pRecordSettingWidget->setSmartDevice(nType != 0);
 }
 
 void Corvane::sltSetNasState(QString isReady)

@@ -41,6 +41,7 @@ public:
     QString nameForToken(const QString& token) const;
 
     VelOutputWidget* outputWidget() const { return m_pOutputWidget; }
+    VelRecordSettingWidget* recordSettingWidget() const { return m_pRecordSettingWidget; }
     VelOverviewListWidget* overviewListWidget() const { return m_pOverviewListWidget; }
     bool isNotSmartDevice() const { return m_bNotSmartDevice; }
 

@@ -149,8 +149,13 @@ void VelDialogFrame::mouseMoveEvent(QMouseEvent* e)
 void VelDialogFrame::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
-    const QDesktopWidget* pDesktop = QApplication::desktop();
-    move((pDesktop->width() - width()) / 2, (pDesktop->height() - height()) / 2);
+    // Over the window of the widget that opened it (the control in the page);
+    // on the desktop when that window is not on screen.
+    const QWidget* pOwner = parentWidget() ? parentWidget()->window() : nullptr;
+    QRect area = QApplication::desktop()->geometry();
+    if (pOwner && pOwner->isVisible())
+        area = pOwner->frameGeometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
 void VelDialogFrame::showEvent(QShowEvent* e)
