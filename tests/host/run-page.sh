@@ -6,15 +6,17 @@
 #   --unregister     unregister tessaro again before the page runs
 #   --marker         create c:/beginLog.txt (diagnostic mode) first
 #   --expect-exit N  the host's exit code that counts as a pass (default 0)
+#   --rtsp SERVER    start the test stream server; the page gets --arg rtsp=BASE
 # Exit code 77 (the page skipped) is passed on for CTest's SKIP_RETURN_CODE.
 set -uo pipefail
 host="$1"; tessaro="$2"; vimbrel="$3"; page="$4"; shift 4
-expect=0; unregister=0; marker=0; extra=()
+expect=0; unregister=0; marker=0; rtsp=""; extra=()
 while (($#)); do
   case "$1" in
     --unregister) unregister=1 ;;
     --marker) marker=1 ;;
     --expect-exit) expect="$2"; shift ;;
+    --rtsp) rtsp="$2"; shift ;;
     --) shift; extra=("$@"); break ;;
     *) echo "run-page: unknown option $1" >&2; exit 2 ;;
   esac
@@ -32,8 +34,24 @@ if ((unregister)); then
   "$host" --unregister "$tessaro" || exit 1
 fi
 
+# The server stops when its standard input closes, with this script at the latest.
+if [ -n "$rtsp" ]; then
+  coproc RTSP { exec "$rtsp" --port 0 --pattern smpte; }
+  ready=""; port=""
+  read -r -t 10 ready port <&"${RTSP[0]}" || true
+  if [ "$ready" != READY ]; then
+    echo "run-page: the test stream server did not start" >&2
+    exit 1
+  fi
+  extra=(--arg "rtsp=rtsp://127.0.0.1:$port" "${extra[@]}")
+fi
+
 status=0
 "$host" --time-limit 60000 "${extra[@]}" "$page" || status=$?
+if [ -n "${RTSP_PID:-}" ]; then
+  echo quit >&"${RTSP[1]}" 2>/dev/null || true
+  wait "$RTSP_PID" 2>/dev/null || true
+fi
 if [ "$status" -eq 77 ] && [ "$expect" -ne 77 ]; then
   exit 77
 fi

@@ -64,7 +64,7 @@ QWidget* emptyPopContainer()
 }
 
 // A button in a given state, grabbed.
-enum class State { Normal, Pressed, Hover, CheckedOnce, CheckedTwice };
+enum class State { Normal, Pressed, Hover, CheckedOnce, CheckedTwice, CheckableHeld };
 
 QPixmap buttonIn(State state, const QString& strNormal, const QString& strPressed,
                  const QString& strHover, QSize size, QSize iconSize, bool bFlat,
@@ -94,6 +94,11 @@ QPixmap buttonIn(State state, const QString& strNormal, const QString& strPresse
         button.setCheckable(true);
         button.click();
         button.click();
+        break;
+    case State::CheckableHeld:
+        // A checkable button keeps its image while the mouse is down.
+        button.setCheckable(true);
+        galleryPress(&button);
         break;
     }
     return button.grab();
@@ -139,7 +144,7 @@ QWidget* pushButtons()
             {{transition(State::Normal), "checkable: normal"},
              {transition(State::CheckedOnce), "after one click"},
              {transition(State::CheckedTwice), "after two clicks"},
-             {transition(State::Pressed), "held down (no swap)"}},
+             {transition(State::CheckableHeld), "held down (no swap)"}},
             {{gear(State::Normal), "settings: normal"},
              {gear(State::CheckedOnce), "settings: checked"}},
         },

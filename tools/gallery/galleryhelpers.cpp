@@ -69,6 +69,9 @@ QWidget* galleryGrid(const QVector<QVector<GalleryCell>>& rows, const QColor& ba
 
 void galleryPress(QWidget* pWidget)
 {
+    // A real press comes with the mouse over the button: its :hover style
+    // (no border on the panel's image buttons) and hover image apply too.
+    galleryEnter(pWidget);
     const QPoint centre = pWidget->rect().center();
     QMouseEvent press(QEvent::MouseButtonPress, centre, pWidget->mapToGlobal(centre),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -77,6 +80,13 @@ void galleryPress(QWidget* pWidget)
 
 void galleryEnter(QWidget* pWidget)
 {
+    // Style sheets read :hover from the under-mouse flag, which only the
+    // application's own pointer tracking sets; a sent event alone leaves it off.
+    pWidget->setAttribute(Qt::WA_UnderMouse, true);
+    const QPoint centre = pWidget->rect().center();
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(pWidget, &enter);
+    QHoverEvent hover(QEvent::HoverEnter, centre, QPoint(-1, -1));
+    QApplication::sendEvent(pWidget, &hover);
+    pWidget->update();
 }

@@ -31,7 +31,7 @@ struct GalleryCell {
 };
 QWidget* galleryGrid(const QVector<QVector<GalleryCell>>& rows, const QColor& backdrop);
 
-// Mouse and hover events delivered straight to a widget.
+// Mouse and hover events delivered straight to a widget; a press hovers first.
 void galleryPress(QWidget* pWidget);
 void galleryEnter(QWidget* pWidget);
 

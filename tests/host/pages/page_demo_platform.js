@@ -33,7 +33,11 @@ host.compare(platform.seconds(), "65", "the clock stands still while paused");
 host.compare(only(platform.answer(command("restart"))).event, "restart", "restart");
 clock += 5000;
 host.compare(platform.seconds(), "70", "the clock runs again");
-host.compare(only(platform.answer(command("stop"))).event, "stop", "stop");
+var stopped = platform.answer(command("stop")).map(platform.parse);
+host.compare(stopped.map(function (a) { return a.requestParam + "/" + a.event; }),
+             ["workingMode/stop", "functionState/"], "stop, then the storage left");
+host.compare(stopped[1].target, { index: "AvaliableMemory", state: "128.4G" },
+             "70 seconds of recording took their room");
 host.compare(platform.seconds(), "0", "stop resets the clock");
 var volume = only(platform.answer(command("volume", "40")));
 host.compare([volume.event, volume.target], ["volume", "40"], "volume: the platform's value");
