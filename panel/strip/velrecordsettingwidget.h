@@ -58,6 +58,19 @@ public:
     // "course", "liveAddress", "storage", "clock", the labels "modeLabel",
     // "layoutLabel", "strategyLabel", "effectLabel"), or null.
     QWidget* part(const QString& strName) const;
+    QPushButton* movieButton() const { return m_pMovieButton; }
+    QPushButton* movieResourceButton() const { return m_pMovieResourceButton; }
+    QPushButton* autoButton() const { return m_pAutoButton; }
+    QPushButton* manualButton() const { return m_pManualButton; }
+    QPushButton* layoutButton() const { return m_pLayoutButton; }
+    QPushButton* effectButton() const { return m_pEffectButton; }
+    QPushButton* captionsButton() const { return m_pCaptionsButton; }
+    QPushButton* creditsButton() const { return m_pCreditsButton; }
+    QPushButton* videoDotButton() const { return m_pVideoDotButton; }
+    QPushButton* courseButton() const { return m_pCourseButton; }
+    QPushButton* liveAddressButton() const { return m_pLiveAddressButton; }
+    QLabel* storageLabel() const { return m_pStorageLabel; }
+    QLabel* clockLabel() const { return m_pClockLabel; }
     // Whether a widget of the strip is shown (its opacity effect at 1); widgets
     // without an effect always are.
     bool isShown(const QWidget* pWidget) const;

@@ -504,7 +504,9 @@ void TstVelOutputControlBar::recordTime()
     QRadioButton strip;
     strip.setObjectName(recordMode);
     emit panel.pView->sigRecordModeChanged(&strip); // the strip's recording mode
-    panel.receive(answer("start", task(mode, "0")));
+    // The answer's mode reaches the record setting strip, which reports its own
+    // button for the modes it knows and leaves any other one alone.
+    panel.receive(answer("start", task(mode, "0", recordMode)));
     // The page hands out the start time through the control.
     panel.control.sltStartTime(startTime);
     QCOMPARE(panel.pBar->recordInformation(), information);

@@ -1,0 +1,237 @@
+// The record setting strip in its states, with each of its pop-ups and dialogs
+// open over it.
+#include "gallery.h"
+#include "galleryhelpers.h"
+
+#include "corvane.h"
+#include "veladdpointwidget.h"
+#include "velcommand.h"
+#include "velcourseinfowidget.h"
+#include "velcreditssettingwidget.h"
+#include "veldialogframe.h"
+#include "velpopcontainer.h"
+#include "velrecordsettingwidget.h"
+#include "velscreensettingwidget.h"
+
+#include <QCursor>
+#include <QPushButton>
+#include <QScopedPointer>
+#include <QVBoxLayout>
+
+namespace
+{
+
+const QColor kPanel(242, 242, 242);
+const int kAnimationSettleMs = 500;
+
+// A panel-sized host with the strip at the top and the control's font, as the
+// control holds it.
+struct StripHost {
+    QWidget host;
+    VelRecordSettingWidget* pStrip = nullptr;
+
+    explicit StripHost(int nHeight = 90)
+    {
+        host.setObjectName(QStringLiteral("Corvane"));
+        host.setStyleSheet(QStringLiteral("#Corvane{background: #F2F2F2}                   "
+                                          "QWidget{font-family: Microsoft YaHei;font-size: 12px}"));
+        pStrip = new VelRecordSettingWidget(nullptr);
+        pStrip->setParent(&host);
+        auto* pLayout = new QVBoxLayout(&host);
+        pLayout->setContentsMargins(10, 0, 10, 0);
+        pLayout->addWidget(pStrip);
+        pLayout->addStretch();
+        host.resize(1280, nHeight);
+        pStrip->setSmartDevice(true);
+        pStrip->sltSetFunctionShownState(QStringLiteral("AvaliableMemory"),
+                                         QStringLiteral("可用空间 : 120.5G"));
+        host.move(0, 0);
+        host.show();
+        gallerySettle(50);
+    }
+
+    QWidget* picture() { return galleryBackdrop(host.grab(), kPanel); }
+
+    void clickAt(QPushButton* pButton)
+    {
+        QCursor::setPos(pButton->mapToGlobal(pButton->rect().center()));
+        pButton->click();
+        gallerySettle(kAnimationSettleMs);
+    }
+
+    QWidget* withWindow(QWidget* pWindow)
+    {
+        gallerySettle(kAnimationSettleMs);
+        QWidget* pResult = galleryCompose(
+            {{host.grab(), host.pos()}, {pWindow->grab(), pWindow->pos()}}, kPanel);
+        pWindow->hide();
+        return pResult;
+    }
+};
+
+QString layoutCell(const char* szName, const char* szToken, int x, int y, int w, int h)
+{
+    return QStringLiteral("{\"tokenNames\":\"%1\",\"tokenId\":\"%2\",\"height\":\"%3\","
+                          "\"width\":\"%4\",\"top\":\"%5\",\"left\":\"%6\"}")
+        .arg(QString::fromUtf8(szName), QLatin1String(szToken))
+        .arg(h * 64)
+        .arg(w * 64)
+        .arg(y * 64)
+        .arg(x * 64);
+}
+
+// The page's layout answer as the control hands it on.
+CommandMap layoutsAnswer()
+{
+    const QString strLayouts =
+        QStringLiteral("{\"layoutId\":\"VelRECLayout1\",\"tokens\":[%1]},"
+                       "{\"layoutId\":\"VelRECLayout2\",\"tokens\":[%2,%3]},"
+                       "{\"layoutId\":\"VelRECLayout3\",\"tokens\":[%4,%5]}")
+            .arg(layoutCell("教师全景", "cam-t", 0, 0, 128, 72),
+                 layoutCell("教师全景", "cam-t", 0, 18, 64, 36),
+                 layoutCell("学生全景", "cam-s", 64, 18, 64, 36),
+                 layoutCell("板书", "cam-b", 0, 0, 128, 72),
+                 layoutCell("电脑画面", "cam-c", 88, 46, 32, 18));
+    const QString strMessage =
+        QStringLiteral("{\"requestParam\":\"settingMutilScreen\",\"event\":\"VelRECLayout2\","
+                       "\"target\":[%1],\"token\":\"\"}")
+            .arg(strLayouts);
+    return parseCommand(rewriteArrayTargets(strMessage));
+}
+
+QWidget* stripAuto()
+{
+    StripHost strip;
+    return strip.picture();
+}
+
+QWidget* stripManual()
+{
+    StripHost strip;
+    strip.pStrip->sltReceiveCommand(layoutsAnswer());
+    strip.pStrip->manualButton()->click();
+    strip.pStrip->sltReceiveCommand({{"requestParam", "switchingEffects"},
+                                     {"target", "switchingEffectsFade"}});
+    return strip.picture();
+}
+
+QWidget* stripLiveCasting()
+{
+    StripHost strip;
+    strip.pStrip->sltSetRecordMode(QStringLiteral("recordingModeMovieAndResource"));
+    strip.pStrip->sltSetRecordType(QStringLiteral("workingModeLiveCasting"));
+    strip.pStrip->movieResourceButton()->click(); // refused: movie mode stays
+    return strip.picture();
+}
+
+QWidget* stripFunctionsHidden()
+{
+    StripHost strip;
+    for (const char* szIndex : {"TransitionEffect", "Captions", "Credits", "VideoPoint"})
+        strip.pStrip->sltSetFunctionShownState(QLatin1String(szIndex), QStringLiteral("hide"));
+    strip.pStrip->sltSetFunctionShownState(QStringLiteral("LiveAddress"),
+                                           QStringLiteral("disable"));
+    return strip.picture();
+}
+
+QWidget* stripRecording()
+{
+    StripHost strip;
+    strip.pStrip->sltStateChanged(true);
+    strip.pStrip->sltSetRecordState(QStringLiteral("start"));
+    return strip.picture();
+}
+
+QWidget* stripPaused()
+{
+    StripHost strip;
+    strip.pStrip->sltStateChanged(true);
+    strip.pStrip->sltSetRecordState(QStringLiteral("pause"));
+    return strip.picture();
+}
+
+QWidget* stripLayoutPopup()
+{
+    StripHost strip(400);
+    strip.pStrip->sltReceiveCommand(layoutsAnswer());
+    strip.pStrip->manualButton()->click();
+    strip.clickAt(strip.pStrip->layoutButton());
+    return strip.withWindow(strip.pStrip->layoutPopup());
+}
+
+QWidget* stripEffectPopup()
+{
+    StripHost strip(400);
+    strip.clickAt(strip.pStrip->effectButton());
+    return strip.withWindow(strip.pStrip->effectPopup());
+}
+
+QWidget* stripCourse()
+{
+    StripHost strip(800);
+    strip.pStrip->courseWidget()->fillFromSettings({{"title", "分数的认识"},
+                                                    {"course", "数学"},
+                                                    {"grade", "三年级"},
+                                                    {"subject", "数学"},
+                                                    {"teacher", "王老师"},
+                                                    {"school", "实验小学"}});
+    strip.pStrip->courseButton()->click();
+    return strip.withWindow(strip.pStrip->courseFrame());
+}
+
+QWidget* stripVideoDot()
+{
+    StripHost strip(800);
+    strip.pStrip->sltStateChanged(true);
+    // The page's "videoDotPrepare" answer opens it modally; shown directly here.
+    strip.pStrip->dotWidget()->sltReceiveCommand(
+        {{"requestParam", "videoDotPrepare"}, {"target", "3725"}});
+    strip.pStrip->dotFrame()->show();
+    return strip.withWindow(strip.pStrip->dotFrame());
+}
+
+QWidget* stripCaptions()
+{
+    StripHost strip(800);
+    // The button runs it modally; shown directly here.
+    strip.pStrip->captionsFrame()->show();
+    return strip.withWindow(strip.pStrip->captionsFrame());
+}
+
+QWidget* stripTitleTail()
+{
+    StripHost strip(800);
+    strip.pStrip->creditsButton()->click();
+    return strip.withWindow(strip.pStrip->creditsFrame());
+}
+
+QWidget* stripLiveAddress()
+{
+    StripHost strip(800);
+    strip.pStrip->sltSetLiveAddress(QStringLiteral("rtmp://live.example.edu/class/301"));
+    strip.pStrip->liveAddressButton()->click();
+    return strip.withWindow(strip.pStrip->addressFrame());
+}
+
+std::vector<GalleryEntry> stripEntries()
+{
+    return {
+        {"strip_auto", stripAuto},
+        {"strip_manual", stripManual},
+        {"strip_live_casting", stripLiveCasting},
+        {"strip_functions_hidden", stripFunctionsHidden},
+        {"strip_recording", stripRecording},
+        {"strip_paused", stripPaused},
+        {"strip_layout_popup", stripLayoutPopup},
+        {"strip_effect_popup", stripEffectPopup},
+        {"strip_course", stripCourse},
+        {"strip_video_dot", stripVideoDot},
+        {"strip_captions", stripCaptions},
+        {"strip_title_tail", stripTitleTail},
+        {"strip_live_address", stripLiveAddress},
+    };
+}
+
+const bool registered = galleryAddGroup("strip", stripEntries);
+
+} // namespace
