@@ -59,7 +59,7 @@ panel.sltSetFunctionShownState("PopBar", "enable");
 panel.sltSetFunctionShownState("uploadPath",
                                 host.args.upload ? String(host.args.upload)
                                                  : "http://127.0.0.1:8080/upload");
-panel.sltSetFunctionShownState("AvaliableMemory", "128.5G");
+panel.sltSetFunctionShownState("AvaliableMemory", "可用空间 : 128.5G");
 panel.sltSetLiveAddress("rtmp://127.0.0.1/live/classroom101");
 panel.sltReceiveCommand('{"requestParam":"directMode","target":"directModeAuto"}');
 // The classroom's screen layouts, the first one selected.

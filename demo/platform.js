@@ -345,7 +345,8 @@ function VelDemoSession(options, format, cameras) {
         return stored;
     }
     function storageText() {
-        return storageGb.toFixed(1) + "G";
+        // The panel shows the text as it stands: the platform words it.
+        return "可用空间 : " + storageGb.toFixed(1) + "G";
     }
 
     this.handles = function (kind) { return kinds.indexOf(kind) >= 0; };

@@ -79,6 +79,10 @@ fi
 if [ -n "$screenshot" ] && [[ " ${args[*]} " != *" --wait "* ]]; then
   args+=(--wait "$wait_ms")
 fi
+# The pointer rests over the output view's bottom edge, so its bar shows.
+if [ -n "$screenshot" ] && [[ " ${args[*]} " != *" --pointer "* ]]; then
+  args+=(--pointer 640,715)
+fi
 
 status=0
 "$HOST" "${args[@]}" "$ROOT/demo/$PAGE" || status=$?

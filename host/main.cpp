@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QJsonObject>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <cstdio>
@@ -182,8 +183,14 @@ int main(int argc, char** argv)
     const QCommandLineOption argOption(QStringLiteral("arg"),
                                        QStringLiteral("Page argument KEY=VALUE (host.args)."),
                                        QStringLiteral("KEY=VALUE"));
+    const QCommandLineOption pointerOption(
+        QStringLiteral("pointer"),
+        QStringLiteral("Half a second before the screenshot, move the pointer to X,Y of the "
+                       "frame, as a user resting the mouse there."),
+        QStringLiteral("X,Y"));
     parser.addOptions({registerOption, unregisterOption, listOption, idlOption, storeOption,
-                       screenshotOption, waitOption, limitOption, sizeOption, argOption});
+                       screenshotOption, waitOption, limitOption, sizeOption, argOption,
+                       pointerOption});
     const QCommandLineOption serveOption(
         QStringLiteral("serve"),
         QStringLiteral("Serve the controls to pages in a browser on 127.0.0.1."));
@@ -251,6 +258,21 @@ int main(int argc, char** argv)
         QTimer::singleShot(nLimit, &page, [&page, nLimit]() {
             err(QStringLiteral("time limit of %1 ms reached").arg(nLimit));
             page.finish(124);
+        });
+    }
+    if (parser.isSet(screenshotOption) && parser.isSet(pointerOption)) {
+        const QStringList xy = parser.value(pointerOption).split(QLatin1Char(','));
+        const QPoint point(xy.value(0).toInt(), xy.value(1).toInt());
+        const int nAt = qMax(0, parser.value(waitOption).toInt() - 500);
+        QTimer::singleShot(nAt, &page, [&page, point]() {
+            QWidget* pFrame = page.frame();
+            QWidget* pUnder = pFrame ? pFrame->childAt(point) : nullptr;
+            if (!pUnder)
+                return;
+            const QPoint local = pUnder->mapFrom(pFrame, point);
+            QMouseEvent move(QEvent::MouseMove, local, pUnder->mapToGlobal(local), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(pUnder, &move);
         });
     }
     if (parser.isSet(screenshotOption)) {

@@ -63,14 +63,22 @@ QWidget* emptyPopContainer()
     return galleryBackdrop(container.grab(), kDark);
 }
 
-// A button in a given state, grabbed.
+// A button in a given state, grabbed. In the panel every button sits on a
+// parent that shows through it; grabbed alone, a top-level button would paint
+// the window colour behind its images (a light square that no panel shows).
 enum class State { Normal, Pressed, Hover, CheckedOnce, CheckedTwice, CheckableHeld };
 
 QPixmap buttonIn(State state, const QString& strNormal, const QString& strPressed,
                  const QString& strHover, QSize size, QSize iconSize, bool bFlat,
                  const QString& strStyle = QString())
 {
-    VelPushButton button(nullptr, QIcon(strNormal), QIcon(strPressed),
+    QWidget parent;
+    parent.setFixedSize(size);
+    parent.setAutoFillBackground(true);
+    QPalette palette = parent.palette();
+    palette.setColor(QPalette::Window, kPopupGrey);
+    parent.setPalette(palette);
+    VelPushButton button(&parent, QIcon(strNormal), QIcon(strPressed),
                          strHover.isEmpty() ? QIcon() : QIcon(strHover));
     button.setFixedSize(size);
     button.setIconSize(iconSize);
@@ -101,7 +109,7 @@ QPixmap buttonIn(State state, const QString& strNormal, const QString& strPresse
         galleryPress(&button);
         break;
     }
-    return button.grab();
+    return parent.grab();
 }
 
 QWidget* pushButtons()

@@ -36,7 +36,7 @@ host.compare(platform.seconds(), "70", "the clock runs again");
 var stopped = platform.answer(command("stop")).map(platform.parse);
 host.compare(stopped.map(function (a) { return a.requestParam + "/" + a.event; }),
              ["workingMode/stop", "functionState/"], "stop, then the storage left");
-host.compare(stopped[1].target, { index: "AvaliableMemory", state: "128.4G" },
+host.compare(stopped[1].target, { index: "AvaliableMemory", state: "可用空间 : 128.4G" },
              "70 seconds of recording took their room");
 host.compare(platform.seconds(), "0", "stop resets the clock");
 var volume = only(platform.answer(command("volume", "40")));
