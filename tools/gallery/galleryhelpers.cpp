@@ -82,6 +82,7 @@ void galleryEnter(QWidget* pWidget)
 {
     // Style sheets read :hover from the under-mouse flag, which only the
     // application's own pointer tracking sets; a sent event alone leaves it off.
+    pWidget->setAttribute(Qt::WA_Hover, true);
     pWidget->setAttribute(Qt::WA_UnderMouse, true);
     const QPoint centre = pWidget->rect().center();
     QEvent enter(QEvent::Enter);

@@ -10,8 +10,11 @@
 #include "veloverviewwidget.h"
 #include "velvideolabel.h"
 
+#include <QCoreApplication>
 #include <QLinearGradient>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace
 {
@@ -53,19 +56,28 @@ void showStill(VelVideoLabel* pLabel, const QString& strName, int nHue)
 
 QWidget* fullPanel(QSize size)
 {
+    // Embedded as the browser embeds it: a window of the page's size with the
+    // control filling it.
+    auto* pFrame = new QWidget;
+    auto* pLayout = new QVBoxLayout(pFrame);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    pFrame->resize(size);
     auto* pControl = new Corvane;
-    pControl->resize(size);
+    pLayout->addWidget(pControl, 1);
+    // Laid out before the cameras come: each new thumbnail row changes the
+    // output view's height and freezes its width at what it has then.
+    pFrame->show();
+    gallerySettle(50);
     for (const auto& camera : kCameras)
         pControl->sltSetOverviewWidget(QString::fromUtf8(camera[0]), QLatin1String(camera[1]),
                                        QLatin1String(camera[2]));
     pControl->sltSetDeviceType(QStringLiteral("1"));
     pControl->sltSetFunctionShownState(QStringLiteral("PopBar"), QStringLiteral("enable"));
     pControl->sltSetFunctionShownState(QStringLiteral("AvaliableMemory"),
-                                       QStringLiteral("128.5G"));
+                                       QStringLiteral("可用空间 : 128.5G"));
     pControl->sltSetLiveAddress(QStringLiteral("rtmp://127.0.0.1/live/classroom101"));
     pControl->sltReceiveCommand(
         QStringLiteral("{\"requestParam\":\"directMode\",\"target\":\"directModeManual\"}"));
-    pControl->show();
     gallerySettle(100);
 
     showStill(pControl->outputWidget(), QStringLiteral("导播输出"), 210);
@@ -79,8 +91,14 @@ QWidget* fullPanel(QSize size)
     // The page's answer makes the third camera the program.
     pControl->sltReceiveCommand(QStringLiteral("{\"requestParam\":\"singleScreen\",\"target\":\"") +
                                 QString::fromUtf8(kCameras[2][0]) + QStringLiteral("\"}"));
-    gallerySettle(300);
-    return pControl;
+    // The pointer rests over the output view's bottom edge: its bar shows.
+    VelOutputWidget* pOutput = pControl->outputWidget();
+    const QPoint point(pOutput->width() / 2, pOutput->height() - 10);
+    QMouseEvent move(QEvent::MouseMove, point, pOutput->mapToGlobal(point), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pOutput, &move);
+    gallerySettle(600);
+    return pFrame;
 }
 
 std::vector<GalleryEntry> panelEntries()
