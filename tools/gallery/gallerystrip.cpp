@@ -62,8 +62,8 @@ struct StripHost {
     QWidget* withWindow(QWidget* pWindow)
     {
         gallerySettle(kAnimationSettleMs);
-        QWidget* pResult = galleryCompose(
-            {{host.grab(), host.pos()}, {pWindow->grab(), pWindow->pos()}}, kPanel);
+        QWidget* pResult =
+            galleryCompose({{host.grab(), host.pos()}, {pWindow->grab(), pWindow->pos()}}, kPanel);
         pWindow->hide();
         return pResult;
     }
@@ -80,18 +80,18 @@ QString layoutCell(const char* szName, const char* szToken, int x, int y, int w,
         .arg(x * 64);
 }
 
-// The page's layout answer as the control hands it on.
+// The page's layout answer as the control hands it on; a preview is 128 x 128
+// with the 16:9 picture from y = 28, counted in 64ths.
 CommandMap layoutsAnswer()
 {
-    const QString strLayouts =
-        QStringLiteral("{\"layoutId\":\"VelRECLayout1\",\"tokens\":[%1]},"
-                       "{\"layoutId\":\"VelRECLayout2\",\"tokens\":[%2,%3]},"
-                       "{\"layoutId\":\"VelRECLayout3\",\"tokens\":[%4,%5]}")
-            .arg(layoutCell("教师全景", "cam-t", 0, 0, 128, 72),
-                 layoutCell("教师全景", "cam-t", 0, 18, 64, 36),
-                 layoutCell("学生全景", "cam-s", 64, 18, 64, 36),
-                 layoutCell("板书", "cam-b", 0, 0, 128, 72),
-                 layoutCell("电脑画面", "cam-c", 88, 46, 32, 18));
+    const QString strLayouts = QStringLiteral("{\"layoutId\":\"VelRECLayout1\",\"tokens\":[%1]},"
+                                              "{\"layoutId\":\"VelRECLayout2\",\"tokens\":[%2,%3]},"
+                                              "{\"layoutId\":\"VelRECLayout3\",\"tokens\":[%4,%5]}")
+                                   .arg(layoutCell("教师全景", "cam-t", 0, 28, 128, 72),
+                                        layoutCell("教师全景", "cam-t", 0, 46, 64, 36),
+                                        layoutCell("学生全景", "cam-s", 64, 46, 64, 36),
+                                        layoutCell("板书", "cam-b", 0, 28, 128, 72),
+                                        layoutCell("电脑画面", "cam-c", 64, 62, 60, 34));
     const QString strMessage =
         QStringLiteral("{\"requestParam\":\"settingMutilScreen\",\"event\":\"VelRECLayout2\","
                        "\"target\":[%1],\"token\":\"\"}")
@@ -110,8 +110,8 @@ QWidget* stripManual()
     StripHost strip;
     strip.pStrip->sltReceiveCommand(layoutsAnswer());
     strip.pStrip->manualButton()->click();
-    strip.pStrip->sltReceiveCommand({{"requestParam", "switchingEffects"},
-                                     {"target", "switchingEffectsFade"}});
+    strip.pStrip->sltReceiveCommand(
+        {{"requestParam", "switchingEffects"}, {"target", "switchingEffectsFade"}});
     return strip.picture();
 }
 

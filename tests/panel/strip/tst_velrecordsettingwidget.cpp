@@ -7,6 +7,7 @@
 #include "velcourseinfowidget.h"
 #include "velcreditssettingwidget.h"
 #include "veldialogframe.h"
+#include "vellineedit.h"
 #include "velmodalcloser.h"
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
@@ -16,7 +17,6 @@
 #include "veltestdrives.h"
 #include "veltitlesettingwidget.h"
 #include "veltransitioneffectsettingwidget.h"
-#include "vellineedit.h"
 
 #include <QButtonGroup>
 #include <QGraphicsOpacityEffect>
@@ -25,7 +25,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QString functionState(const QString& strIndex, const QString& strState)
 {
@@ -61,7 +62,8 @@ QString commandTarget(const QVariantList& args)
 
 } // namespace
 
-class TstVelRecordSettingWidget : public QObject {
+class TstVelRecordSettingWidget : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -107,49 +109,52 @@ void TstVelRecordSettingWidget::functionStates_data()
     QTest::addColumn<bool>("isEnabled");
 
     const QStringList none;
-    QTest::newRow("hide captions") << none << "Captions" << "hide" << QStringList{"captions"}
-                                   << false << false;
-    QTest::newRow("show captions again") << QStringList{"Captions:hide"} << "Captions" << "show"
-                                         << QStringList{"captions"} << true << true;
+    QTest::newRow("hide captions") << none << "Captions"
+                                   << "hide" << QStringList{"captions"} << false << false;
+    QTest::newRow("show captions again") << QStringList{"Captions:hide"} << "Captions"
+                                         << "show" << QStringList{"captions"} << true << true;
     QTest::newRow("enable hidden captions stays hidden and off")
-        << QStringList{"Captions:hide"} << "Captions" << "enable" << QStringList{"captions"}
-        << false << false;
-    QTest::newRow("disable shown credits") << none << "Credits" << "disable"
-                                           << QStringList{"credits"} << true << false;
+        << QStringList{"Captions:hide"} << "Captions"
+        << "enable" << QStringList{"captions"} << false << false;
+    QTest::newRow("disable shown credits") << none << "Credits"
+                                           << "disable" << QStringList{"credits"} << true << false;
     QTest::newRow("hide effect takes label and button")
-        << none << "TransitionEffect" << "hide" << QStringList{"effectLabel", "effect"} << false
-        << false;
+        << none << "TransitionEffect"
+        << "hide" << QStringList{"effectLabel", "effect"} << false << false;
     QTest::newRow("hide strategy takes three")
-        << none << "BroadcastStrategy" << "hide"
-        << QStringList{"strategyLabel", "auto", "manual"} << false << false;
+        << none << "BroadcastStrategy"
+        << "hide" << QStringList{"strategyLabel", "auto", "manual"} << false << false;
     QTest::newRow("enable layout entirety enables both")
-        << none << "ScreenSettingEntirety" << "enable" << QStringList{"layoutLabel", "layout"}
-        << true << true;
-    QTest::newRow("show video dot enables it") << none << "VideoPoint" << "show"
-                                               << QStringList{"videoDot"} << true << true;
-    QTest::newRow("hide course") << none << "CourseInfo" << "hide" << QStringList{"course"}
-                                 << false << false;
-    QTest::newRow("hide storage") << none << "AvaliableMemoryState" << "hide"
-                                  << QStringList{"storage"} << false << false;
+        << none << "ScreenSettingEntirety"
+        << "enable" << QStringList{"layoutLabel", "layout"} << true << true;
+    QTest::newRow("show video dot enables it") << none << "VideoPoint"
+                                               << "show" << QStringList{"videoDot"} << true << true;
+    QTest::newRow("hide course") << none << "CourseInfo"
+                                 << "hide" << QStringList{"course"} << false << false;
+    QTest::newRow("hide storage") << none << "AvaliableMemoryState"
+                                  << "hide" << QStringList{"storage"} << false << false;
     QTest::newRow("enable hidden storage ignored")
-        << QStringList{"AvaliableMemoryState:hide"} << "AvaliableMemoryState" << "enable"
-        << QStringList{"storage"} << false << false;
-    QTest::newRow("hide movie mode does nothing") << none << "MovieMode" << "hide"
-                                                  << QStringList{"movie"} << true << true;
+        << QStringList{"AvaliableMemoryState:hide"} << "AvaliableMemoryState"
+        << "enable" << QStringList{"storage"} << false << false;
+    QTest::newRow("hide movie mode does nothing") << none << "MovieMode"
+                                                  << "hide" << QStringList{"movie"} << true << true;
     QTest::newRow("disable movie and resource")
-        << none << "Movide+ResourceMode" << "disable" << QStringList{"movieAndResource"} << true
-        << false;
-    QTest::newRow("disable manual only") << none << "HandControl" << "disable"
-                                         << QStringList{"manual"} << true << false;
-    QTest::newRow("disable live address") << none << "LiveAddress" << "disable"
-                                          << QStringList{"liveAddress"} << true << false;
+        << none << "Movide+ResourceMode"
+        << "disable" << QStringList{"movieAndResource"} << true << false;
+    QTest::newRow("disable manual only") << none << "HandControl"
+                                         << "disable" << QStringList{"manual"} << true << false;
+    QTest::newRow("disable live address")
+        << none << "LiveAddress"
+        << "disable" << QStringList{"liveAddress"} << true << false;
     QTest::newRow("enable auto of hidden strategy stays off")
-        << QStringList{"BroadcastStrategy:hide"} << "AutoControl" << "enable"
-        << QStringList{"auto"} << false << false;
-    QTest::newRow("state compared case-sensitively") << none << "Captions" << "Hide"
-                                                     << QStringList{"captions"} << true << true;
-    QTest::newRow("index compared case-sensitively") << none << "captions" << "hide"
-                                                     << QStringList{"captions"} << true << true;
+        << QStringList{"BroadcastStrategy:hide"} << "AutoControl"
+        << "enable" << QStringList{"auto"} << false << false;
+    QTest::newRow("state compared case-sensitively")
+        << none << "Captions"
+        << "Hide" << QStringList{"captions"} << true << true;
+    QTest::newRow("index compared case-sensitively")
+        << none << "captions"
+        << "hide" << QStringList{"captions"} << true << true;
 }
 
 void TstVelRecordSettingWidget::functionStates()
@@ -164,8 +169,8 @@ void TstVelRecordSettingWidget::functionStates()
     Corvane control;
     VelRecordSettingWidget* pStrip = control.recordSettingWidget();
     for (const QString& strStep : before)
-        control.sltReceiveCommand(functionState(strStep.section(':', 0, 0),
-                                                strStep.section(':', 1)));
+        control.sltReceiveCommand(
+            functionState(strStep.section(':', 0, 0), strStep.section(':', 1)));
     control.sltReceiveCommand(functionState(index, state));
     for (const QString& strPart : parts) {
         QWidget* pWidget = pStrip->part(strPart);
@@ -199,12 +204,13 @@ void TstVelRecordSettingWidget::forcedSwaps_data()
     QTest::newRow("click resource mode while live casting pins movie")
         << live << "click:movieAndResource" << movie << autoId << QStringList{movie, movie};
     QTest::newRow("page mode resource then live casting pins movie")
-        << "" << "mode:" + both << movie << autoId << QStringList{both, movie};
+        << ""
+        << "mode:" + both << movie << autoId << QStringList{both, movie};
     QTest::newRow("unknown mode changes nothing")
         << rec << "mode:recordingModeOther" << movie << autoId << QStringList{};
     QTest::newRow("click manual") << rec << "click:manual" << movie << manualId << QStringList{};
-    QTest::newRow("page directs manual") << rec << "page:" + manualId << movie << manualId
-                                         << QStringList{};
+    QTest::newRow("page directs manual")
+        << rec << "page:" + manualId << movie << manualId << QStringList{};
     QTest::newRow("page unknown strategy changes nothing")
         << rec << "page:directModeOther" << movie << autoId << QStringList{};
 }
@@ -254,7 +260,7 @@ void TstVelRecordSettingWidget::strategyAndCloudControl_data()
     QTest::addColumn<bool>("singleScreen");
     QTest::addColumn<QStringList>("clicks"); // strategy buttons, in order
     QTest::addColumn<bool>("listCloudState");
-    QTest::addColumn<QList<bool>>("broadcast"); // sigBroadcastStrategyChanged values
+    QTest::addColumn<QList<bool>>("broadcast");  // sigBroadcastStrategyChanged values
     QTest::addColumn<bool>("cloudButtonActive"); // after the source arrives
 
     QTest::newRow("manual in single screen")
@@ -352,7 +358,7 @@ void TstVelRecordSettingWidget::nonSmartFollowUp()
 
 void TstVelRecordSettingWidget::recordingStates_data()
 {
-    QTest::addColumn<QStringList>("steps"); // start, stop, state:<s>, fn:<index>:<state>
+    QTest::addColumn<QStringList>("steps");   // start, stop, state:<s>, fn:<index>:<state>
     QTest::addColumn<QList<bool>>("enabled"); // captions, video dot, credits, movie, resource
 
     using B = QList<bool>;
@@ -411,31 +417,42 @@ void TstVelRecordSettingWidget::routing_data()
         "{\"layoutId\":\"VelRECLayout2\",\"tokens\":[{\"tokenNames\":\"教师全景\",\"tokenId\":"
         "\"cam-t\",\"height\":\"2304\",\"width\":\"4096\",\"top\":\"2432\",\"left\":\"0\"}]}],"
         "\"token\":\"\"}";
-    QTest::newRow("directMode") << "{\"requestParam\":\"directMode\",\"target\":\"directModeManual\"}"
-                                << "strategy" << "directModeManual";
-    QTest::newRow("settingMutilScreen") << layouts << "layoutText" << "双屏";
-    QTest::newRow("mutilScreen") << "{\"requestParam\":\"mutilScreen\",\"target\":\"VelRECLayout1\"}"
-                                 << "layoutText" << "单屏";
+    QTest::newRow("directMode")
+        << "{\"requestParam\":\"directMode\",\"target\":\"directModeManual\"}"
+        << "strategy"
+        << "directModeManual";
+    QTest::newRow("settingMutilScreen") << layouts << "layoutText"
+                                        << "双屏";
+    QTest::newRow("mutilScreen")
+        << "{\"requestParam\":\"mutilScreen\",\"target\":\"VelRECLayout1\"}"
+        << "layoutText"
+        << "单屏";
     QTest::newRow("switchingEffects")
         << "{\"requestParam\":\"switchingEffects\",\"target\":\"switchingEffectsFade\"}"
-        << "effect" << "switchingEffectsFade";
-    QTest::newRow("videoDotPrepare")
-        << "{\"requestParam\":\"videoDotPrepare\",\"target\":\"3725\"}" << "dot" << "3725";
+        << "effect"
+        << "switchingEffectsFade";
+    QTest::newRow("videoDotPrepare") << "{\"requestParam\":\"videoDotPrepare\",\"target\":\"3725\"}"
+                                     << "dot"
+                                     << "3725";
     QTest::newRow("prelude")
-        << "{\"requestParam\":\"prelude\",\"target\":{\"picture\":\"title.png\"}}" << "title"
+        << "{\"requestParam\":\"prelude\",\"target\":{\"picture\":\"title.png\"}}"
+        << "title"
         << "title.png";
     QTest::newRow("curtain")
-        << "{\"requestParam\":\"curtain\",\"target\":{\"picture\":\"tail.png\"}}" << "tail"
+        << "{\"requestParam\":\"curtain\",\"target\":{\"picture\":\"tail.png\"}}"
+        << "tail"
         << "tail.png";
     QTest::newRow("courseInfo")
-        << "{\"requestParam\":\"courseInfo\",\"target\":{\"title\":\"光的折射\"}}" << "course"
+        << "{\"requestParam\":\"courseInfo\",\"target\":{\"title\":\"光的折射\"}}"
+        << "course"
         << "光的折射";
     QTest::newRow("storage text") << functionState("AvaliableMemory", "12.5G") << "storage"
                                   << "12.5G";
     QTest::newRow("live address") << functionState("liveAddress", "rtmp://live/1") << "address"
                                   << "rtmp://live/1";
-    QTest::newRow("subTitle reaches nothing")
-        << "{\"requestParam\":\"subTitle\",\"target\":\"x\"}" << "dialogs" << "0";
+    QTest::newRow("subTitle reaches nothing") << "{\"requestParam\":\"subTitle\",\"target\":\"x\"}"
+                                              << "dialogs"
+                                              << "0";
 }
 
 void TstVelRecordSettingWidget::routing()
