@@ -60,7 +60,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return fail("usage: vel-panel-shot-check PNG [MIN_THUMBNAILS]");
     const int nMinThumbnails = argc > 2 ? std::atoi(argv[2]) : 4;
-    const QImage image = QImage(QString::fromLocal8Bit(argv[1])).convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        QImage(QString::fromLocal8Bit(argv[1])).convertToFormat(QImage::Format_RGB32);
     if (image.isNull())
         return fail("cannot read the PNG");
 

@@ -11,9 +11,11 @@
 #include "velvideolabel.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace
@@ -34,8 +36,8 @@ QPixmap stillPicture(const QString& strName, int nHue)
     sky.setColorAt(0, QColor::fromHsv(nHue, 90, 200));
     sky.setColorAt(1, QColor::fromHsv((nHue + 40) % 360, 160, 70));
     painter.fillRect(image.rect(), sky);
-    const QColor bars[] = {Qt::white, Qt::yellow, Qt::cyan, Qt::green,
-                           Qt::magenta, Qt::red, Qt::blue};
+    const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
+                           Qt::magenta, Qt::red,    Qt::blue};
     for (int i = 0; i < 7; ++i)
         painter.fillRect(QRect(i * 1280 / 7, 520, 1280 / 7 + 1, 200), bars[i]);
     QFont font = painter.font();
@@ -56,6 +58,10 @@ void showStill(VelVideoLabel* pLabel, const QString& strName, int nHue)
 
 QWidget* fullPanel(QSize size)
 {
+    // Labels save their newest picture as the poster of their address in the
+    // temporary folder; the stills must not become posters of real streams.
+    static QTemporaryDir s_posters;
+    qputenv("TMPDIR", QFile::encodeName(s_posters.path()));
     // Embedded as the browser embeds it: a window of the page's size with the
     // control filling it.
     auto* pFrame = new QWidget;
