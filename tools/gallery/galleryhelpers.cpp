@@ -72,6 +72,16 @@ void galleryPress(QWidget* pWidget)
     // A real press comes with the mouse over the button: its :hover style
     // (no border on the panel's image buttons) and hover image apply too.
     galleryEnter(pWidget);
+    // Offscreen, Qt never reports the pointer over a widget to its style
+    // (State_MouseOver stays off whatever the events), so :hover rules do not
+    // match and a flat button draws its sunken panel: the grey square. In the
+    // panel a press always has the pointer over the button, so its own :hover
+    // rules are applied to the pressed state as well.
+    const QString strSheet = pWidget->styleSheet();
+    if (strSheet.contains(QLatin1String(":hover")))
+        pWidget->setStyleSheet(strSheet + QLatin1Char(' ') +
+                               QString(strSheet).replace(QLatin1String(":hover"),
+                                                         QLatin1String(":pressed")));
     const QPoint centre = pWidget->rect().center();
     QMouseEvent press(QEvent::MouseButtonPress, centre, pWidget->mapToGlobal(centre),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
