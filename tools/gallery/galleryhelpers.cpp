@@ -79,9 +79,9 @@ void galleryPress(QWidget* pWidget)
     // rules are applied to the pressed state as well.
     const QString strSheet = pWidget->styleSheet();
     if (strSheet.contains(QLatin1String(":hover")))
-        pWidget->setStyleSheet(strSheet + QLatin1Char(' ') +
-                               QString(strSheet).replace(QLatin1String(":hover"),
-                                                         QLatin1String(":pressed")));
+        pWidget->setStyleSheet(
+            strSheet + QLatin1Char(' ') +
+            QString(strSheet).replace(QLatin1String(":hover"), QLatin1String(":pressed")));
     const QPoint centre = pWidget->rect().center();
     QMouseEvent press(QEvent::MouseButtonPress, centre, pWidget->mapToGlobal(centre),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
