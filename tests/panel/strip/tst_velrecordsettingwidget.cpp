@@ -81,6 +81,7 @@ private slots:
     void recordingStates();
     void routing_data();
     void routing();
+    void dialogsOpenOverTheControl();
 
 private:
     VelTestDrives* m_pDrives = nullptr;
@@ -496,6 +497,23 @@ void TstVelRecordSettingWidget::routing()
     QCOMPARE(actual, expected);
     if (probe != "dot")
         QCOMPARE(closer.closed(), 0);
+}
+
+// Frames used to open at the middle of the desktop, wherever the page put the
+// control; they open centred over the control's window now.
+void TstVelRecordSettingWidget::dialogsOpenOverTheControl()
+{
+    Corvane control;
+    control.setGeometry(40, 30, 900, 700);
+    control.show();
+    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
+    pStrip->courseButton()->click();
+    VelDialogFrame* pFrame = pStrip->courseFrame();
+    QVERIFY(pFrame->isVisible());
+    const QPoint centre = control.frameGeometry().center();
+    QTRY_VERIFY_WITH_TIMEOUT((pFrame->frameGeometry().center() - centre).manhattanLength() <= 2,
+                             2000);
+    pFrame->hide();
 }
 
 QTEST_MAIN(TstVelRecordSettingWidget)
