@@ -81,6 +81,9 @@ private slots:
     void recordingStates();
     void routing_data();
     void routing();
+    void dialogsOpenOverTheControl();
+    void creditsResetOnStart_data();
+    void creditsResetOnStart();
 
 private:
     VelTestDrives* m_pDrives = nullptr;
@@ -496,6 +499,49 @@ void TstVelRecordSettingWidget::routing()
     QCOMPARE(actual, expected);
     if (probe != "dot")
         QCOMPARE(closer.closed(), 0);
+}
+
+// Frames used to open at the middle of the desktop, wherever the page put the
+// control; they open centred over the control's window now.
+void TstVelRecordSettingWidget::dialogsOpenOverTheControl()
+{
+    Corvane control;
+    control.setGeometry(40, 30, 900, 700);
+    control.show();
+    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
+    pStrip->courseButton()->click();
+    VelDialogFrame* pFrame = pStrip->courseFrame();
+    QVERIFY(pFrame->isVisible());
+    const QPoint centre = control.frameGeometry().center();
+    QTRY_VERIFY_WITH_TIMEOUT((pFrame->frameGeometry().center() - centre).manhattanLength() <= 2,
+                             2000);
+    pFrame->hide();
+}
+
+void TstVelRecordSettingWidget::creditsResetOnStart_data()
+{
+    QTest::addColumn<QString>("deviceType");
+    QTest::addColumn<bool>("isStart");
+    QTest::addColumn<QString>("picture");
+
+    QTest::newRow("start on a device that is not smart clears") << "0" << true << "";
+    QTest::newRow("start on a smart device keeps") << "1" << true << "title.png";
+    QTest::newRow("stop keeps") << "0" << false << "title.png";
+}
+
+void TstVelRecordSettingWidget::creditsResetOnStart()
+{
+    QFETCH(QString, deviceType);
+    QFETCH(bool, isStart);
+    QFETCH(QString, picture);
+
+    Corvane control;
+    control.sltSetDeviceType(deviceType);
+    control.sltReceiveCommand(
+        "{\"requestParam\":\"prelude\",\"target\":{\"picture\":\"title.png\"}}");
+    control.sltStateChanged(isStart);
+    QCOMPARE(control.recordSettingWidget()->creditsWidget()->titlePage()->picturePath()->text(),
+             picture);
 }
 
 QTEST_MAIN(TstVelRecordSettingWidget)
