@@ -12,7 +12,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VEL_BUILD_FUZZ_DIR:-$ROOT/build-fuzz}"
 JOBS="${VEL_JOBS:-2}"
-TARGETS=(fuzz_command fuzz_incoming)
+TARGETS=(fuzz_command fuzz_incoming fuzz_liveroom fuzz_layout)
 MAX_LEN=1048576 # long inputs reach length-driven faults
 
 mode="${1:-short}"
