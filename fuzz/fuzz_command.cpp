@@ -43,11 +43,10 @@ QString safe(QString strText)
     return strText;
 }
 
-// A map of safe pairs from the input's lines: key and value split at a tab.
-CommandMap safeMap(const QString& strInput)
+// A map of safe pairs from lines: key and value split at a tab.
+CommandMap safeMap(const QStringList& lstLines)
 {
     CommandMap map;
-    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
     for (const QString& strLine : lstLines) {
         const int nTab = strLine.indexOf(QLatin1Char('\t'));
         map.insert(safe(strLine.left(nTab)), nTab < 0 ? QString() : safe(strLine.mid(nTab + 1)));
@@ -58,13 +57,15 @@ CommandMap safeMap(const QString& strInput)
 void roundTrips(const QString& strInput)
 {
     // A flat map comes back as it went.
-    const CommandMap flat = safeMap(strInput);
+    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
+    const CommandMap flat = safeMap(lstLines);
     check(parseCommand(formatCommand(flat)) == flat, "flat round trip");
 
-    // One nested object under "target", as the panel sends it.
-    const int nSplit = strInput.size() / 2;
-    CommandMap outer = safeMap(strInput.left(nSplit));
-    const CommandMap inner = safeMap(strInput.mid(nSplit));
+    // One nested object under "target", as the panel sends it: the first half
+    // of the lines outside, the rest inside.
+    const int nSplit = (lstLines.size() + 1) / 2;
+    CommandMap outer = safeMap(lstLines.mid(0, nSplit));
+    const CommandMap inner = safeMap(lstLines.mid(nSplit));
     outer.remove(QStringLiteral("target"));
     outer.insert(QStringLiteral("target"), formatCommand(inner));
     const CommandMap parsed = parseCommand(outgoingCommandText(outer));

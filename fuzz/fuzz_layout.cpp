@@ -35,8 +35,8 @@ QString safe(QString strText)
     static const QString kReserved = QStringLiteral("{}[]\",:");
     for (QChar c : kReserved)
         strText.remove(c);
-    for (const QLatin1String strKey : {QLatin1String("layoutId"), QLatin1String("tokens"),
-                                       QLatin1String("initLiveRoom")}) {
+    for (const QLatin1String strKey :
+         {QLatin1String("layoutId"), QLatin1String("tokens"), QLatin1String("initLiveRoom")}) {
         while (strText.contains(strKey))
             strText.remove(strKey);
     }
@@ -101,8 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     const QString strInput = QString::fromUtf8(reinterpret_cast<const char*>(pData), int(nSize));
     // The input as the target itself, and as a whole message.
     for (const QString& strTarget :
-         {strInput,
-          parseCommand(rewriteArrayTargets(strInput)).value(QStringLiteral("target"))}) {
+         {strInput, parseCommand(rewriteArrayTargets(strInput)).value(QStringLiteral("target"))}) {
         const QList<VelScreenLayoutEntry> layouts = velScreenLayoutsFromTarget(strTarget);
         for (const VelScreenLayoutEntry& layout : layouts) {
             for (const VelScreenCellEntry& cell : velScreenCellsFromTokens(layout.strCells)) {

@@ -38,7 +38,10 @@ for target in "${TARGETS[@]}"; do
   [ -n "$only" ] && [ "$only" != "$target" ] && continue
   seeds="$ROOT/fuzz/corpus/${target#fuzz_}"
   log="$BUILD/findings/$target.log"
-  common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1
+  # -detect_leaks=0: leaks are not looked for (ASAN_OPTIONS), and libFuzzer's
+  # own check runs an input again whenever mallocs and frees differ, which
+  # the live controls' state makes them do.
+  common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 -detect_leaks=0
           -dict="$ROOT/fuzz/commands.dict"
           -artifact_prefix="$BUILD/findings/$target-")
   if [ "$mode" = short ]; then

@@ -9,15 +9,13 @@
 // show them, so that it can be driven with any text a page may send.
 
 // One layout of the answer: its id and its token list text, "[{...},{...}]".
-struct VelScreenLayoutEntry
-{
+struct VelScreenLayoutEntry {
     QString strId;
     QString strCells;
 };
 
 // One cell of a layout's token list; geometry in preview pixels.
-struct VelScreenCellEntry
-{
+struct VelScreenCellEntry {
     QString strName;
     QString strToken;
     QRect geometry;
