@@ -62,8 +62,9 @@ void roundTrips(const QString& strInput)
     check(parseCommand(formatCommand(flat)) == flat, "flat round trip");
 
     // One nested object under "target", as the panel sends it: the first half
-    // of the lines outside, the rest inside.
-    const int nSplit = (lstLines.size() + 1) / 2;
+    // of the lines outside, the rest (at least one: "{}" reads as one empty
+    // pair) inside.
+    const int nSplit = lstLines.size() / 2;
     CommandMap outer = safeMap(lstLines.mid(0, nSplit));
     const CommandMap inner = safeMap(lstLines.mid(nSplit));
     outer.remove(QStringLiteral("target"));

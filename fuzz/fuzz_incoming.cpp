@@ -22,21 +22,9 @@ Corvane* s_pControl = nullptr;
 QTemporaryDir* s_pDrives = nullptr;
 int s_nInput = 0;
 
-// A control lives this many inputs: what pages add (overview widgets, each
-// resizing all others) would otherwise pile up and slow every later input.
-constexpr int kInputsPerControl = 512;
-// Painting the whole control after every input would cost more than the
-// incoming path itself; every few inputs it paints what the messages left.
+// Painting the whole shown control after every input costs more than the
+// incoming path itself: it paints every few inputs what the messages left.
 constexpr int kInputsPerPaint = 8;
-
-void newControl()
-{
-    delete s_pControl;
-    s_pControl = new Corvane;
-    s_pControl->resize(1280, 960);
-    s_pControl->show();
-    s_pControl->setUpdatesEnabled(false);
-}
 
 // A message that may play a stream: the fuzzer must not open whatever address
 // or file it makes up, so such inputs are left out of the corpus. (The
@@ -63,6 +51,7 @@ void newControl()
     s_pControl = new Corvane;
     s_pControl->resize(1280, 960);
     s_pControl->show();
+    s_pControl->setUpdatesEnabled(false);
 }
 
 } // namespace
@@ -91,6 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     if (Corvane::currentInstance() != s_pControl || debugMode)
         __builtin_trap();
     QCoreApplication::processEvents();
+    if (++s_nInput % kInputsPerPaint == 0) {
+        s_pControl->setUpdatesEnabled(true);
+        s_pControl->repaint();
+        s_pControl->setUpdatesEnabled(false);
+    }
     if (s_pControl->overviewListWidget()->overviewWidgets().size() > kMaxThumbnails)
         newControl();
     return 0;

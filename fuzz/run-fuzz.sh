@@ -3,7 +3,8 @@
 # runs them.
 #   fuzz/run-fuzz.sh short                  # each target over its corpus, a few seconds
 #   fuzz/run-fuzz.sh long [RUNS] [TARGET]   # RUNS executions a target (default 10000000)
-# VEL_FUZZ_SECONDS=N bounds each long run to N seconds as well.
+# VEL_FUZZ_SECONDS=N bounds each long run to N seconds as well; libFuzzer's
+# log goes to VEL_FUZZ_LOG_DIR (default build-fuzz/findings/<target>.log).
 # The long run works on a copy of the corpus in build-fuzz/corpus/ (new inputs
 # stay there) and ends with a line per target: executions, executions per
 # second, coverage (edges) and features. Findings (crash-*, timeout-*, leak-*)
@@ -37,7 +38,7 @@ status=0
 for target in "${TARGETS[@]}"; do
   [ -n "$only" ] && [ "$only" != "$target" ] && continue
   seeds="$ROOT/fuzz/corpus/${target#fuzz_}"
-  log="$BUILD/findings/$target.log"
+  log="${VEL_FUZZ_LOG_DIR:-$BUILD/findings}/$target.log"
   # -detect_leaks=0: leaks are not looked for (ASAN_OPTIONS), and libFuzzer's
   # own check runs an input again whenever mallocs and frees differ, which
   # the live controls' state makes them do.
