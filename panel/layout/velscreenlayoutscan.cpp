@@ -2,6 +2,7 @@
 
 #include "velcommand.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -29,7 +30,7 @@ QList<VelScreenLayoutEntry> velScreenLayoutsFromTarget(const QString& strTarget)
     const QString strText = strTarget.mid(2, strTarget.size() - 4);
     int a = 0;
     int b = 0;
-    for (;; ++a, ++b) {
+    while (layouts.size() < kMaxScreenLayouts) {
         a = strText.indexOf(QLatin1String("layoutId"), a);
         b = strText.indexOf(QLatin1String("tokens"), b);
         if (a < 0 || b < 0)
@@ -40,6 +41,10 @@ QList<VelScreenLayoutEntry> velScreenLayoutsFromTarget(const QString& strTarget)
         const int nCellsEnd = strText.indexOf(QLatin1Char(']'), b + 8);
         const QString strCells = strText.mid(b + 8, nCellsEnd < 0 ? -1 : nCellsEnd - b - 7);
         layouts.append({strId, strCells});
+        // The next keys come after these values: texts never overlap, which
+        // kept long answers without ']' quadratic in time and memory.
+        a = nIdEnd < 0 ? strText.size() : std::max(a + 1, nIdEnd);
+        b = nCellsEnd < 0 ? strText.size() : std::max(b + 1, nCellsEnd);
     }
     return layouts;
 }
@@ -49,7 +54,7 @@ QList<VelScreenCellEntry> velScreenCellsFromTokens(const QString& strCells)
     QList<VelScreenCellEntry> cells;
     const QString strText = strCells.mid(1, strCells.size() - 2);
     int nFrom = 0;
-    for (;;) {
+    while (cells.size() < kMaxScreenCells) {
         const int nOpen = strText.indexOf(QLatin1Char('{'), nFrom);
         if (nOpen < 0)
             break;

@@ -21,6 +21,11 @@ struct VelScreenCellEntry {
     QRect geometry;
 };
 
+// Each layout is a preview widget and each cell a widget in it: a page has a
+// handful, text beyond these many is not read.
+constexpr int kMaxScreenLayouts = 64;
+constexpr int kMaxScreenCells = 64;
+
 // strTarget is the layout array as the control hands it on, wrapped in
 // braces: {[{"layoutId":"...","tokens":[{...},...]},...]}. The n-th
 // "layoutId" pairs with the n-th "tokens", as pages without JSON rely on.

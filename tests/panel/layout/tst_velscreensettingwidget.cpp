@@ -100,6 +100,8 @@ private slots:
     void cellGeometry();
     void numbersBeyondAWidget_data();
     void numbersBeyondAWidget();
+    void scanBounds_data();
+    void scanBounds();
     void secondAnswerAddsNothing();
     void picking_data();
     void picking();
@@ -264,6 +266,34 @@ void TstVelScreenSettingWidget::numbersBeyondAWidget()
     QCOMPARE(geometry.y(), pixels);
     QCOMPARE(geometry.width(), pixels);
     QCOMPARE(geometry.height(), pixels);
+}
+
+// Answers no page sends: each layout found read the rest of the text again
+// (quadratic), and every layout and cell became a widget.
+void TstVelScreenSettingWidget::scanBounds_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("layouts");
+    QTest::addColumn<int>("cells"); // of the first layout
+    const QString strCell = QStringLiteral("{\"tokenNames\":\"a\"}");
+    QTest::newRow("keys without ']'")
+        << "{[" + QStringLiteral("layoutIdtokens").repeated(2000) + "]}" << 1 << 0;
+    QTest::newRow("more layouts than a row holds")
+        << "{[" + QStringLiteral("{\"layoutId\":\"L\",\"tokens\":[]},").repeated(100) + "]}"
+        << kMaxScreenLayouts << 0;
+    QTest::newRow("more cells than a layout holds")
+        << "{[{\"layoutId\":\"L\",\"tokens\":[" + strCell.repeated(100) + "]}]}" << 1
+        << kMaxScreenCells;
+}
+
+void TstVelScreenSettingWidget::scanBounds()
+{
+    QFETCH(QString, target);
+    QFETCH(int, layouts);
+    QFETCH(int, cells);
+    const QList<VelScreenLayoutEntry> found = velScreenLayoutsFromTarget(target);
+    QCOMPARE(found.size(), layouts);
+    QCOMPARE(velScreenCellsFromTokens(found.first().strCells).size(), cells);
 }
 
 void TstVelScreenSettingWidget::secondAnswerAddsNothing()
