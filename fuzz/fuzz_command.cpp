@@ -14,6 +14,8 @@
 namespace
 {
 
+constexpr int kRoundTripChars = 4096;
+
 void check(bool bOk, const char* szWhat)
 {
     if (!bOk) {
@@ -56,14 +58,10 @@ CommandMap safeMap(const QStringList& lstLines)
 
 void roundTrips(const QString& strInput)
 {
-    // A flat map comes back as it went.
-    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
-    const CommandMap flat = safeMap(lstLines);
-    check(parseCommand(formatCommand(flat)) == flat, "flat round trip");
-
     // One nested object under "target", as the panel sends it: the first half
     // of the lines outside, the rest (at least one: "{}" reads as one empty
-    // pair) inside.
+    // pair) inside. The inner map is the flat round trip.
+    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
     const int nSplit = lstLines.size() / 2;
     CommandMap outer = safeMap(lstLines.mid(0, nSplit));
     const CommandMap inner = safeMap(lstLines.mid(nSplit));
@@ -83,6 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     parseDeep(strInput);
     parseDeep(rewriteArrayTargets(strInput));
     outgoingCommandText(parseCommand(strInput));
-    roundTrips(strInput);
+    // The round trips check the format, not its speed on long text: a prefix
+    // is enough, and on long inputs they would cost most of each run.
+    roundTrips(strInput.left(kRoundTripChars));
     return 0;
 }
