@@ -72,11 +72,13 @@ void roundTrip(const QString& strInput)
     const QString strTarget =
         parseCommand(rewriteArrayTargets(strMessage)).value(QStringLiteral("target"));
     const QList<VelScreenLayoutEntry> layouts = velScreenLayoutsFromTarget(strTarget);
-    check(layouts.size() == expected.size(), "round trip: layout count");
+    // Layouts and cells past the bounds are not read.
+    check(layouts.size() == qMin(expected.size(), kMaxScreenLayouts), "round trip: layout count");
     for (int n = 0; n < layouts.size(); ++n) {
         check(layouts.at(n).strId == expected.at(n).first(), "round trip: layout id");
         const QList<VelScreenCellEntry> cells = velScreenCellsFromTokens(layouts.at(n).strCells);
-        check(cells.size() == expected.at(n).size() - 1, "round trip: cell count");
+        check(cells.size() == qMin(expected.at(n).size() - 1, kMaxScreenCells),
+              "round trip: cell count");
         for (int i = 0; i < cells.size(); ++i) {
             check(cells.at(i).strName == expected.at(n).at(i + 1), "round trip: cell name");
             check(cells.at(i).strToken == QStringLiteral("t%1").arg((i + 1) * 64),
