@@ -33,7 +33,7 @@ only="${3:-}"
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:symbolize=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
-mkdir -p "$BUILD/findings"
+mkdir -p "$BUILD/findings" "${VEL_FUZZ_LOG_DIR:-$BUILD/findings}"
 status=0
 for target in "${TARGETS[@]}"; do
   [ -n "$only" ] && [ "$only" != "$target" ] && continue
