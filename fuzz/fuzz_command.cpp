@@ -14,6 +14,8 @@
 namespace
 {
 
+constexpr int kRoundTripChars = 4096;
+
 void check(bool bOk, const char* szWhat)
 {
     if (!bOk) {
@@ -43,11 +45,10 @@ QString safe(QString strText)
     return strText;
 }
 
-// A map of safe pairs from the input's lines: key and value split at a tab.
-CommandMap safeMap(const QString& strInput)
+// A map of safe pairs from lines: key and value split at a tab.
+CommandMap safeMap(const QStringList& lstLines)
 {
     CommandMap map;
-    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
     for (const QString& strLine : lstLines) {
         const int nTab = strLine.indexOf(QLatin1Char('\t'));
         map.insert(safe(strLine.left(nTab)), nTab < 0 ? QString() : safe(strLine.mid(nTab + 1)));
@@ -57,14 +58,13 @@ CommandMap safeMap(const QString& strInput)
 
 void roundTrips(const QString& strInput)
 {
-    // A flat map comes back as it went.
-    const CommandMap flat = safeMap(strInput);
-    check(parseCommand(formatCommand(flat)) == flat, "flat round trip");
-
-    // One nested object under "target", as the panel sends it.
-    const int nSplit = strInput.size() / 2;
-    CommandMap outer = safeMap(strInput.left(nSplit));
-    const CommandMap inner = safeMap(strInput.mid(nSplit));
+    // One nested object under "target", as the panel sends it: the first half
+    // of the lines outside, the rest (at least one: "{}" reads as one empty
+    // pair) inside. The inner map is the flat round trip.
+    const QStringList lstLines = strInput.split(QLatin1Char('\n'));
+    const int nSplit = lstLines.size() / 2;
+    CommandMap outer = safeMap(lstLines.mid(0, nSplit));
+    const CommandMap inner = safeMap(lstLines.mid(nSplit));
     outer.remove(QStringLiteral("target"));
     outer.insert(QStringLiteral("target"), formatCommand(inner));
     const CommandMap parsed = parseCommand(outgoingCommandText(outer));
@@ -81,6 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     parseDeep(strInput);
     parseDeep(rewriteArrayTargets(strInput));
     outgoingCommandText(parseCommand(strInput));
-    roundTrips(strInput);
+    // The round trips check the format, not its speed on long text: a prefix
+    // is enough, and on long inputs they would cost most of each run.
+    roundTrips(strInput.left(kRoundTripChars));
     return 0;
 }

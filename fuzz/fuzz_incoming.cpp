@@ -5,6 +5,7 @@
 #include "velcommand.h"
 #include "veldiaglog.h"
 #include "velmodalcloser.h"
+#include "veloverviewlistwidget.h"
 #include "velvideolabel.h"
 
 #include <QApplication>
@@ -19,6 +20,11 @@ namespace
 QApplication* s_pApp = nullptr;
 Corvane* s_pControl = nullptr;
 QTemporaryDir* s_pDrives = nullptr;
+int s_nInput = 0;
+
+// Painting the whole shown control after every input costs more than the
+// incoming path itself: it paints every few inputs what the messages left.
+constexpr int kInputsPerPaint = 8;
 
 // A message that may play a stream: the fuzzer must not open whatever address
 // or file it makes up, so such inputs are left out of the corpus. (The
@@ -33,6 +39,21 @@ bool opensStream(const QString& strMessage)
            target.value(QStringLiteral("tokenId")) == QStringLiteral("电影模式");
 }
 
+// Each "setOverviewWidget" adds a thumbnail and resizes all the others: kept
+// across inputs the list grows without end and every later input pays for it.
+// Past a few more than a page has (enough for the many-thumbnails sizing) the
+// control is built anew.
+constexpr int kMaxThumbnails = 8;
+
+void newControl()
+{
+    delete s_pControl;
+    s_pControl = new Corvane;
+    s_pControl->resize(1280, 960);
+    s_pControl->show();
+    s_pControl->setUpdatesEnabled(false);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
@@ -45,9 +66,7 @@ extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
     s_pApp = new QApplication(*pArgc, *pArgv);
     // "error" answers and live-room lists open modal dialogs: close each at once.
     new VelModalCloser;
-    s_pControl = new Corvane;
-    s_pControl->resize(1280, 960);
-    s_pControl->show();
+    newControl();
     return 0;
 }
 
@@ -61,5 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     if (Corvane::currentInstance() != s_pControl || debugMode)
         __builtin_trap();
     QCoreApplication::processEvents();
+    if (++s_nInput % kInputsPerPaint == 0) {
+        s_pControl->setUpdatesEnabled(true);
+        s_pControl->repaint();
+        s_pControl->setUpdatesEnabled(false);
+    }
+    if (s_pControl->overviewListWidget()->overviewWidgets().size() > kMaxThumbnails)
+        newControl();
     return 0;
 }

@@ -3,7 +3,8 @@
 # runs them.
 #   fuzz/run-fuzz.sh short                  # each target over its corpus, a few seconds
 #   fuzz/run-fuzz.sh long [RUNS] [TARGET]   # RUNS executions a target (default 10000000)
-# VEL_FUZZ_SECONDS=N bounds each long run to N seconds as well.
+# VEL_FUZZ_SECONDS=N bounds each long run to N seconds as well; libFuzzer's
+# log goes to VEL_FUZZ_LOG_DIR (default build-fuzz/findings/<target>.log).
 # The long run works on a copy of the corpus in build-fuzz/corpus/ (new inputs
 # stay there) and ends with a line per target: executions, executions per
 # second, coverage (edges) and features. Findings (crash-*, timeout-*, leak-*)
@@ -12,7 +13,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VEL_BUILD_FUZZ_DIR:-$ROOT/build-fuzz}"
 JOBS="${VEL_JOBS:-2}"
-TARGETS=(fuzz_command fuzz_incoming)
+TARGETS=(fuzz_command fuzz_incoming fuzz_liveroom fuzz_layout)
 MAX_LEN=1048576 # long inputs reach length-driven faults
 
 mode="${1:-short}"
@@ -32,13 +33,16 @@ only="${3:-}"
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:symbolize=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
-mkdir -p "$BUILD/findings"
+mkdir -p "$BUILD/findings" "${VEL_FUZZ_LOG_DIR:-$BUILD/findings}"
 status=0
 for target in "${TARGETS[@]}"; do
   [ -n "$only" ] && [ "$only" != "$target" ] && continue
   seeds="$ROOT/fuzz/corpus/${target#fuzz_}"
-  log="$BUILD/findings/$target.log"
-  common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1
+  log="${VEL_FUZZ_LOG_DIR:-$BUILD/findings}/$target.log"
+  # -detect_leaks=0: leaks are not looked for (ASAN_OPTIONS), and libFuzzer's
+  # own check runs an input again whenever mallocs and frees differ, which
+  # the live controls' state makes them do.
+  common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 -detect_leaks=0
           -dict="$ROOT/fuzz/commands.dict"
           -artifact_prefix="$BUILD/findings/$target-")
   if [ "$mode" = short ]; then

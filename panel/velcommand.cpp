@@ -8,9 +8,13 @@
 QString formatCommand(const CommandMap& map)
 {
     QString strText = QStringLiteral("{");
+    // Appended piece by piece: a + b + c would build a string for each "+".
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        strText += QLatin1Char('"') + it.key() + QStringLiteral("\":\"") + it.value()
-                   + QLatin1Char('"');
+        strText += QLatin1Char('"');
+        strText += it.key();
+        strText += QLatin1String("\":\"");
+        strText += it.value();
+        strText += QLatin1Char('"');
         if (std::next(it) != map.cend())
             strText += QLatin1Char(',');
     }
@@ -30,7 +34,8 @@ QString outgoingCommandText(const CommandMap& map)
     return strText;
 }
 
-namespace {
+namespace
+{
 
 // A placeholder that cannot occur in the message stands in for the nested
 // object: "rand_flag" followed by one "change" more than the longest run of
@@ -108,7 +113,8 @@ QString rewriteArrayTargets(QString strMessage)
         // Without "}]," lastIndexOf gives -1 and the text goes in at position 1.
         strMessage.insert(strMessage.lastIndexOf(QLatin1String("}],")) + 2, QLatin1String("}\""));
     }
-    if (strMessage.contains(QLatin1String("initLiveRoom")) && strMessage.contains(QLatin1Char('['))) {
+    if (strMessage.contains(QLatin1String("initLiveRoom")) &&
+        strMessage.contains(QLatin1Char('['))) {
         strMessage.replace(strTarget, strNestedTarget);
         strMessage.insert(strMessage.lastIndexOf(QLatin1String("}]")) + 2, QLatin1Char('}'));
     }

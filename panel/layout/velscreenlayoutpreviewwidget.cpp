@@ -3,24 +3,10 @@
 #include "corvane.h"
 #include "velcommand.h"
 #include "velscreencellwidget.h"
+#include "velscreenlayoutscan.h"
 #include "velscreensettingwidget.h"
 
 #include <QMouseEvent>
-
-#include <cmath>
-
-namespace
-{
-
-// Layout data counts in 64ths of a preview pixel.
-int previewPixels(const QString& strValue)
-{
-    bool bOk = false;
-    const double dValue = strValue.toDouble(&bOk);
-    return bOk ? int(std::ceil(dValue / 64.0)) : 0;
-}
-
-} // namespace
 
 VelScreenLayoutPreviewWidget::VelScreenLayoutPreviewWidget(QWidget* parent) : QPushButton(parent)
 {
@@ -29,35 +15,20 @@ VelScreenLayoutPreviewWidget::VelScreenLayoutPreviewWidget(QWidget* parent) : QP
 
 void VelScreenLayoutPreviewWidget::setCells(const QString& strCells)
 {
-    const QString strText = strCells.mid(1, strCells.size() - 2);
     qDeleteAll(m_cells);
     m_cells.clear();
     m_cellTokens.clear();
-
-    int nFrom = 0;
-    for (;;) {
-        const int nOpen = strText.indexOf(QLatin1Char('{'), nFrom);
-        if (nOpen < 0)
-            break;
-        const int nClose = strText.indexOf(QLatin1Char('}'), nOpen + 1);
-        if (nClose < 0)
-            break;
-        const CommandMap cell = parseCommand(strText.mid(nOpen, nClose - nOpen + 1));
-        const QString strName = cell.value(QStringLiteral("tokenNames"));
-        const QRect geometry(previewPixels(cell.value(QStringLiteral("left"))),
-                             previewPixels(cell.value(QStringLiteral("top"))),
-                             previewPixels(cell.value(QStringLiteral("width"))),
-                             previewPixels(cell.value(QStringLiteral("height"))));
-        auto* pCell = new VelScreenCellWidget(strName, QStringList(), this);
+    const QList<VelScreenCellEntry> cells = velScreenCellsFromTokens(strCells);
+    for (const VelScreenCellEntry& cell : cells) {
+        auto* pCell = new VelScreenCellWidget(cell.strName, QStringList(), this);
         connect(pCell, &VelScreenCellWidget::sigNameChanged, this,
                 &VelScreenLayoutPreviewWidget::sltChangeCellNames);
         m_cells.append(pCell);
-        pCell->setGeometry(geometry);
+        pCell->setGeometry(cell.geometry);
         pCell->setEditable(!m_bSelectable);
         if (isVisible())
             pCell->show();
-        m_cellTokens.insert(strName, cell.value(QStringLiteral("tokenId")));
-        nFrom = nClose;
+        m_cellTokens.insert(cell.strName, cell.strToken);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "velpushbutton.h"
 #include "velscreencellwidget.h"
 #include "velscreenlayoutpreviewwidget.h"
+#include "velscreenlayoutscan.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -164,26 +165,12 @@ void VelScreenSettingWidget::sltReceiveCommandFromParent(QMap<QString, QString> 
     selectLayout(mapMessage.value(QStringLiteral("event")));
 }
 
-// strTarget is the layout array as the control hands it on, wrapped in
-// braces: {[{"layoutId":"...","tokens":[{...},...]},...]}.
+// A preview already at a layout's position stays as it is.
 void VelScreenSettingWidget::addLayouts(const QString& strTarget)
 {
-    const QString strText = strTarget.mid(2, strTarget.size() - 4);
-    int a = 0;
-    int b = 0;
-    for (int j = 1;; ++j, ++a, ++b) {
-        a = strText.indexOf(QLatin1String("layoutId"), a);
-        b = strText.indexOf(QLatin1String("tokens"), b);
-        if (a < 0 || b < 0)
-            break;
-        const int nIdEnd = strText.indexOf(QLatin1Char('"'), a + 11);
-        const QString strId = strText.mid(a + 11, nIdEnd < 0 ? -1 : nIdEnd - a - 11);
-        const int nCellsEnd = strText.indexOf(QLatin1Char(']'), b + 8);
-        const QString strCells = strText.mid(b + 8, nCellsEnd < 0 ? -1 : nCellsEnd - b - 7);
-        // A preview already at this position stays as it is.
-        if (m_previews.size() < j)
-            addPreview(strId, strCells);
-    }
+    const QList<VelScreenLayoutEntry> layouts = velScreenLayoutsFromTarget(strTarget);
+    for (int i = m_previews.size(); i < layouts.size(); ++i)
+        addPreview(layouts.at(i).strId, layouts.at(i).strCells);
 }
 
 void VelScreenSettingWidget::addPreview(const QString& strId, const QString& strCells)

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -48,11 +49,13 @@ bool roomsFromJson(const QString& strTarget, QMap<QString, QString>* pRooms)
     return true;
 }
 
-// The text from nFrom up to the next double quote (the rest without one).
-QString quotedValue(const QString& strText, int nFrom)
+// The text from nFrom up to the next double quote (the rest without one);
+// *pEnd is where it ends.
+QString quotedValue(const QString& strText, int nFrom, int* pEnd)
 {
     const int nEnd = strText.indexOf(QLatin1Char('"'), nFrom);
-    return nEnd < 0 ? strText.mid(nFrom) : strText.mid(nFrom, nEnd - nFrom);
+    *pEnd = nEnd < 0 ? strText.size() : nEnd;
+    return strText.mid(nFrom, *pEnd - nFrom);
 }
 
 } // namespace
@@ -72,9 +75,15 @@ QMap<QString, QString> velLiveRoomsByScan(const QString& strTarget)
         if (nId < 0 || nName < 0)
             break;
         // Past the key, its closing quote, the colon and the opening quote.
-        rooms.insert(quotedValue(strText, nId + 5), quotedValue(strText, nName + 7));
-        a = nId + 1;
-        b = nName + 1;
+        int nIdEnd = 0;
+        int nNameEnd = 0;
+        rooms.insert(quotedValue(strText, nId + 5, &nIdEnd),
+                     quotedValue(strText, nName + 7, &nNameEnd));
+        // The next key comes after this value: an "id" inside a value ("video")
+        // is no key, and values never overlap, which kept long texts without
+        // quotes quadratic in time and memory.
+        a = std::max(nId + 1, nIdEnd);
+        b = std::max(nName + 1, nNameEnd);
     }
     return rooms;
 }

@@ -6,6 +6,7 @@
 #include "velpushbutton.h"
 #include "velscreencellwidget.h"
 #include "velscreenlayoutpreviewwidget.h"
+#include "velscreenlayoutscan.h"
 #include "velscreensettingwidget.h"
 #include "veltestdrives.h"
 
@@ -97,6 +98,10 @@ private slots:
     void parsing();
     void cellGeometry_data();
     void cellGeometry();
+    void numbersBeyondAWidget_data();
+    void numbersBeyondAWidget();
+    void scanBounds_data();
+    void scanBounds();
     void secondAnswerAddsNothing();
     void picking_data();
     void picking();
@@ -232,6 +237,63 @@ void TstVelScreenSettingWidget::cellGeometry()
     QCOMPARE(preview.cells().size(), 1);
     QCOMPARE(preview.cells().first()->geometry(), geometry);
     QCOMPARE(preview.cellTokens(), (QMap<QString, QString>{{"a", "t"}}));
+}
+
+// Text a page may send that reads as a number no int holds: converting it
+// unchecked was undefined and gave cells at INT_MIN.
+void TstVelScreenSettingWidget::numbersBeyondAWidget_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("huge") << "1e300" << QWIDGETSIZE_MAX;
+    QTest::newRow("huge negative") << "-1e300" << -QWIDGETSIZE_MAX;
+    QTest::newRow("just past int") << "137438953472" << QWIDGETSIZE_MAX;
+    QTest::newRow("infinity") << "inf" << QWIDGETSIZE_MAX;
+    QTest::newRow("not a number") << "nan" << 0;
+}
+
+void TstVelScreenSettingWidget::numbersBeyondAWidget()
+{
+    QFETCH(QString, number);
+    QFETCH(int, pixels);
+    const QList<VelScreenCellEntry> cells = velScreenCellsFromTokens(
+        QStringLiteral("[{\"tokenNames\":\"a\",\"left\":\"%1\",\"top\":\"%1\",\"width\":\"%1\","
+                       "\"height\":\"%1\"}]")
+            .arg(number));
+    QCOMPARE(cells.size(), 1);
+    const QRect geometry = cells.first().geometry;
+    QCOMPARE(geometry.x(), pixels);
+    QCOMPARE(geometry.y(), pixels);
+    QCOMPARE(geometry.width(), pixels);
+    QCOMPARE(geometry.height(), pixels);
+}
+
+// Answers no page sends: each layout found read the rest of the text again
+// (quadratic), and every layout and cell became a widget.
+void TstVelScreenSettingWidget::scanBounds_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("layouts");
+    QTest::addColumn<int>("cells"); // of the first layout
+    const QString strCell = QStringLiteral("{\"tokenNames\":\"a\"}");
+    QTest::newRow("keys without ']'")
+        << "{[" + QStringLiteral("layoutIdtokens").repeated(2000) + "]}" << 1 << 0;
+    QTest::newRow("more layouts than a row holds")
+        << "{[" + QStringLiteral("{\"layoutId\":\"L\",\"tokens\":[]},").repeated(100) + "]}"
+        << kMaxScreenLayouts << 0;
+    QTest::newRow("more cells than a layout holds")
+        << "{[{\"layoutId\":\"L\",\"tokens\":[" + strCell.repeated(100) + "]}]}" << 1
+        << kMaxScreenCells;
+}
+
+void TstVelScreenSettingWidget::scanBounds()
+{
+    QFETCH(QString, target);
+    QFETCH(int, layouts);
+    QFETCH(int, cells);
+    const QList<VelScreenLayoutEntry> found = velScreenLayoutsFromTarget(target);
+    QCOMPARE(found.size(), layouts);
+    QCOMPARE(velScreenCellsFromTokens(found.first().strCells).size(), cells);
 }
 
 void TstVelScreenSettingWidget::secondAnswerAddsNothing()
