@@ -132,6 +132,8 @@ private:
     void ThreadRecvVideo();
     void recvPackets();
     void queuePacket(AVPacket* pPacket, int64_t nStartTime);
+    void noteReadTime(int64_t nPts);
+    int64_t readTimeOf(int64_t nPts);
     bool isFiniteSource() const;
     void streamLost();
 
@@ -178,6 +180,16 @@ private:
     std::vector<uint8_t> m_audioOut; // one second of output samples
     mutable std::mutex m_writerLock; // guards the pointer against SetAudioEnabled
     std::unique_ptr<CAudioWrite> m_pAudioWrite;
+
+    // When recent video packets were read, by pts: the receive thread notes,
+    // the decode thread looks up the picture's, for the read-to-screen time.
+    struct ReadTime {
+        int64_t nPts = AV_NOPTS_VALUE;
+        int64_t nAtUs = -1;
+    };
+    std::mutex m_readTimesLock; // guards m_readTimes and m_nReadTimesNext
+    std::array<ReadTime, 64> m_readTimes;
+    int m_nReadTimesNext = 0;
 
     std::mutex m_queueLock; // guards both queues, held for one append or removal
     std::deque<VelPacketPtr> m_videoQueue;

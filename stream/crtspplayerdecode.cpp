@@ -131,7 +131,7 @@ void CRTSPPlayer::showPicture(const AVFrame* pFrame)
     }
     if (!m_pLabel)
         return;
-    m_pLabel->setPicture(*pPicture);
+    m_pLabel->setPicture(*pPicture, readTimeOf(pFrame->pts));
     if (m_pLabel->wantsSnapshot())
         m_pLabel->saveSnapshot(CPictureScaler::fullPicture(pFrame));
 }

@@ -98,6 +98,10 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     m_nVideoIndex = -1;
     m_nAudioIndex = -1;
     m_bFirstPicture = true;
+    {
+        std::lock_guard<std::mutex> lock(m_readTimesLock);
+        m_readTimes.fill(ReadTime());
+    }
     if (url.isEmpty())
         return -1;
     initNetworkOnce();

@@ -143,7 +143,7 @@ void VelVideoLabel::sltSetPixmap(QPixmap img)
 
 // A picture that finds the previous one still being copied or painted is
 // dropped.
-void VelVideoLabel::setPicture(const QImage& picture)
+void VelVideoLabel::setPicture(const QImage& picture, qint64 nReadAtUs)
 {
     ++m_nReceived;
     if (picture.isNull())
@@ -157,6 +157,7 @@ void VelVideoLabel::setPicture(const QImage& picture)
         m_bAvailable = false;
     }
     m_newest = picture;
+    m_nNewestReadAtUs = nReadAtUs;
     {
         std::lock_guard<std::mutex> lock(m_availableLock);
         m_bAvailable = true;
@@ -309,6 +310,7 @@ void VelVideoLabel::drawLivePicture(QPainter& painter)
         return;
     }
     painter.drawImage(pictureBox(), m_newest);
+    m_nPaintedReadAtUs = m_nNewestReadAtUs;
     // The fallback for the next paint that finds m_newest being written.
     m_painted = m_newest;
     std::lock_guard<std::mutex> lock(m_availableLock);

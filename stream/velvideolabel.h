@@ -81,7 +81,15 @@ public:
     // converted at shownPictureSize() (any other size is scaled while
     // painting). The label keeps a reference, so the caller must not write
     // into the image while it is shared.
-    void setPicture(const QImage& picture);
+    // nReadAtUs: when the picture's packet was read (av_gettime_relative), -1 unknown.
+    void setPicture(const QImage& picture, qint64 nReadAtUs = -1);
+    // When the packet of the picture painted last was read (av_gettime_relative), -1
+    // unknown: read after a paint, it gives the read-to-screen latency. GUI
+    // thread.
+    qint64 paintedPictureReadAt() const
+    {
+        return m_nPaintedReadAtUs;
+    }
     // Whether the next picture is to be saved as the source's poster; the
     // player then hands its full picture to saveSnapshot. Any thread.
     bool wantsSnapshot() const
@@ -125,8 +133,10 @@ private:
     void publishBox();
 
     std::atomic<int> m_nState;
-    QImage m_newest;  // written by the decode thread, read by paint; see m_bAvailable
-    QImage m_painted; // GUI thread
+    QImage m_newest;                // written by the decode thread, read by paint; see m_bAvailable
+    QImage m_painted;               // GUI thread
+    qint64 m_nNewestReadAtUs = -1;  // with m_newest
+    qint64 m_nPaintedReadAtUs = -1; // GUI thread
     std::atomic<quint32> m_nShownSize{0}; // box width << 16 | height, device pixels
     QPixmap m_poster;                     // GUI thread
     QString m_strPosterTried;             // GUI thread: the snapshot path m_poster was loaded from
