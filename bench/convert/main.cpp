@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -60,7 +61,8 @@ std::vector<AVFrame*> decodeFile(const QString& path)
 }
 
 // Microseconds per picture, best of three passes over all pictures.
-double timePerPicture(const std::vector<AVFrame*>& frames, const std::function<void(const AVFrame*)>& convert)
+double timePerPicture(const std::vector<AVFrame*>& frames,
+                      const std::function<void(const AVFrame*)>& convert)
 {
     double best = 1e30;
     for (int pass = 0; pass < 3; ++pass) {
@@ -121,10 +123,10 @@ void compare(const char* name, const std::vector<AVFrame*>& frames, int width, i
             }
             libyuv::I420Scale(frame->data[0], frame->linesize[0], frame->data[1],
                               frame->linesize[1], frame->data[2], frame->linesize[2], srcWidth,
-                              srcHeight, y, width, u, chromaStride, v, chromaStride, width,
-                              height, filter.mode);
-            libyuv::I420ToARGB(y, width, u, chromaStride, v, chromaStride, argb.data(),
-                               width * 4, width, height);
+                              srcHeight, y, width, u, chromaStride, v, chromaStride, width, height,
+                              filter.mode);
+            libyuv::I420ToARGB(y, width, u, chromaStride, v, chromaStride, argb.data(), width * 4,
+                               width, height);
         });
         std::printf("  yuv %s %7.0f us", filter.name, us);
     }
@@ -146,11 +148,10 @@ int main(int argc, char** argv)
     for (int i = 0; i < 2; ++i) {
         const QString path = dir.filePath(QStringLiteral("p%1.mp4").arg(i));
         const int status = QProcess::execute(
-            QStringLiteral("ffmpeg"),
-            {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
-             QStringLiteral("testsrc2=size=%1:rate=25").arg(sizes[i]), "-frames:v",
-             QString::number(frames), "-pix_fmt", "yuv420p", "-c:v", "libx264", "-preset",
-             "ultrafast", path});
+            QStringLiteral("ffmpeg"), {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                                       QStringLiteral("testsrc2=size=%1:rate=25").arg(sizes[i]),
+                                       "-frames:v", QString::number(frames), "-pix_fmt", "yuv420p",
+                                       "-c:v", "libx264", "-preset", "ultrafast", path});
         decoded[i] = decodeFile(path);
         if (status != 0 || decoded[i].empty()) {
             std::fprintf(stderr, "vel-bench-convert: cannot make the %s test file\n",
