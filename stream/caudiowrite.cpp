@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -65,6 +66,8 @@ bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
     }
 
     lock.lock();
+    m_nBytesPerSec = nAvgBytesPerSec;
+    m_bCatchUp = true;
     m_pBlock = std::move(pBlock);
     std::memset(m_pBlock.get(), 0, size_t(2 * nLength));
     for (int i = 0; i < 2; ++i) {
@@ -136,6 +139,26 @@ void CAudioWrite::SetEnabled(bool bEnabled)
 }
 #endif
 
+void CAudioWrite::SetBacklogLimit(int nMs)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_nBacklogLimitMs = nMs > 0 ? nMs : 0;
+}
+
+int CAudioWrite::LatencyMs() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_nBytesPerSec <= 0)
+        return 0;
+    int nBytes = m_nFill;
+    int nInDevice = 0;
+    for (const Header& header : m_headers)
+        nInDevice += header.bInDevice ? 1 : 0;
+    if (m_bDeviceOpen && nInDevice > 0)
+        nBytes += nInDevice * m_headers[0].nLength - m_headers[0].nLength / 2;
+    return int(int64_t(nBytes) * 1000 / m_nBytesPerSec);
+}
+
 int CAudioWrite::BufferLength() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -180,10 +203,24 @@ void CAudioWrite::onBufferDone(int nBuffer)
 void CAudioWrite::refill(int nBuffer)
 {
     Header& header = m_headers[nBuffer];
-    if (m_nFill > header.nLength)
-        ringRead(header.pData, header.nLength);
-    else
+    if (m_nFill <= header.nLength) {
         std::memset(header.pData, 0, size_t(header.nLength));
+        m_bCatchUp = true; // an underrun (or nothing yet)
+        return;
+    }
+    if (m_bCatchUp && m_nBacklogLimitMs > 0) {
+        const int nLimit = int(int64_t(m_nBacklogLimitMs) * m_nBytesPerSec / 1000) & ~1;
+        const int nExcess = m_nFill - header.nLength - nLimit;
+        if (nExcess > 0) {
+            // Whole samples only, so the 16-bit stream keeps its alignment.
+            const int nDiscard = nExcess + (nExcess & 1);
+            m_nReadPos = (m_nReadPos + nDiscard) % m_nCapacity;
+            m_nFill -= nDiscard;
+        } else {
+            m_bCatchUp = false;
+        }
+    }
+    ringRead(header.pData, header.nLength);
 }
 
 // Lock held.

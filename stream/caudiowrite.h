@@ -41,6 +41,16 @@ public:
     }
 #endif
 
+    // With a limit, the audio waiting beyond the buffer being refilled is cut
+    // to nMs (oldest first) at the first refill that finds audio after Open
+    // and after every refill that had to send silence, until a refill finds
+    // it within the limit: a start-up burst or a stall does not leave sound
+    // behind the picture for good. 0 (the default) keeps every byte.
+    void SetBacklogLimit(int nMs);
+    // How long audio written now waits before it is heard: the ring, the
+    // buffer queued in the device and, on average, half the one playing.
+    int LatencyMs() const;
+
     // Length of one output buffer in bytes (0 until a device is open).
     int BufferLength() const;
     // Bytes waiting in the ring.
@@ -84,6 +94,9 @@ private:
     int m_nWritePos = 0;
     int m_nCapacity = 0;
     int m_nFill = 0;
+    int m_nBytesPerSec = 0;
+    int m_nBacklogLimitMs = 0;
+    bool m_bCatchUp = true; // the next refill with audio cuts the backlog
 
     // Guards the ring, the headers, m_bPlaying, m_bDeviceOpen and the counters
     // below; taken by the decode thread, the device thread and the pool or feeder.

@@ -115,8 +115,13 @@ void CRTSPPlayer::FreeDecoder()
             m_pAudioWrite->Close();
         m_pAudioWrite.reset();
     }
-    m_pSws.reset();
-    m_nSwsFormat = -1;
+    m_scaler.reset();
+    for (QImage& picture : m_pictures)
+        picture = QImage();
+    {
+        std::lock_guard<std::mutex> lock(m_lastFrameLock);
+        m_pLastFrame.reset();
+    }
     m_pSwr.reset();
     av_channel_layout_uninit(&m_swrSourceLayout);
     m_nSwrSourceFormat = -1;
@@ -148,6 +153,12 @@ void CRTSPPlayer::Restart()
     StopThreads();
     FreeDecoder();
     m_nPlayState = 3;
+}
+
+int CRTSPPlayer::GetAudioQueueMs() const
+{
+    std::lock_guard<std::mutex> lock(m_writerLock);
+    return m_pAudioWrite ? m_pAudioWrite->LatencyMs() : 0;
 }
 
 #if defined(VEL_FORM_VIMBREL)

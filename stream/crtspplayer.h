@@ -1,13 +1,16 @@
 #ifndef CRTSPPLAYER_H
 #define CRTSPPLAYER_H
 
+#include "cpicturescaler.h"
 #include "velffmpeg.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <qwindowdefs.h>
 
+#include <array>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -64,6 +67,12 @@ public:
     {
         return m_nInitResult.load();
     }
+    // The last decoded picture at its full size (null before the first or
+    // after FreeDecoder), converted now: snapshots. Any thread.
+    QImage GetCurrentImage() const;
+    // Milliseconds of decoded sound waiting to be played (0 without sound).
+    // Any thread.
+    int GetAudioQueueMs() const;
 #if defined(VEL_FORM_VIMBREL)
     void SetAudioEnabled(bool bEnabled);
     bool IsAudioEnabled() const
@@ -114,7 +123,8 @@ private:
                      FrameHandler onFrame);
     int receiveFrames(AVCodecContext* pContext, AVFrame* pFrame, FrameHandler onFrame);
     void showPicture(const AVFrame* pFrame);
-    bool setUpScaler(const AVFrame* pFrame);
+    void keepLastFrame(const AVFrame* pFrame);
+    QImage* freePicture(const QSize& size);
     void playAudio(const AVFrame* pFrame);
     bool wantsAudio() const;
 
@@ -122,6 +132,8 @@ private:
     void ThreadRecvVideo();
     void recvPackets();
     void queuePacket(AVPacket* pPacket, int64_t nStartTime);
+    void noteReadTime(int64_t nPts);
+    int64_t readTimeOf(int64_t nPts);
     bool isFiniteSource() const;
     void streamLost();
 
@@ -149,14 +161,13 @@ private:
     int m_nVideoIndex = -1;
     VelCodecContextPtr m_pVideoCodec;
     VelFramePtr m_pVideoFrame;
-    VelSwsPtr m_pSws;
-    int m_nSwsWidth = 0; // what m_pSws was set up for
-    int m_nSwsHeight = 0;
-    int m_nSwsFormat = -1;
-    int m_nSwsRange = -1;
-    int m_nPictureWidth = 0;
-    int m_nPictureHeight = 0;
+    CPictureScaler m_scaler;
+    // Pictures at the shown size, reused: one the label does not hold (a
+    // detached image) is written next. The label holds at most two.
+    std::array<QImage, 3> m_pictures;
     bool m_bFirstPicture = true;
+    mutable std::mutex m_lastFrameLock; // guards m_pLastFrame's reference
+    VelFramePtr m_pLastFrame;           // a reference to the last decoded picture
 
     int m_nAudioIndex = -1;
     VelCodecContextPtr m_pAudioCodec;
@@ -167,8 +178,18 @@ private:
     int m_nSwrSourceRate = 0;
     int m_nAudioRate = 0;            // output rate for the writer
     std::vector<uint8_t> m_audioOut; // one second of output samples
-    std::mutex m_writerLock;         // guards the pointer against SetAudioEnabled
+    mutable std::mutex m_writerLock; // guards the pointer against SetAudioEnabled
     std::unique_ptr<CAudioWrite> m_pAudioWrite;
+
+    // When recent video packets were read, by pts: the receive thread notes,
+    // the decode thread looks up the picture's, for the read-to-screen time.
+    struct ReadTime {
+        int64_t nPts = AV_NOPTS_VALUE;
+        int64_t nAtUs = -1;
+    };
+    std::mutex m_readTimesLock; // guards m_readTimes and m_nReadTimesNext
+    std::array<ReadTime, 64> m_readTimes;
+    int m_nReadTimesNext = 0;
 
     std::mutex m_queueLock; // guards both queues, held for one append or removal
     std::deque<VelPacketPtr> m_videoQueue;

@@ -5,45 +5,6 @@
 #include "caudiowrite.h"
 #include "velvideolabel.h"
 
-#include <QImage>
-#include <QPixmap>
-
-extern "C" {
-#include <libavutil/pixdesc.h>
-}
-
-namespace
-{
-
-// The scaler knows the full-range (JPEG) formats only under their
-// limited-range names plus a range flag. Asked for a J format it converts
-// the format on the way in, so a cached context never matched the next
-// picture and was rebuilt, with a warning, every time.
-AVPixelFormat limitedRangeName(AVPixelFormat format, bool* pFullRange)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P:
-        *pFullRange = true;
-        return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P:
-        *pFullRange = true;
-        return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P:
-        *pFullRange = true;
-        return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P:
-        *pFullRange = true;
-        return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P:
-        *pFullRange = true;
-        return AV_PIX_FMT_YUV411P;
-    default:
-        return format;
-    }
-}
-
-} // namespace
-
 VelPacketPtr CRTSPPlayer::takePacket(std::deque<VelPacketPtr>& queue)
 {
     std::lock_guard<std::mutex> lock(m_queueLock);
@@ -120,58 +81,73 @@ int CRTSPPlayer::receiveFrames(AVCodecContext* pContext, AVFrame* pFrame, FrameH
     }
 }
 
-// One scaler per picture size, format and range: built once, kept while
-// they hold.
-bool CRTSPPlayer::setUpScaler(const AVFrame* pFrame)
+// The shown size changes with the label only, so the pool is reallocated
+// only then.
+QImage* CRTSPPlayer::freePicture(const QSize& size)
 {
-    bool bFullRange = pFrame->color_range == AVCOL_RANGE_JPEG;
-    const AVPixelFormat format = limitedRangeName(AVPixelFormat(pFrame->format), &bFullRange);
-    const int nRange = bFullRange ? 1 : 0;
-    if (m_pSws && m_nSwsWidth == pFrame->width && m_nSwsHeight == pFrame->height &&
-        m_nSwsFormat == format && m_nSwsRange == nRange)
-        return true;
-    m_pSws.reset(sws_getContext(pFrame->width, pFrame->height, format, pFrame->width,
-                                pFrame->height, AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr, nullptr,
-                                nullptr));
-    m_nSwsFormat = -1;
-    if (!m_pSws)
-        return false;
-    if (bFullRange) {
-        const int* pCoefficients = sws_getCoefficients(SWS_CS_DEFAULT);
-        sws_setColorspaceDetails(m_pSws.get(), pCoefficients, 1, pCoefficients, 1, 0, 1 << 16,
-                                 1 << 16);
+    QImage* pFree = nullptr;
+    for (QImage& picture : m_pictures) {
+        if (!picture.isDetached() && !picture.isNull())
+            continue;
+        if (picture.size() == size)
+            return &picture;
+        pFree = &picture;
     }
-    m_nSwsWidth = pFrame->width;
-    m_nSwsHeight = pFrame->height;
-    m_nSwsFormat = format;
-    m_nSwsRange = nRange;
-    return true;
+    if (pFree)
+        *pFree = QImage(size, QImage::Format_RGB32);
+    return pFree;
 }
 
-// Converts at the decoded picture's own size, so a picture never outgrows
-// its buffer and a size change mid-stream just gets a new scaler.
+void CRTSPPlayer::keepLastFrame(const AVFrame* pFrame)
+{
+    std::lock_guard<std::mutex> lock(m_lastFrameLock);
+    if (!m_pLastFrame)
+        m_pLastFrame.reset(av_frame_alloc());
+    if (!m_pLastFrame)
+        return;
+    av_frame_unref(m_pLastFrame.get());
+    if (av_frame_ref(m_pLastFrame.get(), pFrame) < 0)
+        av_frame_unref(m_pLastFrame.get());
+}
+
+// Converted once, straight to the size the label shows; the full picture is
+// kept as a reference and converted only when a snapshot wants it.
 void CRTSPPlayer::showPicture(const AVFrame* pFrame)
 {
-    const int nWidth = pFrame->width;
-    const int nHeight = pFrame->height;
-    if (nWidth <= 0 || nHeight <= 0 || !setUpScaler(pFrame))
+    if (pFrame->width <= 0 || pFrame->height <= 0)
         return;
-    // Qt's RGB32 is FFmpeg's native-endian RGB32: the scaler writes straight
-    // into the image, and the pixmap takes the image without a copy.
-    QImage image(nWidth, nHeight, QImage::Format_RGB32);
-    if (image.isNull())
+    keepLastFrame(pFrame);
+    QSize size = m_pLabel ? m_pLabel->shownPictureSize() : QSize();
+    if (size.isEmpty())
+        size = QSize(pFrame->width, pFrame->height);
+    QImage* pPicture = freePicture(size);
+    if (!pPicture || pPicture->isNull() || !m_scaler.scale(pFrame, pPicture))
         return;
-    uint8_t* const dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    const int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(m_pSws.get(), pFrame->data, pFrame->linesize, 0, nHeight, dst, dstStride);
 
     if (m_bFirstPicture) {
         m_bFirstPicture = false;
         m_nPlayState = 1;
         showPlaying();
     }
-    if (m_pLabel)
-        m_pLabel->sltSetPixmap(QPixmap::fromImage(std::move(image)));
+    if (!m_pLabel)
+        return;
+    m_pLabel->setPicture(*pPicture, readTimeOf(pFrame->pts));
+    if (m_pLabel->wantsSnapshot())
+        m_pLabel->saveSnapshot(CPictureScaler::fullPicture(pFrame));
+}
+
+QImage CRTSPPlayer::GetCurrentImage() const
+{
+    VelFramePtr pFrame(av_frame_alloc());
+    if (!pFrame)
+        return QImage();
+    {
+        std::lock_guard<std::mutex> lock(m_lastFrameLock);
+        if (!m_pLastFrame || !m_pLastFrame->buf[0] ||
+            av_frame_ref(pFrame.get(), m_pLastFrame.get()) < 0)
+            return QImage();
+    }
+    return CPictureScaler::fullPicture(pFrame.get());
 }
 
 void CRTSPPlayer::playAudio(const AVFrame* pFrame)

@@ -14,6 +14,11 @@ namespace
 {
 
 constexpr int kDecodePassMs = 20;
+// Audio kept waiting beyond the buffer being refilled when the writer drops
+// a backlog: with the device's two 100 ms buffers, sound then stays about
+// 200 ms behind the picture, and the decode passes of 20 ms still never
+// leave a refill short.
+constexpr int kAudioBacklogMs = 50;
 
 const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
 #if defined(VEL_FORM_TESSARO)
@@ -93,6 +98,10 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     m_nVideoIndex = -1;
     m_nAudioIndex = -1;
     m_bFirstPicture = true;
+    {
+        std::lock_guard<std::mutex> lock(m_readTimesLock);
+        m_readTimes.fill(ReadTime());
+    }
     if (url.isEmpty())
         return -1;
     initNetworkOnce();
@@ -226,10 +235,6 @@ int CRTSPPlayer::openVideoDecoder()
     m_pVideoFrame.reset(av_frame_alloc());
     if (!m_pVideoFrame)
         return -6;
-    // Stand-in size for a codec that reports none yet; pictures are converted
-    // at their own size whatever it is.
-    m_nPictureWidth = pContext->width >= 1 ? pContext->width : m_rect[2] - m_rect[0];
-    m_nPictureHeight = pContext->height >= 1 ? pContext->height : m_rect[3] - m_rect[1];
     m_pVideoCodec = std::move(pContext);
     return 0;
 }
@@ -265,6 +270,7 @@ int CRTSPPlayer::openAudioDecoder()
 #endif
     if (bCreateWriter) {
         auto pWriter = std::make_unique<CAudioWrite>();
+        pWriter->SetBacklogLimit(kAudioBacklogMs);
         // A writer without a device keeps taking audio; nothing is heard.
         pWriter->Open(m_nAudioRate, 16, 1);
         std::lock_guard<std::mutex> lock(m_writerLock);

@@ -7,6 +7,10 @@
 
 #include <cstdio>
 
+extern "C" {
+#include <libavutil/time.h>
+}
+
 namespace
 {
 
@@ -116,6 +120,7 @@ void CRTSPPlayer::queuePacket(AVPacket* pPacket, int64_t nStartTime)
             pPacket->pts -= nStartTime;
         if (pPacket->dts != AV_NOPTS_VALUE)
             pPacket->dts -= nStartTime;
+        noteReadTime(pPacket->pts);
         VelPacketPtr pCopy = copyPacket(pPacket);
         if (!pCopy) {
             printLine("new video frame fail\r\n");
@@ -154,6 +159,28 @@ void CRTSPPlayer::queuePacket(AVPacket* pPacket, int64_t nStartTime)
     if (int(m_audioQueue.size()) < kAudioQueueLimit)
         m_audioQueue.push_back(std::move(pCopy));
 #endif
+}
+
+void CRTSPPlayer::noteReadTime(int64_t nPts)
+{
+    if (nPts == AV_NOPTS_VALUE)
+        return;
+    std::lock_guard<std::mutex> lock(m_readTimesLock);
+    m_readTimes[size_t(m_nReadTimesNext)] = {nPts, av_gettime_relative()};
+    m_nReadTimesNext = (m_nReadTimesNext + 1) % int(m_readTimes.size());
+}
+
+// Decode thread; -1 when the packet is no longer (or never was) noted.
+int64_t CRTSPPlayer::readTimeOf(int64_t nPts)
+{
+    if (nPts == AV_NOPTS_VALUE)
+        return -1;
+    std::lock_guard<std::mutex> lock(m_readTimesLock);
+    for (const ReadTime& read : m_readTimes) {
+        if (read.nPts == nPts)
+            return read.nAtUs;
+    }
+    return -1;
 }
 
 // The stream stalled or broke: no signal, and a reopen from the GUI thread.

@@ -47,6 +47,7 @@ VelVideoLabel::VelVideoLabel(QWidget* parent) : QLabel(parent)
     if (debugMode)
         velInstallDiagLog();
 #endif
+    publishBox();
     m_spinTimer.setInterval(kSpinIntervalMs);
     connect(&m_spinTimer, &QTimer::timeout, this, &VelVideoLabel::sltTimeout);
     m_spinTimer.start();
@@ -130,12 +131,22 @@ void VelVideoLabel::setSnapshotSource(const QString& strUrl)
 }
 #endif
 
-// Decode thread. A picture that finds the previous one still being copied or
-// painted is dropped.
+// Decode thread (or whoever hands in a whole picture): shown, and saved as
+// the poster when one is wanted.
 void VelVideoLabel::sltSetPixmap(QPixmap img)
 {
+    const QImage picture = img.toImage();
+    setPicture(picture);
+    if (!picture.isNull() && wantsSnapshot())
+        saveSnapshot(picture);
+}
+
+// A picture that finds the previous one still being copied or painted is
+// dropped.
+void VelVideoLabel::setPicture(const QImage& picture, qint64 nReadAtUs)
+{
     ++m_nReceived;
-    if (img.isNull())
+    if (picture.isNull())
         return;
     {
         std::lock_guard<std::mutex> lock(m_availableLock);
@@ -145,22 +156,47 @@ void VelVideoLabel::sltSetPixmap(QPixmap img)
         }
         m_bAvailable = false;
     }
-    m_newest = img;
+    m_newest = picture;
+    m_nNewestReadAtUs = nReadAtUs;
     {
         std::lock_guard<std::mutex> lock(m_availableLock);
         m_bAvailable = true;
     }
     m_bHasPicture = true;
     requestRepaint();
+}
 
-    if (m_bSaveSnapshot) {
-        // Written aside and renamed: a reader never finds half a picture.
-        const QString strPath = snapshotPath();
-        QFile::remove(strPath);
-        QSaveFile file(strPath);
-        if (file.open(QIODevice::WriteOnly) && img.save(&file, "PNG") && file.commit())
-            m_bSaveSnapshot = false;
-    }
+void VelVideoLabel::saveSnapshot(const QImage& fullPicture)
+{
+    if (fullPicture.isNull() || !m_bSaveSnapshot)
+        return;
+    // Written aside and renamed: a reader never finds half a picture.
+    const QString strPath = snapshotPath();
+    QFile::remove(strPath);
+    QSaveFile file(strPath);
+    if (file.open(QIODevice::WriteOnly) && fullPicture.save(&file, "PNG") && file.commit())
+        m_bSaveSnapshot = false;
+}
+
+QSize VelVideoLabel::shownPictureSize() const
+{
+    const quint32 nPacked = m_nShownSize.load();
+    return QSize(int(nPacked >> 16), int(nPacked & 0xffff));
+}
+
+void VelVideoLabel::publishBox()
+{
+    const qreal dRatio = devicePixelRatioF();
+    const QRect box = pictureBox();
+    const int nWidth = qBound(0, qRound(box.width() * dRatio), 0xffff);
+    const int nHeight = qBound(0, qRound(box.height() * dRatio), 0xffff);
+    m_nShownSize = (quint32(nWidth) << 16) | quint32(nHeight);
+}
+
+void VelVideoLabel::resizeEvent(QResizeEvent* e)
+{
+    publishBox();
+    QLabel::resizeEvent(e);
 }
 
 void VelVideoLabel::sltTimeout()
@@ -266,14 +302,15 @@ void VelVideoLabel::drawLivePicture(QPainter& painter)
             m_bAvailable = false;
     }
     if (!bTaken) {
-        painter.drawPixmap(pictureBox(), m_painted);
+        painter.drawImage(pictureBox(), m_painted);
         // Nothing painted yet: the picture being handed over is the first,
         // so come back for it rather than wait for the next one.
         if (m_painted.isNull())
             update();
         return;
     }
-    painter.drawPixmap(pictureBox(), m_newest);
+    painter.drawImage(pictureBox(), m_newest);
+    m_nPaintedReadAtUs = m_nNewestReadAtUs;
     // The fallback for the next paint that finds m_newest being written.
     m_painted = m_newest;
     std::lock_guard<std::mutex> lock(m_availableLock);
@@ -282,6 +319,7 @@ void VelVideoLabel::drawLivePicture(QPainter& painter)
 
 void VelVideoLabel::paintEvent(QPaintEvent* /*e*/)
 {
+    publishBox(); // the screen, and with it the pixel ratio, may have changed
     const int nState = state();
     QPainter painter(this);
     if (!isPlayingState(nState)) {

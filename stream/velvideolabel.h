@@ -1,6 +1,7 @@
 #ifndef VELVIDEOLABEL_H
 #define VELVIDEOLABEL_H
 
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -73,6 +74,30 @@ public:
         return m_nDropped.load();
     }
 
+    // The picture box in device pixels: the size at which a picture is drawn
+    // 1:1. Published by the GUI thread on every resize; any thread reads it.
+    QSize shownPictureSize() const;
+    // Called directly from the player's decode thread with a picture
+    // converted at shownPictureSize() (any other size is scaled while
+    // painting). The label keeps a reference, so the caller must not write
+    // into the image while it is shared.
+    // nReadAtUs: when the picture's packet was read (av_gettime_relative), -1 unknown.
+    void setPicture(const QImage& picture, qint64 nReadAtUs = -1);
+    // When the packet of the picture painted last was read (av_gettime_relative), -1
+    // unknown: read after a paint, it gives the read-to-screen latency. GUI
+    // thread.
+    qint64 paintedPictureReadAt() const
+    {
+        return m_nPaintedReadAtUs;
+    }
+    // Whether the next picture is to be saved as the source's poster; the
+    // player then hands its full picture to saveSnapshot. Any thread.
+    bool wantsSnapshot() const
+    {
+        return m_bSaveSnapshot.load();
+    }
+    void saveSnapshot(const QImage& fullPicture);
+
 signals:
     // Emitted on the thread that changed the word (a player's thread, or the
     // GUI thread), once per change.
@@ -89,6 +114,7 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
@@ -104,12 +130,16 @@ private:
 #endif
     void updateSpinTimer(int nState);
     void requestRepaint();
+    void publishBox();
 
     std::atomic<int> m_nState;
-    QPixmap m_newest;  // written by the decode thread, read by paint; see m_bAvailable
-    QPixmap m_painted; // GUI thread
-    QPixmap m_poster;  // GUI thread
-    QString m_strPosterTried; // GUI thread: the snapshot path m_poster was loaded from
+    QImage m_newest;                // written by the decode thread, read by paint; see m_bAvailable
+    QImage m_painted;               // GUI thread
+    qint64 m_nNewestReadAtUs = -1;  // with m_newest
+    qint64 m_nPaintedReadAtUs = -1; // GUI thread
+    std::atomic<quint32> m_nShownSize{0}; // box width << 16 | height, device pixels
+    QPixmap m_poster;                     // GUI thread
+    QString m_strPosterTried;             // GUI thread: the snapshot path m_poster was loaded from
     double m_dAngle = 0;
     // False while one side copies or paints m_newest; the other side then
     // leaves m_newest alone. Changed only under m_availableLock.

@@ -4,7 +4,6 @@
 #include "recordthread.h"
 #include "velcloudsettingwidget.h"
 #include "veldiaglog.h"
-#include "velpicturegrab.h"
 #include "velpopcontainer.h"
 #include "velpushbutton.h"
 #include "velsavedialog.h"
@@ -153,11 +152,8 @@ QImage VelTourVideoWidget::currentPicture()
 {
     if (!GetPlayer() || state() != VideoStatePlaying)
         return QImage();
-    // Renders this label alone (no children): what it paints is the latest
-    // picture, which the grab keeps at its decoded size.
-    VelPictureGrab grab(size());
-    render(&grab, QPoint(), QRegion(), QWidget::RenderFlags());
-    return grab.picture();
+    // The player's last picture at its decoded size, not as shown.
+    return GetPlayer()->GetCurrentImage();
 }
 
 void VelTourVideoWidget::snapshot()

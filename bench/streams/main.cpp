@@ -6,12 +6,14 @@
 //
 //   vel-bench-streams [--streams N] [--seconds T] [--mount NAME] [--audio]
 //                     [--label-size WxH] [--no-ffmpeg] [--cold] [--replay]
-//                     [--mix N] [address...]
+//                     [--mix N] [--scaler NAME] [address...]
 //
 // A test server mount is kept running by one extra ffmpeg client that only
 // copies packets, so the players join a running camera as they would a real
 // one (--cold: they start it).
 
+#include "cpicturescaler.h"
+#include "crtspplayer.h"
 #include "velrtspserver.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
@@ -25,6 +27,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -35,6 +38,10 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern "C" {
+#include <libavutil/time.h>
+}
 
 extern char** environ;
 
@@ -51,14 +58,55 @@ struct Options {
     bool cold = false;
     bool replay = false; // the server's --replay mounts: it only packetizes
     int mix = 0;         // 1080p with sound at 1280x720 plus this many 720p thumbnails
+    CPictureScaler::Method scaler = CPictureScaler::defaultMethod();
     QStringList addresses;
 };
+
+// Figures are taken from this long after a stream's first picture on, past
+// the start-up burst.
+constexpr qint64 kSettleMs = 1000;
+
+// A label that notes, after each paint, how long ago the packet of the
+// picture it painted was read.
+class BenchLabel : public VelVideoLabel
+{
+public:
+    using VelVideoLabel::VelVideoLabel;
+    bool measuring = false;
+    std::vector<double> latenciesMs;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        VelVideoLabel::paintEvent(e);
+        const qint64 readAt = paintedPictureReadAt();
+        if (readAt < 0 || readAt == m_lastReadAt)
+            return;
+        m_lastReadAt = readAt;
+        if (measuring)
+            latenciesMs.push_back((av_gettime_relative() - readAt) / 1000.0);
+    }
+
+private:
+    qint64 m_lastReadAt = -1;
+};
+
+// The value below which fraction q of the samples lie (samples sorted).
+double quantile(std::vector<double> samples, double q)
+{
+    if (samples.empty())
+        return -1;
+    std::sort(samples.begin(), samples.end());
+    return samples[std::min(samples.size() - 1, size_t(q * double(samples.size())))];
+}
 
 struct OurStream {
     QString address;
     bool audio = false;
     QSize labelSize;
-    VelVideoLabel* label = nullptr;
+    BenchLabel* label = nullptr;
+    std::vector<double> latenciesMs;    // packet read to painted, ms
+    std::vector<double> audioOffsetsMs; // sound waiting behind the picture, ms
     qint64 startedMs = 0;
     qint64 firstPictureMs = -1; // since AddPlayer; -1: none
     quint64 handed = 0;
@@ -131,6 +179,10 @@ bool parseOptions(const QApplication& app, Options& options)
          QStringLiteral("Replay: one 1080p stream with sound at 1280x720 plus N 720p "
                         "thumbnails at 208x117."),
          QStringLiteral("N")},
+        {QStringLiteral("scaler"),
+         QStringLiteral("Picture converter: libyuv (default), fast-bilinear, bilinear or point "
+                        "(swscale)."),
+         QStringLiteral("NAME")},
     });
     parser.addPositionalArgument(QStringLiteral("address"), QStringLiteral("Stream addresses."),
                                  QStringLiteral("[address...]"));
@@ -177,6 +229,21 @@ bool parseOptions(const QApplication& app, Options& options)
         options.replay = true;
         options.streams = options.mix + 1;
     }
+    if (parser.isSet(QStringLiteral("scaler"))) {
+        const QString name = parser.value(QStringLiteral("scaler"));
+        if (name == QLatin1String("libyuv"))
+            options.scaler = CPictureScaler::LibYuv;
+        else if (name == QLatin1String("fast-bilinear"))
+            options.scaler = CPictureScaler::SwsFastBilinear;
+        else if (name == QLatin1String("bilinear"))
+            options.scaler = CPictureScaler::SwsBilinear;
+        else if (name == QLatin1String("point"))
+            options.scaler = CPictureScaler::SwsPoint;
+        else {
+            std::fprintf(stderr, "vel-bench-streams: unknown --scaler %s\n", qPrintable(name));
+            return false;
+        }
+    }
     if (options.replay && !parser.isSet(QStringLiteral("mount")))
         options.mount = QStringLiteral("replay720");
     return true;
@@ -192,7 +259,7 @@ double runOurs(const Options& options, std::vector<OurStream>& streams)
     grid->setSpacing(0);
     const int columns = int(std::ceil(std::sqrt(double(streams.size()))));
     for (size_t i = 0; i < streams.size(); ++i) {
-        streams[i].label = new VelVideoLabel(&window);
+        streams[i].label = new BenchLabel(&window);
         streams[i].label->setFixedSize(streams[i].labelSize);
         grid->addWidget(streams[i].label, int(i) / columns, int(i) % columns);
     }
@@ -222,14 +289,31 @@ double runOurs(const Options& options, std::vector<OurStream>& streams)
             poll.stop();
     });
     poll.start();
+    // The sound a player holds behind the picture, sampled past the start.
+    QTimer sample;
+    sample.setInterval(50);
+    QObject::connect(&sample, &QTimer::timeout, [&] {
+        for (OurStream& stream : streams) {
+            if (stream.firstPictureMs < 0 ||
+                clock.elapsed() - stream.startedMs < stream.firstPictureMs + kSettleMs)
+                continue;
+            stream.label->measuring = true;
+            CRTSPPlayer* player = VelVlcPlayerManger::Instance()->FindPlayer(stream.label);
+            if (stream.audio && player)
+                stream.audioOffsetsMs.push_back(player->GetAudioQueueMs());
+        }
+    });
+    sample.start();
     QTimer::singleShot(options.seconds * 1000, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
     poll.stop();
+    sample.stop();
 
     const double cpu = selfCpuSeconds() - cpuBefore;
     for (OurStream& stream : streams) {
         stream.handed = stream.label->picturesReceived();
         stream.dropped = stream.label->picturesDropped();
+        stream.latenciesMs = stream.label->latenciesMs;
     }
     VelVlcPlayerManger::DeleteInstance();
     for (OurStream& stream : streams)
@@ -370,8 +454,10 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
                     int(ours.size()), options.seconds, options.labelSize.width(),
                     options.labelSize.height(), options.audio ? "on" : "off",
                     keptRunning ? ", test camera kept running" : "");
-    std::printf("%-3s %-44s %9s %13s %7s %8s %9s %6s", "#", "address", "label", "first picture",
-                "handed", "dropped", "handed/s", "lost");
+    std::printf("converter: %s\n", CPictureScaler::methodName(options.scaler));
+    std::printf("%-3s %-44s %9s %13s %7s %8s %9s %6s %15s %12s", "#", "address", "label",
+                "first picture", "handed", "dropped", "handed/s", "lost", "read>label ms",
+                "sound ms");
     if (options.ffmpeg)
         std::printf(" %13s %13s", "ffmpeg frames", "ffmpeg CPU s");
     std::printf("\n");
@@ -389,11 +475,24 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
         const double lost = sent > 0 ? qMax(0.0, 1.0 - stream.handed / sent) * 100 : 100;
         const QByteArray label = QByteArray::number(stream.labelSize.width()) + "x" +
                                  QByteArray::number(stream.labelSize.height());
-        std::printf("%-3d %-44s %9s %13s %7llu %8llu %9.1f %5.1f%%", int(i + 1),
+        // Read to label: median / 95th percentile. Sound: what the player
+        // holds behind the picture, median / largest.
+        const QByteArray latency =
+            stream.latenciesMs.empty()
+                ? QByteArray("-")
+                : QByteArray::number(quantile(stream.latenciesMs, 0.5), 'f', 1) + " / " +
+                      QByteArray::number(quantile(stream.latenciesMs, 0.95), 'f', 1);
+        const QByteArray sound =
+            stream.audioOffsetsMs.empty()
+                ? QByteArray("-")
+                : QByteArray::number(quantile(stream.audioOffsetsMs, 0.5), 'f', 0) + " / " +
+                      QByteArray::number(quantile(stream.audioOffsetsMs, 1.0), 'f', 0);
+        std::printf("%-3d %-44s %9s %13s %7llu %8llu %9.1f %5.1f%% %15s %12s", int(i + 1),
                     stream.address.toUtf8().constData(), label.constData(), first.constData(),
                     static_cast<unsigned long long>(stream.handed),
                     static_cast<unsigned long long>(stream.dropped),
-                    stream.handed / double(options.seconds), lost);
+                    stream.handed / double(options.seconds), lost, latency.constData(),
+                    sound.constData());
         if (options.ffmpeg) {
             std::printf(" %13lld %13.2f", static_cast<long long>(ffmpeg[i].frames),
                         ffmpeg[i].cpuSeconds);
@@ -427,6 +526,18 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(app, options))
         return 2;
+    CPictureScaler::setDefaultMethod(options.scaler);
+    // Sound needs a device to drain the writer; without one configured, ALSA's
+    // null plugin (kept to real time by the engine's ALSA device) stands in.
+    QTemporaryDir alsaDir;
+    if (qEnvironmentVariableIsEmpty("ALSA_CONFIG_PATH") && alsaDir.isValid()) {
+        QFile conf(alsaDir.filePath(QStringLiteral("asound.conf")));
+        if (conf.open(QIODevice::WriteOnly) &&
+            conf.write("pcm.null { type null }\npcm.!default { type null }\n") > 0) {
+            conf.close();
+            qputenv("ALSA_CONFIG_PATH", conf.fileName().toLocal8Bit());
+        }
+    }
 
     std::unique_ptr<VelRtspServer> server;
     if (options.addresses.isEmpty()) {

@@ -68,6 +68,8 @@ private slots:
     void refillNeedsMoreThanOneBuffer();
     void ringRules_data();
     void ringRules();
+    void backlogCutAtStartAndAfterUnderrun_data();
+    void backlogCutAtStartAndAfterUnderrun();
     void closeEndsTheCycle();
     void deviceFailureKeepsTheRing();
 #if defined(VEL_FORM_VIMBREL)
@@ -190,6 +192,47 @@ void TstCAudioWrite::ringRules()
     QCOMPARE(played, expected);
     QCOMPARE(rig.pWriter->RingFill(), nLeft);
     QCOMPARE(rig.cycle(), QByteArray(1600, '\0'));
+}
+
+void TstCAudioWrite::backlogCutAtStartAndAfterUnderrun_data()
+{
+    // Steps: a positive number writes that many bytes of one continuous
+    // stream, 0 plays a buffer. Then where in the stream the last buffer
+    // played started, and what is left. 8000 Hz: 1600 bytes a buffer, a
+    // limit of 50 ms keeps 800 bytes beyond it.
+    QTest::addColumn<QList<int>>("steps");
+    QTest::addColumn<int>("nSentFrom");
+    QTest::addColumn<int>("nLeft");
+    QTest::newRow("start: the backlog is cut to the limit") << QList<int>{8000, 0} << 5600 << 800;
+    QTest::newRow("a backlog within the limit is kept") << QList<int>{2400, 0} << 0 << 800;
+    QTest::newRow("after an underrun: cut again") << QList<int>{2400, 0, 0, 8000, 0} << 8000 << 800;
+    QTest::newRow("grown without an underrun: kept")
+        << QList<int>{2400, 0, 8000, 0} << 1600 << 7200;
+}
+
+// Sound that piled up at the start or behind a stall would otherwise stay
+// that far behind the picture for good.
+void TstCAudioWrite::backlogCutAtStartAndAfterUnderrun()
+{
+    QFETCH(QList<int>, steps);
+    QFETCH(int, nSentFrom);
+    QFETCH(int, nLeft);
+    Rig rig;
+    QVERIFY(openRig(rig, 8000));
+    rig.pWriter->SetBacklogLimit(50);
+    const QByteArray stream = pattern(20000, 9);
+    int nWritten = 0;
+    QByteArray sent;
+    for (int nStep : steps) {
+        if (nStep > 0) {
+            QVERIFY(rig.pWriter->Write(stream.constData() + nWritten, nStep));
+            nWritten += nStep;
+        } else {
+            sent = rig.cycle();
+        }
+    }
+    QCOMPARE(sent, stream.mid(nSentFrom, 1600));
+    QCOMPARE(rig.pWriter->RingFill(), nLeft);
 }
 
 void TstCAudioWrite::closeEndsTheCycle()

@@ -105,6 +105,8 @@ private slots:
     void fullRangePicturesKeepTheirScaler();
     void fileShowsFFmpegsPicture_data();
     void fileShowsFFmpegsPicture();
+    void shownPictureIsTheFullPictureScaled_data();
+    void shownPictureIsTheFullPictureScaled();
 
 private:
     QTemporaryDir m_files;
@@ -336,6 +338,58 @@ void TstCRTSPCameras::fileShowsFFmpegsPicture()
     const QImage snapshot(playback.label.snapshotPath());
     const double dMean = meanChannelDifference(snapshot, reference);
     QVERIFY2(dMean < 3, qPrintable(QString::number(dMean)));
+}
+
+void TstCRTSPCameras::shownPictureIsTheFullPictureScaled_data()
+{
+    QTest::addColumn<QStringList>("encoder");
+    QTest::addColumn<QSize>("labelSize");
+    const QStringList h264{"-c:v", "libx264", "-pix_fmt", "yuv420p"};
+    QTest::newRow("thumbnail") << h264 << QSize(208, 117);
+    QTest::newRow("narrower than 16:9: cut at both sides") << h264 << QSize(320, 360);
+    QTest::newRow("wider than 16:9: bars at both sides") << h264 << QSize(800, 360);
+    QTest::newRow("Motion JPEG, full range")
+        << QStringList{"-c:v", "mjpeg", "-pix_fmt", "yuvj420p", "-q:v", "2"} << QSize(640, 360);
+}
+
+// Pictures are converted at the label's size on the decode thread; what the
+// label shows must still be the whole picture scaled into its box, while the
+// poster and the snapshot keep the decoded size.
+void TstCRTSPCameras::shownPictureIsTheFullPictureScaled()
+{
+    QFETCH(QStringList, encoder);
+    QFETCH(QSize, labelSize);
+    const QString strFile =
+        m_files.filePath(QString("shown%1.mkv").arg(qHash(QString(QTest::currentDataTag()))));
+    QString strError;
+    QVERIFY2(
+        runFfmpeg(QStringList{"-f", "lavfi", "-i", "smptehdbars=size=1280x720:rate=25:duration=1"} +
+                      encoder + QStringList{strFile},
+                  &strError),
+        qPrintable(strError));
+
+    Playback playback(false);
+    playback.label.resize(labelSize);
+    playback.label.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&playback.label));
+    playback.play(strFile);
+    QVERIFY(playback.waitPlaying());
+    // Every picture of the file is the same; the last one shown stays.
+    QTRY_VERIFY(playback.label.picturesReceived() >= 10);
+    const QImage full = playback.player->GetCurrentImage();
+    QCOMPARE(full.size(), QSize(1280, 720));
+    QTRY_VERIFY(QFile::exists(playback.label.snapshotPath()));
+    QCOMPARE(QImage(playback.label.snapshotPath()).size(), QSize(1280, 720));
+
+    const int nBoxWidth = labelSize.height() / 9 * 16;
+    const QRect box((labelSize.width() - nBoxWidth) / 2, 0, nBoxWidth, labelSize.height());
+    const QRect visible = box.intersected(QRect(QPoint(0, 0), labelSize));
+    const QImage expected = full.scaled(box.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .copy(visible.translated(-box.topLeft()));
+    const QImage shown = playback.label.grab().toImage().copy(visible);
+    const double dMean = meanChannelDifference(shown.convertToFormat(QImage::Format_RGB32),
+                                               expected.convertToFormat(QImage::Format_RGB32));
+    QVERIFY2(dMean < 6, qPrintable(QString::number(dMean)));
 }
 
 QTEST_MAIN(TstCRTSPCameras)

@@ -5,14 +5,16 @@
 #include "velcapturefd.h"
 #include "velplayertestenv.h"
 #include "velplayertestkit.h"
-#include "velsilentserver.h"
 #include "velrtspserver.h"
+#include "velsilentserver.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace
 {
@@ -78,6 +80,8 @@ private slots:
     void resampling();
     void audioDelay_data();
     void audioDelay();
+    void soundKeepsUpWithThePicture_data();
+    void soundKeepsUpWithThePicture();
     void fileSourceShowsItsPictures();
     void noSoundDevicePlaysOnSilently();
     void setUrlWithNullString();
@@ -206,8 +210,7 @@ void TstCRTSPPlayer::openTimeout_data()
     QTest::addColumn<int>("nMaxMs");
     // The tuning file's milliseconds are both the open limit and the socket
     // timeout.
-    QTest::newRow("limit from c://timeout_open_input.txt")
-        << QByteArray("1500") << 1000 << 6000;
+    QTest::newRow("limit from c://timeout_open_input.txt") << QByteArray("1500") << 1000 << 6000;
     QTest::newRow("interrupt at the default open limit") << QByteArray() << 2500 << 8000;
 }
 
@@ -305,8 +308,40 @@ void TstCRTSPPlayer::audioDelay()
     playback.play(strFile);
     QVERIFY(playback.waitPlaying());
     QTRY_VERIFY_WITH_TIMEOUT(velFirstAudibleMs(m_env.pLog->snapshot()) >= 0, 5000);
-    const qint64 nGap = velFirstAudibleMs(m_env.pLog->snapshot()) - recorder.firstSeen(VideoPlaying);
+    const qint64 nGap =
+        velFirstAudibleMs(m_env.pLog->snapshot()) - recorder.firstSeen(VideoPlaying);
     QVERIFY2(nGap >= nMinGapMs && nGap <= nMaxGapMs, qPrintable(QString::number(nGap)));
+}
+
+void TstCRTSPPlayer::soundKeepsUpWithThePicture_data()
+{
+    QTest::addColumn<QByteArray>("audioCacheFile"); // null: no file
+    QTest::newRow("start of a live camera") << QByteArray();
+    // Held back, the sound piles up in the queue while the device plays
+    // silence, then arrives at once.
+    QTest::newRow("after an underrun: sound held back 500 ms") << QByteArray("500\n");
+}
+
+// The writer's ring holds 1.6 s at 8000 Hz; kept full, it put the sound that
+// far behind the picture for as long as the stream played.
+void TstCRTSPPlayer::soundKeepsUpWithThePicture()
+{
+    QFETCH(QByteArray, audioCacheFile);
+    if (!audioCacheFile.isNull())
+        QVERIFY(velWriteText(m_env.pDrives->c("audio_cache.txt"), audioCacheFile));
+    Playback playback;
+    playback.play(m_env.server.url("cam720"));
+    QVERIFY(playback.waitPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(velFirstAudibleMs(m_env.pLog->snapshot()) >= 0, 5000);
+    QTest::qWait(500);
+    QVector<int> depths;
+    for (int i = 0; i < 20; ++i) {
+        QTest::qWait(50);
+        depths << playback.player->GetAudioQueueMs();
+    }
+    std::sort(depths.begin(), depths.end());
+    // Two device buffers of 100 ms, a ring cut to 50 ms beyond the next one.
+    QVERIFY2(depths.at(depths.size() / 2) <= 320, qPrintable(QString::number(depths.at(10))));
 }
 
 void TstCRTSPPlayer::fileSourceShowsItsPictures()
