@@ -12,7 +12,6 @@ PACKAGES=(
   build-essential cmake pkg-config ccache git
   qtbase5-dev qtbase5-dev-tools qtdeclarative5-dev libgl-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg libyuv-dev
-  libyuv-dev
   libasound2-dev libasound2-plugins alsa-utils
   libgstrtspserver-1.0-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
