@@ -65,7 +65,7 @@ if command -v python3 >/dev/null && [ -f "$UPLOADER" ]; then
   trap '[ -n "$UPLOAD_PID" ] && kill "$UPLOAD_PID" 2>/dev/null || true' EXIT
   uport=""
   for _ in $(seq 50); do
-    uport="$(sed -n 's/^READY \([0-9]*\)$/\1/p' "$BUILD/demo/upload.ready" 2>/dev/null)"
+    uport="$(sed -n 's/^READY \([0-9]*\)$/\1/p' "$BUILD/demo/upload.ready" 2>/dev/null || true)"
     [ -n "$uport" ] && break
     sleep 0.1
   done
