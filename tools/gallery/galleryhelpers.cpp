@@ -101,3 +101,14 @@ void galleryEnter(QWidget* pWidget)
     QApplication::sendEvent(pWidget, &hover);
     pWidget->update();
 }
+
+QString galleryLayoutCell(const char* szName, const char* szToken, int x, int y, int w, int h)
+{
+    return QStringLiteral("{\"tokenNames\":\"%1\",\"tokenId\":\"%2\",\"height\":\"%3\","
+                          "\"width\":\"%4\",\"top\":\"%5\",\"left\":\"%6\"}")
+        .arg(QString::fromUtf8(szName), QLatin1String(szToken))
+        .arg(h * 64)
+        .arg(w * 64)
+        .arg(y * 64)
+        .arg(x * 64);
+}

@@ -12,6 +12,10 @@ class QWidget;
 // Runs the event loop for nMs so that animations reach their end.
 void gallerySettle(int nMs);
 
+// One cell of a page's layout answer; positions count in 64ths of a preview
+// pixel (a preview is 128 wide).
+QString galleryLayoutCell(const char* szName, const char* szToken, int x, int y, int w, int h);
+
 // A label showing the pixmap on a plain backdrop with a margin around it.
 QWidget* galleryBackdrop(const QPixmap& pixmap, const QColor& backdrop, int nMargin = 20);
 

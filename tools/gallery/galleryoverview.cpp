@@ -74,18 +74,6 @@ QWidget* overviewPtzPad()
     return pResult;
 }
 
-// Layout data counts in 64ths of a preview pixel (a preview is 128 wide).
-QString cell(const char* szName, const char* szToken, int x, int y, int w, int h)
-{
-    return QStringLiteral("{\"tokenNames\":\"%1\",\"tokenId\":\"%2\",\"height\":\"%3\","
-                          "\"width\":\"%4\",\"top\":\"%5\",\"left\":\"%6\"}")
-        .arg(QString::fromUtf8(szName), QLatin1String(szToken))
-        .arg(h * 64)
-        .arg(w * 64)
-        .arg(y * 64)
-        .arg(x * 64);
-}
-
 QString layout(const char* szId, const QStringList& cells)
 {
     return QStringLiteral("{\"layoutId\":\"%1\",\"tokens\":[%2]}")
@@ -95,15 +83,18 @@ QString layout(const char* szId, const QStringList& cells)
 CommandMap layoutsAnswer()
 {
     const QStringList layouts = {
-        layout("VelRECLayout1", {cell("教师全景", "cam-teacher-wide", 0, 28, 128, 72)}),
-        layout("VelRECLayout2", {cell("教师全景", "cam-teacher-wide", 0, 46, 64, 36),
-                                 cell("学生全景", "cam-student-wide", 64, 46, 64, 36)}),
-        layout("VelRECLayout3", {cell("板书", "cam-blackboard", 0, 28, 128, 72),
-                                 cell("教师特写", "cam-teacher-close", 64, 62, 60, 34)}),
-        layout("VelRECLayout5", {cell("教师全景", "cam-teacher-wide", 0, 28, 64, 36),
-                                 cell("学生全景", "cam-student-wide", 64, 28, 64, 36),
-                                 cell("板书", "cam-blackboard", 0, 64, 64, 36),
-                                 cell("电脑画面", "cam-computer", 64, 64, 64, 36)}),
+        layout("VelRECLayout1",
+               {galleryLayoutCell("教师全景", "cam-teacher-wide", 0, 28, 128, 72)}),
+        layout("VelRECLayout2",
+               {galleryLayoutCell("教师全景", "cam-teacher-wide", 0, 46, 64, 36),
+                galleryLayoutCell("学生全景", "cam-student-wide", 64, 46, 64, 36)}),
+        layout("VelRECLayout3",
+               {galleryLayoutCell("板书", "cam-blackboard", 0, 28, 128, 72),
+                galleryLayoutCell("教师特写", "cam-teacher-close", 64, 62, 60, 34)}),
+        layout("VelRECLayout5", {galleryLayoutCell("教师全景", "cam-teacher-wide", 0, 28, 64, 36),
+                                 galleryLayoutCell("学生全景", "cam-student-wide", 64, 28, 64, 36),
+                                 galleryLayoutCell("板书", "cam-blackboard", 0, 64, 64, 36),
+                                 galleryLayoutCell("电脑画面", "cam-computer", 64, 64, 64, 36)}),
     };
     const QString strMessage =
         QStringLiteral("{\"requestParam\":\"settingMutilScreen\",\"event\":\"VelRECLayout2\","

@@ -69,17 +69,6 @@ struct StripHost {
     }
 };
 
-QString layoutCell(const char* szName, const char* szToken, int x, int y, int w, int h)
-{
-    return QStringLiteral("{\"tokenNames\":\"%1\",\"tokenId\":\"%2\",\"height\":\"%3\","
-                          "\"width\":\"%4\",\"top\":\"%5\",\"left\":\"%6\"}")
-        .arg(QString::fromUtf8(szName), QLatin1String(szToken))
-        .arg(h * 64)
-        .arg(w * 64)
-        .arg(y * 64)
-        .arg(x * 64);
-}
-
 // The page's layout answer as the control hands it on; a preview is 128 x 128
 // with the 16:9 picture from y = 28, counted in 64ths.
 CommandMap layoutsAnswer()
@@ -87,11 +76,11 @@ CommandMap layoutsAnswer()
     const QString strLayouts = QStringLiteral("{\"layoutId\":\"VelRECLayout1\",\"tokens\":[%1]},"
                                               "{\"layoutId\":\"VelRECLayout2\",\"tokens\":[%2,%3]},"
                                               "{\"layoutId\":\"VelRECLayout3\",\"tokens\":[%4,%5]}")
-                                   .arg(layoutCell("教师全景", "cam-t", 0, 28, 128, 72),
-                                        layoutCell("教师全景", "cam-t", 0, 46, 64, 36),
-                                        layoutCell("学生全景", "cam-s", 64, 46, 64, 36),
-                                        layoutCell("板书", "cam-b", 0, 28, 128, 72),
-                                        layoutCell("电脑画面", "cam-c", 64, 62, 60, 34));
+                                   .arg(galleryLayoutCell("教师全景", "cam-t", 0, 28, 128, 72),
+                                        galleryLayoutCell("教师全景", "cam-t", 0, 46, 64, 36),
+                                        galleryLayoutCell("学生全景", "cam-s", 64, 46, 64, 36),
+                                        galleryLayoutCell("板书", "cam-b", 0, 28, 128, 72),
+                                        galleryLayoutCell("电脑画面", "cam-c", 64, 62, 60, 34));
     const QString strMessage =
         QStringLiteral("{\"requestParam\":\"settingMutilScreen\",\"event\":\"VelRECLayout2\","
                        "\"target\":[%1],\"token\":\"\"}")
