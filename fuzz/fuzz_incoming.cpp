@@ -24,7 +24,7 @@ int s_nInput = 0;
 
 // Painting the whole shown control after every input costs more than the
 // incoming path itself: it paints every few inputs what the messages left.
-constexpr int kInputsPerPaint = 8;
+constexpr int kInputsPerPaint = 32;
 
 // A message that may play a stream: the fuzzer must not open whatever address
 // or file it makes up, so such inputs are left out of the corpus. (The
@@ -42,8 +42,9 @@ bool opensStream(const QString& strMessage)
 // Each "setOverviewWidget" adds a thumbnail and resizes all the others: kept
 // across inputs the list grows without end and every later input pays for it.
 // Past a few more than a page has (enough for the many-thumbnails sizing) the
-// control is built anew.
-constexpr int kMaxThumbnails = 8;
+// control is built anew. Building one costs more than a few dozen thumbnails,
+// so the bound is not lower.
+constexpr int kMaxThumbnails = 32;
 
 void newControl()
 {
