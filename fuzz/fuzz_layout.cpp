@@ -37,10 +37,18 @@ QString safe(QString strText)
     static const QString kReserved = QStringLiteral("{}[]\",:");
     for (QChar c : kReserved)
         strText.remove(c);
-    for (const QLatin1String strKey :
-         {QLatin1String("layoutId"), QLatin1String("tokens"), QLatin1String("initLiveRoom")}) {
-        while (strText.contains(strKey))
-            strText.remove(strKey);
+    // Until none is left: taking one key out can join the text around it
+    // into another ("layou" + "initLiveRoom" + "tId").
+    const QLatin1String kKeys[] = {QLatin1String("layoutId"), QLatin1String("tokens"),
+                                   QLatin1String("initLiveRoom")};
+    for (bool bRemoved = true; bRemoved;) {
+        bRemoved = false;
+        for (const QLatin1String strKey : kKeys) {
+            if (strText.contains(strKey)) {
+                strText.remove(strKey);
+                bRemoved = true;
+            }
+        }
     }
     return strText;
 }
