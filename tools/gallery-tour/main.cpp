@@ -1,7 +1,7 @@
 // vel-gallery-tour --out DIR [--only NAME]: renders the tour views to DIR/NAME.png.
 
-#include "gallerytour.h"
 #include "galleryrender.h"
+#include "gallerytour.h"
 
 static void initResources()
 {
