@@ -125,6 +125,8 @@ private:
     void drawPoster(QPainter& painter);
     void drawIndicator(QPainter& painter);
     void drawLivePicture(QPainter& painter);
+    bool coversLabel(int nState) const;
+    void updateOpaque();
 #if defined(VEL_FORM_TESSARO)
     void drawTaskOverlays(QPainter& painter, int nState);
 #endif
