@@ -26,7 +26,9 @@ class VelVideoLabel;
 // 20 ms; a receive thread fills them. Pictures go to the label as they are
 // decoded, audio is resampled to 16-bit mono for a CAudioWrite. A read that
 // stalls (or keeps failing) for 8 s marks the label no-signal and reopens the
-// stream from the GUI thread; a failed open waits for a click on the label.
+// stream from the GUI thread, and so does an opened stream whose video does
+// not flow for 5 s before its first picture (its sound may); a failed open
+// waits for a click on the label.
 // Sound that cannot be decoded is left out; the picture plays on.
 //
 // The work is split along the threads: crtspplayer.cpp (GUI thread: life
@@ -111,6 +113,7 @@ private:
     // Decode thread.
     void ThreadDecodeVideo();
     void BeginDecode();
+    bool videoSilent() const;
     int DecodeInit(const QString& url);
     int openInput(const QByteArray& strUrl, bool bTcp);
     void hideUndecodableAudio();
@@ -201,7 +204,14 @@ private:
     std::atomic<int> m_nPlayState{0};
     std::atomic<int> m_nInitResult{-1};
 
-    QElapsedTimer m_decodeClock; // decode thread
+    // When the receive thread last read a video packet (av_gettime_relative,
+    // -1 none since the open): an opened session whose video does not flow
+    // before its first picture counts as lost.
+    std::atomic<int64_t> m_nLastVideoReadUs{-1};
+    // Set by the first report of a lost stream, so one open reopens once.
+    std::atomic<bool> m_bLostReported{false};
+
+    QElapsedTimer m_decodeClock; // decode thread, started once the stream is open
     int m_nAudioDelay = 0;
     InterruptRecord m_interrupt;
 };

@@ -10,10 +10,21 @@
 #include <QFile>
 #include <QtDebug>
 
+extern "C" {
+#include <libavutil/time.h>
+}
+
 namespace
 {
 
 constexpr int kDecodePassMs = 20;
+// An opened session whose video has not flowed for this long before its first
+// picture is lost: now and then a session's RTP never arrives after a PLAY
+// that succeeded, and a camera may send sound without video, so that reads
+// keep succeeding. Video packets flow whatever the key frame interval, so a
+// camera whose first key frame comes late is not affected; 5 s is far beyond
+// the gap between two pictures of a healthy stream.
+constexpr int kNoVideoLimitMs = 5000;
 // Audio kept waiting beyond the buffer being refilled when the writer drops
 // a backlog: with the device's two 100 ms buffers, sound then stays about
 // 200 ms behind the picture, and the decode passes of 20 ms still never
@@ -80,8 +91,23 @@ void CRTSPPlayer::BeginDecode()
         if (wantsAudio())
             DecodeAudio();
         DecodeVideo();
+        if (m_bFirstPicture && !m_bStop && videoSilent()) {
+            qDebug("source <<%s>>: no video for %d ms before the first picture, reopening",
+                   m_strUrl.toUtf8().constData(), kNoVideoLimitMs);
+            streamLost();
+            return;
+        }
         velSleep(kDecodePassMs);
     }
+}
+
+// No video packet for the limit, counted from the open. Decode thread.
+bool CRTSPPlayer::videoSilent() const
+{
+    const int64_t nLastUs = m_nLastVideoReadUs;
+    const int64_t nSilentMs =
+        nLastUs < 0 ? m_decodeClock.elapsed() : (av_gettime_relative() - nLastUs) / 1000;
+    return nSilentMs >= kNoVideoLimitMs && m_decodeClock.elapsed() >= kNoVideoLimitMs;
 }
 
 bool CRTSPPlayer::wantsAudio() const
@@ -98,6 +124,8 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     m_nVideoIndex = -1;
     m_nAudioIndex = -1;
     m_bFirstPicture = true;
+    m_nLastVideoReadUs = -1;
+    m_bLostReported = false;
     {
         std::lock_guard<std::mutex> lock(m_readTimesLock);
         m_readTimes.fill(ReadTime());

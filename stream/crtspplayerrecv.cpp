@@ -116,6 +116,7 @@ bool CRTSPPlayer::isFiniteSource() const
 void CRTSPPlayer::queuePacket(AVPacket* pPacket, int64_t nStartTime)
 {
     if (pPacket->stream_index == m_nVideoIndex) {
+        m_nLastVideoReadUs = av_gettime_relative();
         if (pPacket->pts != AV_NOPTS_VALUE)
             pPacket->pts -= nStartTime;
         if (pPacket->dts != AV_NOPTS_VALUE)
@@ -186,6 +187,9 @@ int64_t CRTSPPlayer::readTimeOf(int64_t nPts)
 // The stream stalled or broke: no signal, and a reopen from the GUI thread.
 void CRTSPPlayer::streamLost()
 {
+    // The decode and the receive thread may both notice it.
+    if (m_bLostReported.exchange(true))
+        return;
     m_nPlayState = 3;
     showNoSignal();
     QMetaObject::invokeMethod(this, "sltAutoConnect", Qt::QueuedConnection);

@@ -51,7 +51,7 @@ private:
 void TstCRTSPPlayerVimbrel::initTestCase()
 {
     QString strError;
-    QVERIFY2(m_env.start(&strError), qPrintable(strError));
+    QVERIFY2(m_env.start(&strError, true), qPrintable(strError));
 }
 
 void TstCRTSPPlayerVimbrel::init()
@@ -160,7 +160,8 @@ void TstCRTSPPlayerVimbrel::failedOpenRetriesOverTcp()
 
 void TstCRTSPPlayerVimbrel::stallReopens()
 {
-    const QString strMount = "cam720main-noaudio";
+    // Replayed, so that the loss is the stall's and not a starved encoder's.
+    const QString strMount = "replay720-noaudio";
     VelVideoLabel label;
     VelStateRecorder recorder(&label);
     auto* pPlayer = new CRTSPPlayer(&label, kRect);

@@ -1,6 +1,7 @@
 // Lost and dead sources on the test RTSP server: a stalled mount, a frozen
 // server, a killed and restarted one, a camera that is off at start, and the
-// end of a file. Each case waits out the 8 s read limit at most once.
+// end of a file, a session that gets sound but no video. Each case waits out
+// the 8 s read limit at most once.
 #include "crtspplayer.h"
 #include "velplayertestkit.h"
 #include "velrtspserver.h"
@@ -17,6 +18,8 @@ namespace
 
 // The read limit plus time for the threads to notice.
 constexpr int kLossMs = 8000 + 4000;
+// The probe's limit, then the player's 5 s without video, plus time to notice.
+constexpr int kNoVideoMs = 3000 + 5000 + 4000;
 
 } // namespace
 
@@ -33,6 +36,9 @@ private slots:
     void cameraOffAtStartWaitsForClick();
     void clickOnPlayingPlayerDoesNothing();
     void fileEndKeepsLastPicture();
+    void sessionWithoutVideoReopens();
+    void lateKeyFrameIsNotReopened_data();
+    void lateKeyFrameIsNotReopened();
 
 private:
     QTemporaryDir m_tempDir;
@@ -89,7 +95,11 @@ void TstCRTSPReconnect::lostStreamReopensWithoutClick()
     else
         QVERIFY(m_pServer->restart());
 
-    QVERIFY(velWaitFor([&] { return recorder.sawInOrder({VideoPlaying, VideoNoSignal}); }, kLossMs));
+    QVERIFY(velWaitFor(
+        [&] {
+            return recorder.sawInOrder({VideoPlaying, VideoNoSignal});
+        },
+        kLossMs));
     // The source comes back while the reopen is under way.
     if (strCase == "stall")
         QVERIFY(m_pServer->resume(strMount));
@@ -195,6 +205,65 @@ void TstCRTSPReconnect::fileEndKeepsLastPicture()
     QVERIFY(!recorder.sawInOrder({VideoPlaying, VideoNoSignal}));
     // A grab that meets a picture mid hand-off shows the one before it.
     QTRY_VERIFY_WITH_TIMEOUT(velContrast(label.grab().toImage()) > 150, 2000);
+}
+
+// A session whose video never arrives while its sound does: reads succeed, so
+// the read limit never fires; the player reopens on its own all the same.
+void TstCRTSPReconnect::sessionWithoutVideoReopens()
+{
+    const QString strMount = "cam720";
+    const QString strUrl = m_pServer->url(strMount);
+    // A first player keeps the shared camera prepared, so the second one's
+    // session is set up as usual and gets sound without video.
+    VelVideoLabel first;
+    first.resize(640, 360);
+    VelVlcPlayerManger::Instance()->AddPlayer(&first, strUrl, false);
+    QVERIFY(velWaitFor([&] { return first.state() == VideoPlaying; }, 15000));
+    QVERIFY(m_pServer->withholdVideo(strMount));
+
+    VelVideoLabel label;
+    label.resize(640, 360);
+    VelStateRecorder recorder(&label);
+    VelVlcPlayerManger::Instance()->AddPlayer(&label, strUrl, false);
+    CRTSPPlayer* pPlayer = VelVlcPlayerManger::Instance()->FindPlayer(&label);
+    QVERIFY(pPlayer);
+    QVERIFY(velWaitFor([&] { return pPlayer->GetInitResult() == 0; }, 10000));
+    // The reopen closes the session with a TEARDOWN; the first player keeps its own.
+    QVERIFY(velWaitFor([&] { return m_pServer->teardowns(strMount) >= 1; }, kNoVideoMs));
+    QCOMPARE(label.picturesReceived(), quint64(0));
+    QCOMPARE(VelVlcPlayerManger::Instance()->FindPlayer(&label), pPlayer);
+
+    QVERIFY(m_pServer->releaseVideo(strMount));
+    QVERIFY(velWaitFor([&] { return label.state() == VideoPlaying; }, 15000));
+    QCOMPARE(pPlayer->GetPlayState(), 1);
+    recorder.stop();
+    // Open, no video, reopened, playing.
+    QVERIFY(recorder.sawInOrder({VideoConnecting, VideoNoSignal, VideoConnecting, VideoPlaying}));
+}
+
+void TstCRTSPReconnect::lateKeyFrameIsNotReopened_data()
+{
+    QTest::addColumn<QString>("strMount");
+    // The camera keeps its own 2 s schedule: a session may wait that long for
+    // its first key frame, with P pictures flowing meanwhile.
+    QTest::newRow("2 s key frame interval") << "cam720-gop2";
+    QTest::newRow("2 s key frame interval, B-frames") << "cam720main-gop2";
+}
+
+void TstCRTSPReconnect::lateKeyFrameIsNotReopened()
+{
+    QFETCH(QString, strMount);
+    VelVideoLabel label;
+    label.resize(640, 360);
+    VelStateRecorder recorder(&label);
+    VelVlcPlayerManger::Instance()->AddPlayer(&label, m_pServer->url(strMount), false);
+    QVERIFY(velWaitFor([&] { return label.state() == VideoPlaying; }, 15000));
+    // Past the player's limit for a session without video, and then some.
+    QTest::qWait(5000 + 2000);
+    QCOMPARE(m_pServer->teardowns(strMount), 0);
+    recorder.stop();
+    QCOMPARE(recorder.states().count(VideoConnecting), 1);
+    QCOMPARE(label.state(), int(VideoPlaying));
 }
 
 QTEST_MAIN(TstCRTSPReconnect)

@@ -19,15 +19,20 @@
 class VelPlayerTestEnv
 {
 public:
-    // From initTestCase.
-    bool start(QString* pError)
+    // From initTestCase. With bReplay the server also offers its replay mounts
+    // (encoded once at start, which takes a few seconds): cases that count
+    // pictures or wait on a loss use them, so a starved live encoder does not
+    // decide the result.
+    bool start(QString* pError, bool bReplay = false)
     {
         if (!tempDir.isValid()) {
             *pError = QStringLiteral("no temporary directory");
             return false;
         }
         qputenv("TMPDIR", tempDir.path().toUtf8());
-        if (!server.start()) {
+        if (bReplay)
+            server.setExtraArguments({QStringLiteral("--replay")});
+        if (!server.start(0, bReplay ? 60000 : 10000)) {
             *pError = server.errorString();
             return false;
         }

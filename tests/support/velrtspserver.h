@@ -1,8 +1,8 @@
 #pragma once
 // VelRtspServer runs the test RTSP server (tools/rtspserver) as a child process
-// on a free loopback port and drives it: stall and resume a mount, freeze and
-// thaw the whole process, kill it and restart it on the same port. Every wait
-// is bounded. Link vel_test_rtspserver to get the server's path. Use it from
+// on a free loopback port and drives it: stall and resume a mount, withhold its
+// video, freeze and thaw the whole process, kill it and restart it on the same
+// port. Every wait is bounded. Link vel_test_rtspserver to get the server's path. Use it from
 // one thread.
 //
 //     VelRtspServer server;
@@ -128,6 +128,17 @@ public:
     bool resume(const QString& mount)
     {
         return command(QStringLiteral("resume ") + mount);
+    }
+
+    // The mount's video stops while its sound flows on (withholdVideo), or
+    // flows again from a key frame (releaseVideo); sessions stay.
+    bool withholdVideo(const QString& mount)
+    {
+        return command(QStringLiteral("novideo ") + mount);
+    }
+    bool releaseVideo(const QString& mount)
+    {
+        return command(QStringLiteral("video ") + mount);
     }
 
     // How many RTSP TEARDOWNs the mount has received since the server started

@@ -26,6 +26,8 @@
 // "OK <command>" (or "ERR <command>"):
 //   stall <mount>    media of the mount stops flowing; RTSP sessions stay up
 //   resume <mount>   media flows again, starting with a key frame
+//   novideo <mount>  the mount's video stops while its sound flows on; sessions stay up
+//   video <mount>    video flows again, starting with a key frame
 //   teardowns <mount> prints "TEARDOWNS <mount> <n>": RTSP TEARDOWNs received so far
 //   quit             stop the server
 // End of input also stops the server, so a test that dies takes its server
@@ -76,7 +78,8 @@ struct CameraFormat {
 struct Mount {
     CameraFormat format;
     std::atomic<bool> stalled{false};
-    std::atomic<int> teardowns{0}; // TEARDOWN requests received for the mount
+    std::atomic<bool> videoWithheld{false}; // sound flows on
+    std::atomic<int> teardowns{0};          // TEARDOWN requests received for the mount
 };
 
 std::map<std::string, std::unique_ptr<Mount>> g_mounts;
@@ -278,7 +281,7 @@ struct SourceProbe {
 GstPadProbeReturn dropWhileStalled(GstPad* pad, GstPadProbeInfo*, gpointer data)
 {
     auto* probe = static_cast<SourceProbe*>(data);
-    if (probe->mount->stalled.load()) {
+    if (probe->mount->stalled.load() || (probe->video && probe->mount->videoWithheld.load())) {
         probe->dropping = true;
         return GST_PAD_PROBE_DROP;
     }
@@ -414,6 +417,11 @@ void runCommand(const std::string& command)
     Mount* mount = findMount(argument);
     if (mount && (verb == "stall" || verb == "resume")) {
         mount->stalled.store(verb == "stall");
+        reply(true, command);
+        return;
+    }
+    if (mount && (verb == "novideo" || verb == "video")) {
+        mount->videoWithheld.store(verb == "novideo");
         reply(true, command);
         return;
     }
