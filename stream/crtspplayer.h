@@ -75,6 +75,9 @@ public:
     // Milliseconds of decoded sound waiting to be played (0 without sound).
     // Any thread.
     int GetAudioQueueMs() const;
+    // Video packets read since the first key frame of this open: pictures
+    // the camera delivered that could be shown. Any thread.
+    quint64 GetVideoPacketsRead() const { return m_nVideoPacketsRead.load(); }
 #if defined(VEL_FORM_VIMBREL)
     void SetAudioEnabled(bool bEnabled);
     bool IsAudioEnabled() const
@@ -208,6 +211,7 @@ private:
     // -1 none since the open): an opened session whose video does not flow
     // before its first picture counts as lost.
     std::atomic<int64_t> m_nLastVideoReadUs{-1};
+    std::atomic<quint64> m_nVideoPacketsRead{0};
     // Set by the first report of a lost stream, so one open reopens once.
     std::atomic<bool> m_bLostReported{false};
 

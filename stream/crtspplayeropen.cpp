@@ -125,6 +125,7 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     m_nAudioIndex = -1;
     m_bFirstPicture = true;
     m_nLastVideoReadUs = -1;
+    m_nVideoPacketsRead = 0;
     m_bLostReported = false;
     {
         std::lock_guard<std::mutex> lock(m_readTimesLock);
@@ -149,8 +150,12 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     hideUndecodableAudio();
     // Pictures are shown as they come and the frame rate is never used, so
     // the probe does not wait for twenty frames to estimate it: that alone
-    // took most of a second off the first picture.
+    // took most of a second off the first picture. Nor does it wait for
+    // timestamps: a fresh RTSP session has none until the camera's first
+    // sender report, a third of a second on our own server, and they are
+    // not used after queuing.
     m_pFormat->fps_probe_size = 0;
+    m_pFormat->max_ts_probe = 1;
     m_interrupt.clock.restart();
     m_interrupt.phase = 1;
     nResult = avformat_find_stream_info(m_pFormat.get(), nullptr);

@@ -117,6 +117,8 @@ void CRTSPPlayer::queuePacket(AVPacket* pPacket, int64_t nStartTime)
 {
     if (pPacket->stream_index == m_nVideoIndex) {
         m_nLastVideoReadUs = av_gettime_relative();
+        if (m_nVideoPacketsRead > 0 || (pPacket->flags & AV_PKT_FLAG_KEY))
+            ++m_nVideoPacketsRead;
         if (pPacket->pts != AV_NOPTS_VALUE)
             pPacket->pts -= nStartTime;
         if (pPacket->dts != AV_NOPTS_VALUE)
