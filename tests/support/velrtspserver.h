@@ -2,8 +2,8 @@
 // VelRtspServer runs the test RTSP server (tools/rtspserver) as a child process
 // on a free loopback port and drives it: stall and resume a mount, withhold its
 // video, freeze and thaw the whole process, kill it and restart it on the same
-// port. Every wait is bounded. Link vel_test_rtspserver to get the server's path. Use it from
-// one thread.
+// port. Every wait is bounded. Link vel_test_rtspserver to get the server's
+// path. Use it from one thread.
 //
 //     VelRtspServer server;
 //     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
