@@ -149,14 +149,19 @@ void TstCRTSPPlayer::openToFirstPicture()
     QCOMPARE(playback.player->GetInitResult(), 0);
     QCOMPARE(playback.player->GetPlayState(), 1);
 
-    // Once the packets held back while probing the stream are shown, 25
-    // pictures a second reach the label: none is lost to a missing timestamp
-    // or a broken hand-off.
+    // Once the packets held back while probing the stream are shown, every
+    // picture read reaches the label: none is lost to a missing timestamp or
+    // a broken hand-off. Counted against the packets read, since a live
+    // encoder on a loaded machine may fall behind its 25 a second.
     QTest::qWait(1500);
     const quint64 nBefore = playback.label.picturesReceived();
+    const quint64 nReadBefore = playback.player->GetVideoPacketsRead();
     QTest::qWait(2000);
     const quint64 nPictures = playback.label.picturesReceived() - nBefore;
-    QVERIFY2(nPictures >= 40 && nPictures <= 60, qPrintable(QString::number(nPictures)));
+    const quint64 nRead = playback.player->GetVideoPacketsRead() - nReadBefore;
+    // One picture may be on its way at either end of the window.
+    QVERIFY2(nRead >= 20 && nPictures + 2 >= nRead && nPictures <= nRead + 2,
+             qPrintable(QStringLiteral("%1 pictures, %2 read").arg(nPictures).arg(nRead)));
     QCOMPARE(playback.label.picturesDropped(), quint64(0)); // nothing painted meanwhile
 
     recorder.stop();
