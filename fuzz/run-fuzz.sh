@@ -3,6 +3,9 @@
 # runs them.
 #   fuzz/run-fuzz.sh short                  # each target over its corpus, a few seconds
 #   fuzz/run-fuzz.sh long [RUNS] [TARGET]   # RUNS executions a target (default 10000000)
+# VEL_FUZZ_TIMEOUT=N (default 10) is libFuzzer's wall-clock limit an input: a
+# long run at low priority beside builds is starved for seconds at a time and
+# reports false timeouts at 10 (one input that takes 0.3 s on its own).
 # VEL_FUZZ_SECONDS=N bounds each long run to N seconds as well; libFuzzer's
 # log goes to VEL_FUZZ_LOG_DIR (default build-fuzz/findings/<target>.log).
 # The long run works on a copy of the corpus in build-fuzz/corpus/ (new inputs
@@ -42,7 +45,7 @@ for target in "${TARGETS[@]}"; do
   # -detect_leaks=0: leaks are not looked for (ASAN_OPTIONS), and libFuzzer's
   # own check runs an input again whenever mallocs and frees differ, which
   # the live controls' state makes them do.
-  common=(-max_len=$MAX_LEN -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 -detect_leaks=0
+  common=(-max_len=$MAX_LEN -timeout="${VEL_FUZZ_TIMEOUT:-10}" -rss_limit_mb=4096 -print_final_stats=1 -detect_leaks=0
           -dict="$ROOT/fuzz/commands.dict"
           -artifact_prefix="$BUILD/findings/$target-")
   if [ "$mode" = short ]; then
