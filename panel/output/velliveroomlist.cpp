@@ -27,13 +27,39 @@ bool idText(const QJsonValue& value, QString* pText)
     return false;
 }
 
+// Qt's JSON parser drops a U+FEFF that begins a string (it takes it for a byte
+// order mark), so a room id starting with one would come back without it.
+// Inside strings it is written as an escape, which the parser keeps; the rest
+// of the text is left as it is.
+QByteArray jsonWithByteOrderMarksEscaped(const QString& strJson)
+{
+    QString strOut;
+    strOut.reserve(strJson.size());
+    bool bInString = false;
+    bool bEscaped = false;
+    for (QChar c : strJson) {
+        if (bEscaped) {
+            bEscaped = false;
+        } else if (bInString && c == QLatin1Char('\\')) {
+            bEscaped = true;
+        } else if (c == QLatin1Char('"')) {
+            bInString = !bInString;
+        } else if (bInString && c.unicode() == 0xFEFF) {
+            strOut += QLatin1String("\\ufeff");
+            continue;
+        }
+        strOut += c;
+    }
+    return strOut.toUtf8();
+}
+
 bool roomsFromJson(const QString& strTarget, QMap<QString, QString>* pRooms)
 {
     if (!strTarget.startsWith(QLatin1String("{[")) || !strTarget.endsWith(QLatin1String("]}")))
         return false;
     QJsonParseError error;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(strTarget.mid(1, strTarget.size() - 2).toUtf8(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(
+        jsonWithByteOrderMarksEscaped(strTarget.mid(1, strTarget.size() - 2)), &error);
     if (error.error != QJsonParseError::NoError || !document.isArray())
         return false;
     QMap<QString, QString> rooms;

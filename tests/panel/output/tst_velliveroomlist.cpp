@@ -1,5 +1,5 @@
-// The plain scan of live room answers on text that is not JSON: keys inside
-// values and long texts without quotes.
+// Live room answers: JSON ids and names kept exactly; the plain scan of text
+// that is not JSON, with keys inside values and long texts without quotes.
 #include "velliveroomlist.h"
 
 #include <QtTest>
@@ -11,9 +11,38 @@ class TstVelLiveRoomList : public QObject
     Q_OBJECT
 
 private slots:
+    void json_data();
+    void json();
     void plainScan_data();
     void plainScan();
 };
+
+void TstVelLiveRoomList::json_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<Rooms>("rooms");
+    const QChar bom(0xFEFF);
+    // Qt's parser took a U+FEFF at the start of a string for a byte order mark
+    // and dropped it (found by fuzz_liveroom).
+    QTest::newRow("id beginning with U+FEFF")
+        << "{[{\"id\":\"" + QString(bom) + "r1\",\"name\":\"a\"}]}"
+        << Rooms{{QString(bom) + "r1", "a"}};
+    QTest::newRow("escaped quote before U+FEFF")
+        << "{[{\"id\":\"r2\",\"name\":\"\\\"" + QString(bom) + "b\"}]}"
+        << Rooms{{"r2", "\"" + QString(bom) + "b"}};
+    QTest::newRow("U+FEFF written as an escape")
+        << QStringLiteral("{[{\"id\":\"\\ufeffr3\",\"name\":\"\\\\\"}]}")
+        << Rooms{{QString(bom) + "r3", "\\"}};
+    QTest::newRow("whole-number id") << QStringLiteral("{[{\"id\":12,\"name\":\"c\"}]}")
+                                     << Rooms{{"12", "c"}};
+}
+
+void TstVelLiveRoomList::json()
+{
+    QFETCH(QString, target);
+    QFETCH(Rooms, rooms);
+    QCOMPARE(velLiveRoomsFromTarget(target), rooms);
+}
 
 void TstVelLiveRoomList::plainScan_data()
 {
