@@ -33,8 +33,8 @@ void TstVelLiveRoomList::json_data()
     QTest::newRow("U+FEFF written as an escape")
         << QStringLiteral("{[{\"id\":\"\\ufeffr3\",\"name\":\"\\\\\"}]}")
         << Rooms{{QString(bom) + "r3", "\\"}};
-    QTest::newRow("whole-number id") << QStringLiteral("{[{\"id\":12,\"name\":\"c\"}]}")
-                                     << Rooms{{"12", "c"}};
+    QTest::newRow("whole-number id")
+        << QStringLiteral("{[{\"id\":12,\"name\":\"c\"}]}") << Rooms{{"12", "c"}};
 }
 
 void TstVelLiveRoomList::json()
