@@ -81,24 +81,43 @@ VelOverviewWidget::VelOverviewWidget(const QString& name, bool bPtzAvailable, QW
     m_pMainLayout->addWidget(m_pVideoLabel);
     setLayout(m_pMainLayout);
 
-    m_pCloudSetting = new VelCloudSettingWidget(this);
-    m_pCloudContainer = new VelPopContainer(nullptr, m_pCloudSetting, QString());
-    m_pCloudContainer->setBackgroundColor(QColor(120, 120, 120));
-    m_pCloudContainer->setPlacementMode(1);
-
     connect(m_pSwitchButton, &QPushButton::clicked, this, &VelOverviewWidget::sltSwitch);
     connect(m_pCloudButton, &QPushButton::clicked, this,
             &VelOverviewWidget::sltCloudControlClicked);
-    connect(m_pCloudSetting, &VelCloudSettingWidget::sigButtonPressed, this,
-            &VelOverviewWidget::sltButtonPressed);
-    connect(m_pCloudSetting, &VelCloudSettingWidget::sigButtonReleased, this,
-            &VelOverviewWidget::sltButtonReleased);
 }
 
 VelOverviewWidget::~VelOverviewWidget()
 {
     // The container has no parent; the PTZ pad lives inside it.
     delete m_pCloudContainer;
+}
+
+// Sixteen buttons with two images each, and the container's shaped mask:
+// most of what a thumbnail would cost to build.
+void VelOverviewWidget::buildCloudPad()
+{
+    if (m_pCloudContainer)
+        return;
+    m_pCloudSetting = new VelCloudSettingWidget(this);
+    m_pCloudContainer = new VelPopContainer(nullptr, m_pCloudSetting, QString());
+    m_pCloudContainer->setBackgroundColor(QColor(120, 120, 120));
+    m_pCloudContainer->setPlacementMode(1);
+    connect(m_pCloudSetting, &VelCloudSettingWidget::sigButtonPressed, this,
+            &VelOverviewWidget::sltButtonPressed);
+    connect(m_pCloudSetting, &VelCloudSettingWidget::sigButtonReleased, this,
+            &VelOverviewWidget::sltButtonReleased);
+}
+
+VelPopContainer* VelOverviewWidget::cloudContainer()
+{
+    buildCloudPad();
+    return m_pCloudContainer;
+}
+
+VelCloudSettingWidget* VelOverviewWidget::cloudSettingWidget()
+{
+    buildCloudPad();
+    return m_pCloudSetting;
 }
 
 void VelOverviewWidget::setName(const QString& name)
@@ -145,6 +164,7 @@ void VelOverviewWidget::sltSwitch()
 void VelOverviewWidget::sltCloudControlClicked()
 {
     const QPoint cursor = QCursor::pos();
+    buildCloudPad();
     m_pCloudContainer->popupAt(cursor.x(), cursor.y(), 95, 95);
     m_pCloudContainer->raise();
 }

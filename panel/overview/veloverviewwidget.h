@@ -44,8 +44,10 @@ public:
     VelVideoLabel* videoLabel() const { return m_pVideoLabel; }
     QPushButton* cloudButton() const { return m_pCloudButton; }
     VelPushButton* switchButton() const { return m_pSwitchButton; }
-    VelPopContainer* cloudContainer() const { return m_pCloudContainer; }
-    VelCloudSettingWidget* cloudSettingWidget() const { return m_pCloudSetting; }
+    // The PTZ pad and its container are built on the first PTZ click (or
+    // the first call here): a list of thumbnails mostly never opens them.
+    VelPopContainer* cloudContainer();
+    VelCloudSettingWidget* cloudSettingWidget();
 
 signals:
     void sigSwitchClicked(VelOverviewWidget* pwnd);
@@ -67,6 +69,7 @@ protected:
 
 private:
     void setCloudButtonActive(bool bActive);
+    void buildCloudPad();
     void sendCloudCommand(QAbstractButton* pbtn, const char* szEvent);
     bool switchFromDoubleClick();
 
@@ -82,8 +85,8 @@ private:
     bool m_bPtzAvailable = false;
     bool m_bCloudControlState = false;
     QGraphicsOpacityEffect* m_pOpacityEffect = nullptr;
-    VelCloudSettingWidget* m_pCloudSetting = nullptr;
-    VelPopContainer* m_pCloudContainer = nullptr; // top-level, deleted here
+    VelCloudSettingWidget* m_pCloudSetting = nullptr; // null until first needed
+    VelPopContainer* m_pCloudContainer = nullptr;     // top-level, deleted here
 };
 
 #endif // VELOVERVIEWWIDGET_H

@@ -2,11 +2,13 @@
 #include "velcloudsettingwidget.h"
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
+#include "velpopcontainer.h"
 #include "velpushbutton.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QPushButton>
 #include <QtTest>
 
@@ -212,9 +214,18 @@ void TstVelOverviewListWidget::ptzCommands()
     VelOverviewListWidget list(nullptr);
     list.resize(1000, 200);
     VelOverviewWidget* pOverview = list.addOverviewWidget("cam", "tok-7", true);
+    pOverview->setSource("rtsp://127.0.0.1/cam");
+    pOverview->updateCloudButton();
     QSignalSpy spyCommand(&list, &VelOverviewListWidget::sigSendCommand);
-    auto* pUp = pOverview->cloudSettingWidget()->findChild<QAbstractButton*>("Cloud_Up");
+    // The pad is built on the first PTZ click and pops up with it.
+    pOverview->cloudButton()->click();
+    QAbstractButton* pUp = nullptr;
+    for (QWidget* pTop : QApplication::topLevelWidgets()) {
+        if (qobject_cast<VelPopContainer*>(pTop) && pTop->isVisible())
+            pUp = pTop->findChild<QAbstractButton*>("Cloud_Up");
+    }
     QVERIFY(pUp);
+    QCOMPARE(pUp->window(), pOverview->cloudContainer());
     emit pOverview->cloudSettingWidget()->sigButtonPressed(pUp);
     emit pOverview->cloudSettingWidget()->sigButtonReleased(pUp);
     QCOMPARE(spyCommand.count(), 2);
