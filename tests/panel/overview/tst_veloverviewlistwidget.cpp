@@ -8,7 +8,6 @@
 #include "velvideolabel.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QPushButton>
 #include <QtTest>
 
@@ -219,13 +218,9 @@ void TstVelOverviewListWidget::ptzCommands()
     QSignalSpy spyCommand(&list, &VelOverviewListWidget::sigSendCommand);
     // The pad is built on the first PTZ click and pops up with it.
     pOverview->cloudButton()->click();
-    QAbstractButton* pUp = nullptr;
-    for (QWidget* pTop : QApplication::topLevelWidgets()) {
-        if (qobject_cast<VelPopContainer*>(pTop) && pTop->isVisible())
-            pUp = pTop->findChild<QAbstractButton*>("Cloud_Up");
-    }
+    QVERIFY(pOverview->cloudContainer()->isVisible());
+    auto* pUp = pOverview->cloudSettingWidget()->findChild<QAbstractButton*>("Cloud_Up");
     QVERIFY(pUp);
-    QCOMPARE(pUp->window(), pOverview->cloudContainer());
     emit pOverview->cloudSettingWidget()->sigButtonPressed(pUp);
     emit pOverview->cloudSettingWidget()->sigButtonReleased(pUp);
     QCOMPARE(spyCommand.count(), 2);
