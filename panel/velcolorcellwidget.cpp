@@ -16,7 +16,7 @@ const char* const kPalette[] = {
 };
 
 const char* const kStyle =
-    "QListWidget{background: rgb(0, 0, 0, 0)}"
+    "QListWidget{background: rgba(0, 0, 0, 0)}"
     "QScrollBar:vertical {border: 2px solid grey;background: #32CC99; margin: 22px 0 22px 0;}"
     "QScrollBar::handle:vertical {background: white; border-radius: 5px}"
     "QScrollBar::handle:vertical:pressed {background: #EEEEEE; border-radius: 5px}"

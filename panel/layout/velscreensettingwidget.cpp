@@ -26,7 +26,7 @@ const QString kPreviewStyle =
 
 const QString kSettingButtonStyle =
     QStringLiteral("QPushButton {border: 0px solid #DBDBDB;border-radius: 0px;"
-                   "background-color: rgb(0, 0, 0, 0);}          QPushButton:pressed {}    "
+                   "background-color: rgba(0, 0, 0, 0);}          QPushButton:pressed {}    "
                    "      QPushButton:hover:!pressed:!checked {}          QPushButton:checked {}");
 
 CommandMap screenCommand(const QString& strKind, const QString& strTarget)

@@ -24,12 +24,12 @@ const QString kRecording = QStringLiteral("workingModeRecording");
 const QString kLiveCasting = QStringLiteral("workingModeLiveCasting");
 const QString kRecordingAndLive = QStringLiteral("workingModeRecordingAndLivecast");
 
-const char* const kBarStyle = "QFrame#outputControlBar{background-color: rgb(220, 220, 220, 100)}"
+const char* const kBarStyle = "QFrame#outputControlBar{background-color: rgba(220, 220, 220, 100)}"
                               "QLabel#Recordinformation{color: black}"
                               "QPushButton:pressed{border: 0px}"
                               "QPushButton:hover{border: 0px}";
 const char* const kModeButtonStyle =
-    "QPushButton{background: rgb(0, 0, 0, 0); border: 2px solid rgb(120, 120, 120); "
+    "QPushButton{background: rgba(0, 0, 0, 0); border: 2px solid rgb(120, 120, 120); "
     "border-radius: 5px; padding-left: 5px;}"
     "QPushButton:pressed{border: 2px solid rgb(180, 180, 180)}";
 const char* const kSliderStyle =
