@@ -4,6 +4,7 @@
 #include "veldialogframe.h"
 #include "velliveroomlist.h"
 #include "vellivesettingwidget.h"
+#include "velmodal.h"
 #include "velpopcontainer.h"
 #include "velpushbutton.h"
 #include "velrecordtypewidget.h"
@@ -210,11 +211,6 @@ VelDialogFrame* VelOutputControlBar::warningDialog() const
     return m_pWarningDialog;
 }
 
-QString VelOutputControlBar::workingMode() const
-{
-    return m_pWorkingModeButton->objectName();
-}
-
 QString VelOutputControlBar::recordInformation() const
 {
     return m_pInformationLabel->text();
@@ -248,7 +244,7 @@ void VelOutputControlBar::sltSetUnRecordState()
     m_pLayout->addWidget(m_pScreenshotButton);
     m_pRecordButton->show();
     m_pWorkingModeButton->show();
-    m_bRecordingLayout = false;
+    m_state.bRecording = false;
 
     sltSetRecordTime(QStringLiteral("0"));
     emit sigRecordStateChanged(QStringLiteral("stop"));
@@ -270,7 +266,7 @@ void VelOutputControlBar::sltSetRecordingState()
                                 m_pLiveStateButton};
     for (QWidget* pWidget : shown)
         pWidget->show();
-    m_bRecordingLayout = true;
+    m_state.bRecording = true;
 
     emit sigRecordStateChanged(QStringLiteral("start"));
     emit sigStateChanged(true);
@@ -335,7 +331,7 @@ void VelOutputControlBar::showWarning(const QString& strMessage)
     m_pTipWidget = new VelTipWidget(strMessage, this);
     m_pWarningDialog = new VelDialogFrame(tr("警告"), dialogParent(), m_pTipWidget,
                                           VelDialogFrame::ExitButton | VelDialogFrame::OkButton);
-    m_pWarningDialog->exec();
+    velExecModal(m_pWarningDialog, this);
 }
 
 void VelOutputControlBar::sltRecordClicked()
@@ -357,7 +353,7 @@ void VelOutputControlBar::sltRecordClicked()
 void VelOutputControlBar::sltResumeClicked()
 {
     sendWorkingMode(taskTarget(),
-                    m_bIsPaused ? QStringLiteral("restart") : QStringLiteral("pause"));
+                    m_state.bPaused ? QStringLiteral("restart") : QStringLiteral("pause"));
 }
 
 void VelOutputControlBar::sltStopClicked()
@@ -366,20 +362,20 @@ void VelOutputControlBar::sltStopClicked()
         sendWorkingMode(taskTarget(), QStringLiteral("stop"));
         return;
     }
-    const QPointer<VelOutputControlBar> self(this);
     auto* pConfirm = new VelLiveSettingWidget(QStringList(), this);
     pConfirm->setCheckBoxText(tr("关闭直播") + tr("中间").mid(1, 1));
     pConfirm->setCheckBoxMode(true);
     const QPointer<VelDialogFrame> pDialog = new VelDialogFrame(
         tr("提示"), dialogParent(), pConfirm,
         VelDialogFrame::ExitButton | VelDialogFrame::CancelButton | VelDialogFrame::OkButton);
-    const int nResult = pDialog->exec();
-    if (!self)
+    int nResult = QDialog::Rejected;
+    if (!velExecModal(pDialog, this, &nResult))
         return; // the control went away while the dialog was open
     if (nResult == QDialog::Accepted) {
         const bool bClose = pConfirm->isCheckBoxChecked();
         // The command names the mode that was live, even when the room closes.
         const QString strTarget = taskTarget(true, bClose);
+        const QPointer<VelOutputControlBar> self(this);
         if (bClose)
             m_pRecordTypeWidget->setWorkingMode(kRecording);
         if (self)
@@ -393,6 +389,7 @@ void VelOutputControlBar::sltRecordTypeChanged(QAbstractButton* pbtn)
     m_pRecordStateButton->setIcon(QIcon(image("RECORDSTATE_SLIENT")));
     m_pLiveStateButton->setIcon(QIcon(image("LIVESTATE_SLIENT")));
     if (pbtn->text() == tr("录制")) {
+        m_state.strWorkingMode = kRecording;
         m_pWorkingModeButton->setObjectName(kRecording);
         m_pRecordStateButton->setIcon(QIcon(image("RECORDSTATE_ENABLE")));
     } else {
@@ -407,9 +404,11 @@ void VelOutputControlBar::sltRecordTypeChanged(QAbstractButton* pbtn)
                 return;
         }
         if (pbtn->text() == tr("直播")) {
+            m_state.strWorkingMode = kLiveCasting;
             m_pWorkingModeButton->setObjectName(kLiveCasting);
             m_pLiveStateButton->setIcon(QIcon(image("LIVESTATE_ENABLE")));
         } else {
+            m_state.strWorkingMode = kRecordingAndLive;
             m_pWorkingModeButton->setObjectName(kRecordingAndLive);
             m_pRecordStateButton->setIcon(QIcon(image("RECORDSTATE_ENABLE")));
             m_pLiveStateButton->setIcon(QIcon(image("LIVESTATE_ENABLE")));
@@ -465,63 +464,55 @@ void VelOutputControlBar::sltSetResumeState(bool bIsPaused)
 
 void VelOutputControlBar::sltReceiveCommand(QMap<QString, QString> lstParam)
 {
-    const QString strEvent = lstParam.value(QStringLiteral("event"));
-    if (lstParam.value(QStringLiteral("requestParam")) != QLatin1String("initLiveRoom")) {
-        receiveTaskAnswer(lstParam);
-        return;
-    }
-    if (strEvent != QLatin1String("error")) {
-        chooseLiveRoom(lstParam.value(QStringLiteral("target")));
-        return;
-    }
-    const QPointer<VelOutputControlBar> self(this);
-    showWarning(tr("创建直播失败"));
-    if (self)
-        m_pRecordTypeWidget->setWorkingMode(kRecording);
+    render(velApplyTaskAnswer(m_state, lstParam));
 }
 
-void VelOutputControlBar::receiveTaskAnswer(const QMap<QString, QString>& lstParam)
+// The state changes as the bar's own steps take it (a page may answer again
+// from inside any signal or dialog on the way), in the order pages have seen.
+void VelOutputControlBar::render(const VelTaskAnswer& answer)
 {
-    const QString strEvent = lstParam.value(QStringLiteral("event"));
-    const QString strTarget = lstParam.value(QStringLiteral("target"));
-    if (strEvent == QLatin1String("start")) {
-        const CommandMap target = parseCommand(strTarget);
-        m_pRecordTypeWidget->setWorkingMode(target.value(QStringLiteral("workingMode")));
-        emit sigSetRecordMode(target.value(QStringLiteral("recordingMode")));
-        sltSetRecordTime(target.value(QStringLiteral("startTime")));
-        sltSetRecordingState();
-    } else if (strEvent == QLatin1String("pause")) {
-        const CommandMap target = parseCommand(strTarget);
-        if (lstParam.contains(QStringLiteral("hostId")))
-            m_pRecordTypeWidget->setWorkingMode(target.value(QStringLiteral("workingMode")));
-        emit sigSetRecordMode(target.value(QStringLiteral("recordingMode")));
-        m_bIsPaused = true;
-        sltSetRecordingState();
-        sltSetResumeState(true);
-        const QString strStart = target.value(QStringLiteral("startTime"));
-        if (!strStart.isEmpty() && strStart != QLatin1String("0"))
-            sltSetRecordTime(strStart);
-    } else if (strEvent == QLatin1String("restart")) {
-        m_bIsPaused = false;
-        sltSetRecordingState();
-        sltSetResumeState(false);
-    } else if (strEvent == QLatin1String("stop")) {
-        m_bIsPaused = false;
+    switch (answer.kind) {
+    case VelTaskAnswer::Error:
+        showWarning(answer.strText);
+        return;
+    case VelTaskAnswer::Volume:
+        // A value the slider does not hold yet moves it, and the move reports
+        // it back like an operator's.
+        m_pVolumeSlider->setValue(answer.nVolume);
+        return;
+    case VelTaskAnswer::RoomList:
+        chooseLiveRoom(answer.strText);
+        return;
+    case VelTaskAnswer::RoomFailed: {
+        const QPointer<VelOutputControlBar> self(this);
+        showWarning(tr("创建直播失败"));
+        if (self)
+            m_pRecordTypeWidget->setWorkingMode(answer.state.strWorkingMode);
+        return;
+    }
+    default:
+        break;
+    }
+    if (answer.bNamesMode)
+        m_pRecordTypeWidget->setWorkingMode(answer.state.strWorkingMode);
+    if (answer.bNamesRecordMode)
+        emit sigSetRecordMode(answer.strRecordMode);
+    if (answer.bNamesTime)
+        sltSetRecordTime(QString::number(answer.state.nSeconds));
+    m_state.bPaused = answer.state.bPaused;
+    if (!answer.state.bRecording) {
         sltSetResumeState(false);
         sltSetUnRecordState();
-    } else if (strEvent == QLatin1String("error")) {
-        showWarning(strTarget);
-    } else {
-        // The platform's volume. A value the slider does not hold yet moves it,
-        // and the move reports it back like an operator's.
-        m_pVolumeSlider->setValue(strTarget.toInt());
+        return;
     }
+    sltSetRecordingState();
+    if (answer.kind != VelTaskAnswer::Start)
+        sltSetResumeState(answer.state.bPaused);
 }
 
 void VelOutputControlBar::chooseLiveRoom(const QString& strTarget)
 {
     m_mapLiveRoom = velLiveRoomsFromTarget(strTarget);
-    const QPointer<VelOutputControlBar> self(this);
     auto* pChooser = new VelLiveSettingWidget(m_mapLiveRoom.values(), this);
     const int nButtons =
         m_mapLiveRoom.isEmpty()
@@ -529,12 +520,13 @@ void VelOutputControlBar::chooseLiveRoom(const QString& strTarget)
             : VelDialogFrame::ExitButton | VelDialogFrame::CancelButton | VelDialogFrame::OkButton;
     const QPointer<VelDialogFrame> pDialog =
         new VelDialogFrame(tr("选择直播") + tr("中间").mid(1, 1), this, pChooser, nButtons);
-    const int nResult = pDialog->exec();
-    if (!self)
+    int nResult = QDialog::Rejected;
+    if (!velExecModal(pDialog, this, &nResult))
         return;
     if (nResult == QDialog::Accepted) {
-        m_strLiveRoomId = m_mapLiveRoom.key(pChooser->selectedRoom());
-        emit sigSendCommand(command(QStringLiteral("setLiveRoom"), m_strLiveRoomId, QString()));
+        m_state.strLiveRoomId = m_mapLiveRoom.key(pChooser->selectedRoom());
+        emit sigSendCommand(
+            command(QStringLiteral("setLiveRoom"), m_state.strLiveRoomId, QString()));
     } else {
         m_pRecordTypeWidget->setWorkingMode(kRecording);
     }

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "veltaskstate.h"
+
 class QAbstractButton;
 class QHBoxLayout;
 class QLabel;
@@ -23,10 +25,10 @@ class VelTipWidget;
 // The translucent band over the bottom of the output view: start, pause,
 // resume and stop the task, choose the working mode, show the record time.
 // Operator actions leave as command maps; the bar changes its look only on
-// the page's answers (sltReceiveCommand). Warnings, the stop confirmation
-// and the live room chooser run modally while the page's call or the
-// operator's click is on the stack, so everything after exec() first checks
-// that the bar still exists. GUI thread only.
+// the page's answers (sltReceiveCommand), which velApplyTaskAnswer turns into
+// a new task state that the bar renders. Warnings, the stop confirmation and
+// the live room chooser run modally while the page's call or the operator's
+// click is on the stack, so they go through velExecModal. GUI thread only.
 class VelOutputControlBar : public QFrame
 {
     Q_OBJECT
@@ -41,9 +43,10 @@ public:
 
     // Either pop-up (working mode, volume) is showing.
     bool isPopupOpen() const;
-    bool isRecordingLayout() const { return m_bRecordingLayout; }
-    bool isPaused() const { return m_bIsPaused; }
-    QString workingMode() const;
+    bool isRecordingLayout() const { return m_state.bRecording; }
+    bool isPaused() const { return m_state.bPaused; }
+    QString workingMode() const { return m_state.strWorkingMode; }
+    const VelTaskState& taskState() const { return m_state; }
     QString recordInformation() const;
     int recordSeconds() const { return m_nRecordSeconds; }
     int volume() const;
@@ -99,7 +102,7 @@ private:
     QString taskTarget(bool bWithCloseLiveRoom = false, bool bCloseLiveRoom = false) const;
     void sendWorkingMode(const QString& strTarget, const QString& strEvent);
     void showWarning(const QString& strMessage);
-    void receiveTaskAnswer(const QMap<QString, QString>& lstParam);
+    void render(const VelTaskAnswer& answer);
     void chooseLiveRoom(const QString& strTarget);
     QWidget* dialogParent() const;
 
@@ -127,13 +130,11 @@ private:
     QPointer<VelDialogFrame> m_pWarningDialog;
     QString m_strLiveAddress;
     QString m_strRecordMode;
-    QString m_strLiveRoomId;
     QMap<QString, QString> m_mapLiveRoom;
+    VelTaskState m_state;
     bool m_bNotSmartDevice = false;
     bool m_bNasReady = false;
-    bool m_bIsPaused = false;
-    bool m_bRecordingLayout = false;
-    int m_nRecordSeconds = 0;
+    int m_nRecordSeconds = 0; // counts on from the state's time while the task runs
 };
 
 #endif // VELOUTPUTCONTROLBAR_H
