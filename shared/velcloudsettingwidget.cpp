@@ -2,9 +2,12 @@
 
 #include "velpushbutton.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 
 namespace
@@ -89,19 +92,96 @@ VelCloudSettingWidget::VelCloudSettingWidget(QWidget* parent) : QWidget(parent)
 
     setStyleSheet(QStringLiteral("font-family: Microsoft YaHei; color: white"));
 
+    // Both forms report every release: a click alone would leave a camera
+    // moving after the pointer slid off the button.
     connect(m_pButtonGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonPressed), this,
-            &VelCloudSettingWidget::sigButtonPressed);
-#ifdef VEL_FORM_VIMBREL
+            &VelCloudSettingWidget::sltGroupPressed);
     connect(m_pButtonGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonReleased), this,
-            &VelCloudSettingWidget::sigButtonReleased);
-#else
-    connect(m_pButtonGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
-            &VelCloudSettingWidget::sigButtonReleased);
-#endif
+            &VelCloudSettingWidget::sltGroupReleased);
 
     // Owners wrap the pad in a pop-up container that reads the pad's size once,
     // so the pad starts at the size its layout asks for.
     adjustSize();
+}
+
+VelCloudSettingWidget::~VelCloudSettingWidget()
+{
+    // Owners that delete the pad with a button down still get its release.
+    releasePressed();
+}
+
+void VelCloudSettingWidget::sltGroupPressed(QAbstractButton* pbtn)
+{
+    // One press at a time: a second one (a key while the mouse holds another
+    // button) ends the first.
+    if (m_pPressed && m_pPressed != pbtn)
+        releasePressed();
+    m_pPressed = pbtn;
+    if (m_pWatchedWindow != window()) {
+        if (m_pWatchedWindow)
+            m_pWatchedWindow->removeEventFilter(this);
+        m_pWatchedWindow = window();
+        m_pWatchedWindow->installEventFilter(this);
+    }
+    emit sigButtonPressed(pbtn);
+}
+
+void VelCloudSettingWidget::sltGroupReleased(QAbstractButton* pbtn)
+{
+    // A release not matched by a press here was already reported.
+    if (pbtn != m_pPressed)
+        return;
+    m_pPressed = nullptr;
+    emit sigButtonReleased(pbtn);
+}
+
+void VelCloudSettingWidget::releasePressed()
+{
+    QAbstractButton* pButton = m_pPressed;
+    if (!pButton)
+        return;
+    m_pPressed = nullptr;
+    if (pButton->isDown()) {
+        // The button never saw the pointer go: a release away from it lets it
+        // drop its pressed image and state without a signal of its own.
+        const QPointF away(-1, -1);
+        QMouseEvent release(QEvent::MouseButtonRelease, away, pButton->mapToGlobal(QPoint(-1, -1)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pButton, &release);
+    }
+    emit sigButtonReleased(pButton);
+}
+
+bool VelCloudSettingWidget::event(QEvent* e)
+{
+    // A pop-up that hides hides the pad with it.
+    if (e->type() == QEvent::Hide)
+        releasePressed();
+    return QWidget::event(e);
+}
+
+// While a button is held the button itself takes the pointer's events; the
+// window sees them only once the pointer has left the pop-up around the pad,
+// or when the window itself loses the mouse.
+bool VelCloudSettingWidget::eventFilter(QObject* pWatched, QEvent* e)
+{
+    if (pWatched == m_pWatchedWindow && m_pPressed) {
+        switch (e->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Leave:
+        case QEvent::Hide:
+        case QEvent::Close:
+        case QEvent::WindowBlocked:
+        case QEvent::WindowDeactivate:
+        case QEvent::UngrabMouse:
+            releasePressed();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(pWatched, e);
 }
 
 VelPushButton* VelCloudSettingWidget::makeButton(const char* szObjectName, const char* szKey)

@@ -4,12 +4,14 @@
 #include <QBitmap>
 #include <QDesktopWidget>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
 #include <QPropertyAnimation>
+#include <QScreen>
 
 namespace
 {
@@ -95,26 +97,32 @@ void VelPopContainer::popupAt(int x, int y, int dy, int extra)
 // starting them is left to the caller.
 void VelPopContainer::startPopup(int x, int y, int dy)
 {
-    const QRect desktop = QApplication::desktop()->rect();
+    const QRect screen = screenRect(QPoint(x, y));
 
     m_pGeometryAnimation->stop();
     m_pOpacityAnimation->stop();
 
+    m_nPlacementMode = m_nWantedMode;
     m_nAnchorX = x;
     place();
     m_nAnchorY = m_nPlacementMode == 1 ? y - dy : y;
     place();
 
-    if (desktop.right() < x + m_nTotalWidth - kArrowInset) {
+    if (screen.right() < x + m_nTotalWidth - kArrowInset) {
 #ifdef VEL_FORM_VIMBREL
-        m_nArrowOffset = x + m_nTotalWidth - desktop.right();
+        m_nArrowOffset = x + m_nTotalWidth - screen.right();
 #else
         m_nArrowOffset = m_nTotalWidth - m_nArrowWidth - kArrowInset;
 #endif
     } else {
         m_nArrowOffset = kArrowInset;
     }
+    // Near the left edge the arrow moves left with the pointer instead.
+    if (x - m_nArrowWidth / 2 - m_nArrowOffset < screen.left())
+        m_nArrowOffset = qMax(0, x - m_nArrowWidth / 2 - screen.left());
+    keepOnScreen(screen, y);
     place();
+    updateShape();
 
     const QRect current = geometry();
     m_pGeometryAnimation->setDuration(kAnimationMs);
@@ -147,8 +155,45 @@ void VelPopContainer::startFadeOut()
     m_pOpacityAnimation->start();
 }
 
+// The panel must stay reachable on the screen that holds the pointer: one that
+// would run past the bottom (the strip and thumbnails sit low on the page)
+// stands above the pointer instead, one that would run past the top hangs below
+// it, and when neither side has the room it takes the roomier side and is
+// pushed inside. The caller's mode stays the one tried first next time.
+void VelPopContainer::keepOnScreen(const QRect& screen, int y)
+{
+    const int nHeight = m_nTotalHeight;
+    auto fits = [&](int nMode, int nAnchorY) {
+        return nMode == 0 ? nAnchorY + nHeight - 1 <= screen.bottom()
+                          : nAnchorY - nHeight >= screen.top();
+    };
+    if (fits(m_nPlacementMode, m_nAnchorY))
+        return;
+    const int nOther = m_nPlacementMode == 0 ? 1 : 0;
+    if (fits(nOther, y)) {
+        m_nPlacementMode = nOther;
+        m_nAnchorY = y;
+        return;
+    }
+    m_nPlacementMode = screen.bottom() - y >= y - screen.top() ? 0 : 1;
+    m_nAnchorY = y;
+    if (m_nPlacementMode == 0)
+        m_nAnchorY = qMax(screen.top(), qMin(y, screen.bottom() - nHeight + 1));
+    else
+        m_nAnchorY = qMin(screen.bottom() + 1, qMax(y, screen.top() + nHeight));
+}
+
+QRect VelPopContainer::screenRect(const QPoint& point)
+{
+    QScreen* pScreen = QGuiApplication::screenAt(point);
+    if (!pScreen)
+        pScreen = QGuiApplication::primaryScreen();
+    return pScreen ? pScreen->geometry() : QApplication::desktop()->rect();
+}
+
 void VelPopContainer::setPlacementMode(int nMode)
 {
+    m_nWantedMode = nMode;
     m_nPlacementMode = nMode;
     place();
     updateShape();

@@ -24,7 +24,8 @@ public:
     // mode 1 only; extra is accepted for the callers' sake and unused.
     void popupAt(int x, int y, int dy, int extra);
     // 0: arrow on the top edge, panel below the anchor; 1: arrow at the bottom,
-    // panel above the anchor.
+    // panel above the anchor. popupAt turns to the other side when the panel
+    // would leave the pointer's screen; placementMode() tells the side in use.
     void setPlacementMode(int nMode);
     void setBackgroundColor(const QColor& color) { m_backgroundColor = color; }
 
@@ -52,6 +53,8 @@ private:
     void updateShape();
     void startPopup(int x, int y, int dy);
     void startFadeOut();
+    void keepOnScreen(const QRect& screen, int y);
+    static QRect screenRect(const QPoint& point);
 
     int m_nTotalWidth = 0;
     int m_nTotalHeight = 0;
@@ -64,6 +67,7 @@ private:
     int m_nArrowWidth = 12;
     int m_nArrowHeight = 6;
     int m_nPlacementMode = 0;
+    int m_nWantedMode = 0; // the caller's choice, tried first at every pop-up
     QWidget* m_pContent = nullptr;
     QLabel* m_pTitleLabel = nullptr;
     QColor m_backgroundColor;

@@ -4,6 +4,7 @@
 #include "recordthread.h"
 #include "velcloudsettingwidget.h"
 #include "veldiaglog.h"
+#include "velmaskaddress.h"
 #include "velpopcontainer.h"
 #include "velpushbutton.h"
 #include "velsavedialog.h"
@@ -85,6 +86,8 @@ VelTourVideoWidget::VelTourVideoWidget(QWidget* parent) : VelVideoLabel(parent)
 
 VelTourVideoWidget::~VelTourVideoWidget()
 {
+    // A held PTZ button is let go while the bar still names the channel.
+    m_pPtzPad->releasePressed();
     // The player's threads call into this label: they go before any member.
     SetPlayer(nullptr);
     dropRecorder();
@@ -105,7 +108,8 @@ void VelTourVideoWidget::Play(QString address)
     // A new player starts without sound; the button must not claim otherwise.
     m_pControlBar->setAudioState(false);
     if (debugMode)
-        QMessageBox::information(this, QStringLiteral("open url"), address, QMessageBox::Ok);
+        QMessageBox::information(this, QStringLiteral("open url"), velMaskUrl(address),
+                                 QMessageBox::Ok);
     pPlayer->SetUrl(address);
     pPlayer->StartPlay();
 }
@@ -305,6 +309,16 @@ void VelTourVideoWidget::mouseDoubleClickEvent(QMouseEvent* e)
         setWindowFlags(Qt::SubWindow);
         showNormal();
     }
+}
+
+void VelTourVideoWidget::hideEvent(QHideEvent* e)
+{
+    // The pad's pop-up is a window of its own and would stay up over a hidden
+    // view; a button held in it is let go first.
+    m_pPtzPad->releasePressed();
+    if (m_pPtzPopup)
+        m_pPtzPopup->hide();
+    VelVideoLabel::hideEvent(e);
 }
 
 void VelTourVideoWidget::replacePlayer(const QString& strUrl)

@@ -66,6 +66,7 @@ protected slots:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
     void replacePlayer(const QString& strUrl);

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QGraphicsOpacityEffect>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -63,6 +64,7 @@ VelOutputWidget::~VelOutputWidget()
     m_pOpacityAnimation = nullptr;
     delete m_pControlBar;
     m_pControlBar = nullptr;
+    delete m_pStandIn;
 }
 
 void VelOutputWidget::setLiveAddress(const QString& strAddress)
@@ -158,15 +160,57 @@ void VelOutputWidget::mouseMoveEvent(QMouseEvent* e)
 
 void VelOutputWidget::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    m_bFullScreen = !m_bFullScreen;
-    if (m_bFullScreen) {
-        setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-        showFullScreen();
-    } else {
-        setWindowFlags(Qt::SubWindow);
-        showNormal();
-    }
+    if (m_bFullScreen)
+        leaveFullScreen();
+    else
+        enterFullScreen();
     VelVideoLabel::mouseDoubleClickEvent(e);
+}
+
+QWidget* VelOutputWidget::panelSlot()
+{
+    return m_pStandIn ? m_pStandIn.data() : static_cast<QWidget*>(this);
+}
+
+// The panel gives the view a fixed size, which would hold the full-screen
+// window at the panel's size; and a view that turns into a window leaves its
+// layout, which would close up behind it. A stand-in takes over both the
+// place and the size limits until the view comes back.
+void VelOutputWidget::enterFullScreen()
+{
+    m_bFullScreen = true;
+    QWidget* pParent = parentWidget();
+    if (pParent && pParent->layout()) {
+        m_pStandIn = new QWidget(pParent);
+        m_pStandIn->setObjectName(QStringLiteral("movieStandIn"));
+        m_pStandIn->setSizePolicy(sizePolicy());
+        m_pStandIn->setMinimumSize(minimumSize());
+        m_pStandIn->setMaximumSize(maximumSize());
+        m_pStandIn->resize(size());
+        delete pParent->layout()->replaceWidget(this, m_pStandIn, Qt::FindDirectChildrenOnly);
+    }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    showFullScreen();
+}
+
+void VelOutputWidget::leaveFullScreen()
+{
+    m_bFullScreen = false;
+    setWindowFlags(Qt::SubWindow);
+    if (m_pStandIn) {
+        // Limits the panel set while the view was away are kept.
+        setMinimumSize(m_pStandIn->minimumSize());
+        setMaximumSize(m_pStandIn->maximumSize());
+        if (QWidget* pParent = m_pStandIn->parentWidget()) {
+            if (pParent->layout())
+                delete pParent->layout()->replaceWidget(m_pStandIn, this,
+                                                        Qt::FindDirectChildrenOnly);
+        }
+        delete m_pStandIn;
+    }
+    showNormal();
 }
 
 void VelOutputWidget::paintEvent(QPaintEvent* e)

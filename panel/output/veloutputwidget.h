@@ -4,6 +4,7 @@
 #include "velvideolabel.h"
 
 #include <QMap>
+#include <QPointer>
 #include <QString>
 
 class QAbstractButton;
@@ -34,6 +35,10 @@ public:
     qreal barOpacity() const;
     qreal barTargetOpacity() const;
     bool isFullScreenView() const { return m_bFullScreen; }
+    // What holds the view's place in the panel: the view itself, or while it
+    // is full screen the stand-in that keeps its size there. The panel sizes
+    // this one.
+    QWidget* panelSlot();
 
 signals:
     void sigRecordModeChanged(QAbstractButton* pbtn);
@@ -57,11 +62,14 @@ protected:
 private:
     QRect barGeometry() const;
     void fadeTo(qreal dOpacity);
+    void enterFullScreen();
+    void leaveFullScreen();
 
     VelOutputControlBar* m_pControlBar = nullptr;
     QGraphicsOpacityEffect* m_pOpacityEffect = nullptr;
     QPropertyAnimation* m_pOpacityAnimation = nullptr;
     bool m_bFullScreen = false;
+    QPointer<QWidget> m_pStandIn; // only while full screen; the panel owns it
 };
 
 #endif // VELOUTPUTWIDGET_H

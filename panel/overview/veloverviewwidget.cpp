@@ -88,6 +88,9 @@ VelOverviewWidget::VelOverviewWidget(const QString& name, bool bPtzAvailable, QW
 
 VelOverviewWidget::~VelOverviewWidget()
 {
+    // A held PTZ button is let go while this thumbnail can still send it.
+    if (m_pCloudSetting)
+        m_pCloudSetting->releasePressed();
     // The container has no parent; the PTZ pad lives inside it.
     delete m_pCloudContainer;
 }
@@ -167,6 +170,17 @@ void VelOverviewWidget::sltCloudControlClicked()
     buildCloudPad();
     m_pCloudContainer->popupAt(cursor.x(), cursor.y(), 95, 95);
     m_pCloudContainer->raise();
+}
+
+void VelOverviewWidget::hideEvent(QHideEvent* e)
+{
+    // The pad's pop-up is a window of its own and would stay up over a hidden
+    // thumbnail; a button held in it is let go first.
+    if (m_pCloudSetting)
+        m_pCloudSetting->releasePressed();
+    if (m_pCloudContainer)
+        m_pCloudContainer->hide();
+    QWidget::hideEvent(e);
 }
 
 void VelOverviewWidget::sendCloudCommand(QAbstractButton* pbtn, const char* szEvent)

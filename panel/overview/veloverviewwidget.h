@@ -48,6 +48,8 @@ public:
     // the first call here): a list of thumbnails mostly never opens them.
     VelPopContainer* cloudContainer();
     VelCloudSettingWidget* cloudSettingWidget();
+    // The pad if it was built, without building it.
+    VelCloudSettingWidget* existingCloudSettingWidget() const { return m_pCloudSetting; }
 
 signals:
     void sigSwitchClicked(VelOverviewWidget* pwnd);
@@ -65,6 +67,7 @@ private slots:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     bool eventFilter(QObject* pWatched, QEvent* e) override;
 
 private:

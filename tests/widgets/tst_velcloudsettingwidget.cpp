@@ -1,4 +1,5 @@
 #include "velcloudsettingwidget.h"
+#include "velpopcontainer.h"
 #include "velpushbutton.h"
 #include "veltestresources.h"
 
@@ -50,6 +51,8 @@ private slots:
     void pressAndReleaseOver();
     void releaseOutside_data();
     void releaseOutside();
+    void pressInPopupEndsWithOneRelease_data();
+    void pressInPopupEndsWithOneRelease();
 
 private:
     QAbstractButton* button(const char* szName) const
@@ -166,8 +169,8 @@ void TstVelCloudSettingWidget::releaseOutside_data()
     QTest::newRow("zoom out") << "Cloud_ZoomOut";
 }
 
-// The directing panel only reports a release that completes a click; the tour
-// view reports the pointer leaving the held button as a release too.
+// Both forms report the pointer leaving the held button as its release: a
+// camera must not keep moving because the pointer slid off.
 void TstVelCloudSettingWidget::releaseOutside()
 {
     QFETCH(QString, strName);
@@ -181,13 +184,93 @@ void TstVelCloudSettingWidget::releaseOutside()
     QTest::mouseRelease(pButton, Qt::LeftButton, {}, outside);
 
     QCOMPARE(pressed.count(), 1);
-#ifdef VEL_FORM_VIMBREL
     QCOMPARE(released.count(), 1);
     QCOMPARE(released.at(0).at(0).value<QAbstractButton*>(), pButton);
-#else
-    QCOMPARE(released.count(), 0);
-#endif
     QVERIFY(!pButton->isDown());
+}
+
+// What can end a press in the pop-up the owners show the pad in.
+enum class PressEnd { LeavePopup, SlideToOtherButton, HidePopup, ClosePopup, DeletePopup };
+Q_DECLARE_METATYPE(PressEnd)
+
+void TstVelCloudSettingWidget::pressInPopupEndsWithOneRelease_data()
+{
+    QTest::addColumn<QString>("strName");
+    QTest::addColumn<PressEnd>("end");
+    QTest::newRow("down, pointer leaves the pop-up in one motion")
+        << "Cloud_Down" << PressEnd::LeavePopup;
+    QTest::newRow("zoom in, pointer leaves the pop-up in one motion")
+        << "Cloud_ZoomIn" << PressEnd::LeavePopup;
+    QTest::newRow("left, pointer slides onto another button")
+        << "Cloud_Left" << PressEnd::SlideToOtherButton;
+    QTest::newRow("up, pop-up hidden under the held button") << "Cloud_Up" << PressEnd::HidePopup;
+    QTest::newRow("preset one, pop-up closed under the held button")
+        << "Cloud_One" << PressEnd::ClosePopup;
+    QTest::newRow("right, pad deleted under the held button")
+        << "Cloud_Right" << PressEnd::DeletePopup;
+}
+
+// Real mouse events through the pop-up's window, so Qt's pop-up routing
+// decides who gets them, as it does for the operator's pointer.
+void TstVelCloudSettingWidget::pressInPopupEndsWithOneRelease()
+{
+    QFETCH(QString, strName);
+    QFETCH(PressEnd, end);
+    auto* pPad = new VelCloudSettingWidget(nullptr);
+    auto* pPopup = new VelPopContainer(nullptr, pPad, QString());
+    QStringList events;
+    connect(pPad, &VelCloudSettingWidget::sigButtonPressed, this,
+            [&events](QAbstractButton* pbtn) { events << "press " + pbtn->objectName(); });
+    connect(pPad, &VelCloudSettingWidget::sigButtonReleased, this,
+            [&events](QAbstractButton* pbtn) { events << "release " + pbtn->objectName(); });
+    pPopup->popupAt(300, 200, 32, 32);
+    QVERIFY(QTest::qWaitForWindowExposed(pPopup));
+    QTRY_VERIFY(pPopup->isVisible() && pPopup->size().width() > 0);
+    QWindow* pWindow = pPopup->windowHandle();
+    auto* pButton = pPad->findChild<QAbstractButton*>(strName);
+    const QPoint onButton = pButton->mapTo(pPopup, pButton->rect().center());
+    const QPoint outside(pPopup->width() + 40, pPopup->height() + 40);
+
+    QTest::mouseMove(pWindow, onButton);
+    QTest::mousePress(pWindow, Qt::LeftButton, {}, onButton);
+    QCOMPARE(events, QStringList{"press " + strName});
+    switch (end) {
+    case PressEnd::LeavePopup:
+        QTest::mouseMove(pWindow, outside);
+        QTest::mouseRelease(pWindow, Qt::LeftButton, {}, outside);
+        break;
+    case PressEnd::SlideToOtherButton: {
+        auto* pOther = pPad->findChild<QAbstractButton*>(QStringLiteral("Cloud_Nine"));
+        const QPoint onOther = pOther->mapTo(pPopup, pOther->rect().center());
+        QTest::mouseMove(pWindow, onOther);
+        QTest::mouseRelease(pWindow, Qt::LeftButton, {}, onOther);
+        break;
+    }
+    case PressEnd::HidePopup:
+        pPopup->hide();
+        break;
+    case PressEnd::ClosePopup:
+        pPopup->close();
+        break;
+    case PressEnd::DeletePopup:
+        delete pPopup;
+        pPopup = nullptr;
+        break;
+    }
+    QCOMPARE(events, QStringList({"press " + strName, "release " + strName}));
+    if (pPopup) {
+        // The button is up again, and later pointer traffic adds nothing.
+        QVERIFY(!pButton->isDown());
+        if (pPopup->isVisible()) {
+            QTest::mouseMove(pWindow, onButton);
+            QTest::mouseRelease(pWindow, Qt::LeftButton, {}, onButton);
+        }
+        QTRY_VERIFY(!pPopup->isVisible() || end == PressEnd::LeavePopup ||
+                    end == PressEnd::SlideToOtherButton);
+        QCOMPARE(events.size(), 2);
+        delete pPopup;
+    }
+    QCOMPARE(events.size(), 2);
 }
 
 QTEST_MAIN(TstVelCloudSettingWidget)

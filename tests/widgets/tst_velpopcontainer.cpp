@@ -49,6 +49,8 @@ private slots:
     void firstPopupOfTourForm();
     void arrowNearScreenEdges_data();
     void arrowNearScreenEdges();
+    void staysOnPointerScreen_data();
+    void staysOnPointerScreen();
     void closeDuringFadeIn_data();
     void closeDuringFadeIn();
     void finishedFadeInStaysUp();
@@ -188,6 +190,54 @@ void TstVelPopContainer::arrowNearScreenEdges()
     QCOMPARE(container.arrowOffset(), nArrowOffset);
     QTRY_COMPARE_WITH_TIMEOUT(container.geometry(), QRect(x - 6 - nArrowOffset, 300, 200, 66),
                               kSettleMs);
+    container.hide();
+}
+
+void TstVelPopContainer::staysOnPointerScreen_data()
+{
+    QTest::addColumn<int>("nMode");
+    QTest::addColumn<int>("nContentHeight");
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<int>("nModeUsed");
+    // 200 x 66 panels (190 x 50 content) on a 1920 x 1080 screen, dy 32.
+    QTest::newRow("last y that hangs below") << 0 << 50 << QPoint(500, 1014)
+                                             << QRect(484, 1014, 200, 66) << 0;
+    QTest::newRow("one lower stands above the pointer")
+        << 0 << 50 << QPoint(500, 1015) << QRect(484, 1015 - 66, 200, 66) << 1;
+    QTest::newRow("strip pop-up at the screen's bottom row")
+        << 0 << 50 << QPoint(500, 1079) << QRect(484, 1079 - 66, 200, 66) << 1;
+    QTest::newRow("standing above with no room hangs below the pointer")
+        << 1 << 50 << QPoint(500, 60) << QRect(484, 60, 200, 66) << 0;
+    // 700 + 16 pixels: below 540 there are 540 rows, above 540.
+    QTest::newRow("too tall for either side is pushed inside")
+        << 0 << 700 << QPoint(500, 540) << QRect(484, 0, 200, 716) << 1;
+    QTest::newRow("near the left edge the arrow follows the pointer")
+        << 0 << 50 << QPoint(10, 300) << QRect(0, 300, 200, 66) << 0;
+}
+
+// The strip and the thumbnails sit at the bottom of the page: pop-ups opened
+// there used to hang below the screen, out of the pointer's reach.
+void TstVelPopContainer::staysOnPointerScreen()
+{
+    QFETCH(int, nMode);
+    QFETCH(int, nContentHeight);
+    QFETCH(QPoint, pointer);
+    QFETCH(QRect, geometry);
+    QFETCH(int, nModeUsed);
+    if (QApplication::desktop()->rect() != QRect(0, 0, 1920, 1080))
+        QSKIP("needs a 1920 x 1080 desktop (the test runs under xvfb-run in CTest)");
+
+    VelPopContainer container(nullptr, sizedContent(190, nContentHeight), QString());
+    container.setPlacementMode(nMode);
+    popUpAnimated(container, pointer.x(), pointer.y());
+    QCOMPARE(container.placementMode(), nModeUsed);
+    QTRY_COMPARE_WITH_TIMEOUT(container.geometry(), geometry, kSettleMs);
+    QVERIFY(QRect(0, 0, 1920, 1080).contains(container.geometry()));
+
+    // The caller's side is tried first again where it fits.
+    container.popupAt(500, 200, 32, 32);
+    QCOMPARE(container.placementMode(), nMode);
     container.hide();
 }
 
