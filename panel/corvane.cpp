@@ -1,6 +1,7 @@
 #include "corvane.h"
 
 #include "velaxbindable.h"
+#include "velcloudsettingwidget.h"
 #include "velcommandroute.h"
 #include "veldiaglog.h"
 #include "veldrive.h"
@@ -87,6 +88,12 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
 
 Corvane::~Corvane()
 {
+    // A PTZ button held now still gets its release out, while the list and
+    // this control can pass it on.
+    for (VelOverviewWidget* pOverview : m_pOverviewListWidget->overviewWidgets()) {
+        if (VelCloudSettingWidget* pPad = pOverview->existingCloudSettingWidget())
+            pPad->releasePressed();
+    }
     // Every stream player goes with the manager, before the labels they paint.
     VelVlcPlayerManger::DeleteInstance();
     s_pCurrentInstance = nullptr;
@@ -310,9 +317,11 @@ void Corvane::sltChangeOutputWidgetHeight(int nHeight)
 {
     // The page's number may be anything: the sum is kept to what a widget holds
     // (Qt reads a minimum of QWIDGETSIZE_MAX itself as no minimum).
-    const qint64 nWanted = qint64(m_pOutputWidget->height()) + nHeight;
-    m_pOutputWidget->setFixedHeight(int(qBound<qint64>(0, nWanted, QWIDGETSIZE_MAX - 1)));
-    m_pOutputWidget->setFixedWidth(m_pOutputWidget->width());
+    // While the view is full screen its stand-in in the panel takes the size.
+    QWidget* pSlot = m_pOutputWidget->panelSlot();
+    const qint64 nWanted = qint64(pSlot->height()) + nHeight;
+    pSlot->setFixedHeight(int(qBound<qint64>(0, nWanted, QWIDGETSIZE_MAX - 1)));
+    pSlot->setFixedWidth(pSlot->width());
 }
 
 void Corvane::sltSetFunctionShownState(QString strIndex, QString state)
