@@ -47,6 +47,8 @@ private slots:
     void runModeGatesTheDoubleClick_data();
     void runModeGatesTheDoubleClick();
     void ptzPressAndRelease();
+    void ptzHeldButtonIsReleasedOnce_data();
+    void ptzHeldButtonIsReleasedOnce();
     void ptzEventText_data();
     void ptzEventText();
     void ptzPopupOpensUpwardsNearTheBottom_data();
@@ -318,6 +320,69 @@ void TstVelTourVideoWidget::ptzPressAndRelease()
         events.at(1).at(0).toString(),
         QStringLiteral("{\"token\":\"一年级四班\",\"target\":\"Cloud_Up\",\"event\":\"release\","
                        "\"requestParam\":\"cloudControl\"}"));
+}
+
+enum class PtzEnd { LeavePopup, HideView, DeleteView };
+Q_DECLARE_METATYPE(PtzEnd)
+
+void TstVelTourVideoWidget::ptzHeldButtonIsReleasedOnce_data()
+{
+    QTest::addColumn<QString>("strName");
+    QTest::addColumn<PtzEnd>("end");
+    QTest::newRow("down, pointer out of the pop-up before letting go")
+        << "Cloud_Down" << PtzEnd::LeavePopup;
+    QTest::newRow("zoom in, pointer out of the pop-up before letting go")
+        << "Cloud_ZoomIn" << PtzEnd::LeavePopup;
+    QTest::newRow("left, view hidden while held") << "Cloud_Left" << PtzEnd::HideView;
+    QTest::newRow("up, view deleted while held") << "Cloud_Up" << PtzEnd::DeleteView;
+}
+
+// A press the page saw and no release leaves the camera panning: real mouse
+// events through the pop-up's window, whatever ends the press.
+void TstVelTourVideoWidget::ptzHeldButtonIsReleasedOnce()
+{
+    QFETCH(QString, strName);
+    QFETCH(PtzEnd, end);
+    auto* pWidget = new VelTourVideoWidget(nullptr);
+    pWidget->SetChannelName(QStringLiteral("一年级四班"));
+    pWidget->SetRunMode(2);
+    pWidget->resize(640, 360);
+    pWidget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pWidget));
+    QStringList events;
+    connect(pWidget, &VelTourVideoWidget::sigPtzControl, this, [&events](const QString& strJson) {
+        const QJsonObject object = QJsonDocument::fromJson(strJson.toUtf8()).object();
+        events << object.value("event").toString() + ' ' + object.value("target").toString();
+    });
+    QTest::mouseClick(pWidget->controlBar()->button("ptz"), Qt::LeftButton);
+    VelPopContainer* pPopup = pWidget->ptzPopup();
+    QVERIFY(pPopup);
+    QVERIFY(QTest::qWaitForWindowExposed(pPopup));
+    QWindow* pWindow = pPopup->windowHandle();
+    auto* pButton = pWidget->ptzPad()->findChild<QAbstractButton*>(strName);
+    const QPoint onButton = pButton->mapTo(pPopup, pButton->rect().center());
+    const QPoint outside(pPopup->width() + 30, -30);
+
+    QTest::mouseMove(pWindow, onButton);
+    QTest::mousePress(pWindow, Qt::LeftButton, {}, onButton);
+    QCOMPARE(events, QStringList{"press " + strName});
+    switch (end) {
+    case PtzEnd::LeavePopup:
+        QTest::mouseMove(pWindow, outside);
+        QTest::mouseRelease(pWindow, Qt::LeftButton, {}, outside);
+        break;
+    case PtzEnd::HideView:
+        pWidget->hide();
+        QVERIFY(!pPopup->isVisible());
+        break;
+    case PtzEnd::DeleteView:
+        delete pWidget;
+        pWidget = nullptr;
+        break;
+    }
+    QCOMPARE(events, QStringList({"press " + strName, "release " + strName}));
+    delete pWidget;
+    QCOMPARE(events.size(), 2);
 }
 
 void TstVelTourVideoWidget::ptzEventText_data()
