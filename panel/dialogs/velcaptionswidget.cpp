@@ -65,6 +65,8 @@ VelCaptionsWidget::VelCaptionsWidget(QWidget* parent) : VelDialogContent(parent)
 
     m_pFontSize->setStyleSheet(velComboStyle());
     m_pPosition->setStyleSheet(velComboStyle());
+    velUseStyledComboList(m_pFontSize);
+    velUseStyledComboList(m_pPosition);
     m_pCaption->setStyleSheet(QStringLiteral("QTextEdit{border: 1px solid grey}"
                                              "QTextEdit:focus{border: 2px solid rgb(39, 183, "
                                              "121)}"));

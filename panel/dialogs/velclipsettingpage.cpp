@@ -121,14 +121,10 @@ VelClipSettingPage::VelClipSettingPage(const Texts& texts, QWidget* parent)
     m_pLayout->addLayout(pSwitchRow);
     m_pLayout->addStretch();
     setStyleSheet(velClipFormStyle());
+    // After the style sheet: the list takes the selection colour when built.
+    velUseStyledComboList(m_pFontSize);
 
     m_hideable = {pHeading, pFontLabel, m_pFontSize, pColorLabel, m_pColor};
-
-    m_pTipLabel = new QLabel;
-    m_pTipLabel->setStyleSheet(QStringLiteral("color: white"));
-    // No parent: a window of its own, deleted with the page.
-    m_pTipContainer = new VelPopContainer(nullptr, m_pTipLabel, QString());
-    m_pTipContainer->setBackgroundColor(QColor(120, 120, 120, 255));
 
     connect(m_pPictureButton, &QPushButton::clicked, this, &VelClipSettingPage::sltSetPicture);
     connect(m_pMusicButton, &QPushButton::clicked, this, &VelClipSettingPage::sltSetMusic);
@@ -185,12 +181,17 @@ int VelClipSettingPage::addFile(const QString& strPath, bool bFromPage, const ch
 {
     if (strPath.isEmpty())
         return -1;
+    // What the page sent is a name, whatever it looks like: a page must never
+    // choose which of the user's files go out, as no browser lets it fill a
+    // file input.
+    if (bFromPage)
+        return 0;
     if (!isLocalFile(strPath)) {
         // A file the operator chose that has gone since must not go out as a
         // name the page would never find.
-        const bool bChosenHere =
-            !bFromPage && (strPath.contains(QLatin1Char(':')) || QFileInfo(strPath).isAbsolute());
-        return bChosenHere ? -2 : 0;
+        const bool bLooksLocal =
+            strPath.contains(QLatin1Char(':')) || QFileInfo(strPath).isAbsolute();
+        return bLooksLocal ? -2 : 0;
     }
     auto* pFile = new QFile(strPath);
     if (!m_pMultiPart || !pFile->open(QIODevice::ReadOnly)) {
@@ -211,15 +212,16 @@ int VelClipSettingPage::addFile(const QString& strPath, bool bFromPage, const ch
 
 QMap<QString, QString> VelClipSettingPage::settings(const QString& strStamp) const
 {
-    auto name = [&strStamp](const QString& strValue) {
-        return isLocalFile(strValue) ? uploadName(strValue, strStamp) : strValue;
+    // Only a file chosen here was uploaded and takes the stamped name.
+    auto name = [&strStamp](const QString& strValue, bool bFromPage) {
+        return !bFromPage && isLocalFile(strValue) ? uploadName(strValue, strStamp) : strValue;
     };
     QMap<QString, QString> map;
     map[m_texts.strNameKey] = m_texts.strNameValue;
-    map[QStringLiteral("picture")] = name(m_pPicturePath->text());
+    map[QStringLiteral("picture")] = name(m_pPicturePath->text(), m_bPictureFlag);
     map[QStringLiteral("fontSize")] = m_pFontSize->currentText();
     map[QStringLiteral("fontColor")] = m_pColor->color().name();
-    map[QStringLiteral("backMusic")] = name(m_pMusicPath->text());
+    map[QStringLiteral("backMusic")] = name(m_pMusicPath->text(), m_bMusicFlag);
     map[QStringLiteral("duration")] = m_pDuration->text();
     map[QStringLiteral("avaliable")] =
         m_pSwitch->isChecked() ? QStringLiteral("0") : QStringLiteral("1");
@@ -319,8 +321,15 @@ QString VelClipSettingPage::chooseFile(const QString& strDescription,
 
 void VelClipSettingPage::showTip(const QString& strText, QWidget* pAnchor)
 {
-    m_pTipLabel->setText(strText);
+    // The container takes its size from the content once, when it is built,
+    // so each tip gets a container sized to its own text. No parent: a window
+    // of its own, deleted with the page.
+    delete m_pTipContainer;
+    m_pTipLabel = new QLabel(strText);
+    m_pTipLabel->setStyleSheet(QStringLiteral("color: white"));
     m_pTipLabel->adjustSize();
+    m_pTipContainer = new VelPopContainer(nullptr, m_pTipLabel, QString());
+    m_pTipContainer->setBackgroundColor(QColor(120, 120, 120, 255));
     const QPoint centre = pAnchor->mapToGlobal(pAnchor->rect().center());
     m_pTipContainer->popupAt(centre.x(), centre.y(), 32, 32);
     m_pTipContainer->raise();

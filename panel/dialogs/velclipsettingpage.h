@@ -39,8 +39,9 @@ public:
     ~VelClipSettingPage() override;
 
     // Page check: 1 when the clip is disabled or complete, 0 when a picture,
-    // music or duration is missing. Local files go into the multipart body
-    // handed over by setUploadHandles().
+    // music or duration is missing. Files chosen in this dialog go into the
+    // multipart body handed over by setUploadHandles(); what the page sent
+    // never does.
     int checkAccept() override;
 
     // Set by the credits widget before every check: the body the files go
@@ -52,8 +53,8 @@ public:
     bool clipDisabled() const { return m_bClipDisabled; }
     int addedParts() const { return m_nAddedParts; }
 
-    // The settings object sent as "target"; local files are named with the
-    // upload stamp.
+    // The settings object sent as "target"; files chosen here are named with
+    // the upload stamp, the page's values go back unchanged.
     QMap<QString, QString> settings(const QString& strStamp) const;
     // Fills the page from a "prelude" / "curtain" message.
     void fillFromMessage(const QMap<QString, QString>& mapMessage);
@@ -63,8 +64,8 @@ public:
 
     // "dir/intro.png" confirmed at 09:30:05 -> "intro_09_30_05.png".
     static QString uploadName(const QString& strPath, const QString& strStamp);
-    // A value that names a file on this machine rather than one the page
-    // already holds: a drive colon or an absolute path, and the file exists.
+    // Whether a chosen value names a file on this machine: a drive colon or an
+    // absolute path, and the file exists.
     static bool isLocalFile(const QString& strPath);
 
     QLineEdit* picturePath() const { return m_pPicturePath; }
@@ -77,6 +78,7 @@ public:
     QPushButton* musicButton() const { return m_pMusicButton; }
     bool pictureFlag() const { return m_bPictureFlag; }
     bool musicFlag() const { return m_bMusicFlag; }
+    // The last tip shown; null before the first.
     QLabel* tipLabel() const { return m_pTipLabel; }
     VelPopContainer* tipContainer() const { return m_pTipContainer; }
 
@@ -103,9 +105,9 @@ private slots:
 
 private:
     QString chooseFile(const QString& strDescription, const QString& strPattern) const;
-    // Appends one file part; false when the file cannot be read.
-    // -1 the value is empty, 0 it is a name the page knows, 1 a local file
-    // was added, -2 a chosen local file that cannot be read.
+    // Appends one file part: -1 the value is empty, 0 it is a name the page
+    // knows (everything the page sent), 1 a chosen file was added, -2 a chosen
+    // file that cannot be read.
     int addFile(const QString& strPath, bool bFromPage, const char* szContentType,
                 const char* szName);
 

@@ -22,8 +22,10 @@ namespace
 {
 
 const char* const kStyle =
-    "QPushButton{background: #FFFFFF; border: 0px solid gray; color: gray}"
-    "QPushButton:checked{color: black; border-bottom: 4px solid rgb(40, 183, 121);}"
+    // The tab rules name the tabs: the pages' browse buttons are push buttons
+    // too and turned grey, as if disabled.
+    "QPushButton#creditsTab{background: #FFFFFF; border: 0px solid gray; color: gray}"
+    "QPushButton#creditsTab:checked{color: black; border-bottom: 4px solid rgb(40, 183, 121);}"
     "QProgressBar{border: 2px solid grey;border-radius: 0px; text-align: center; color: red; "
     "font-size: 20px}"
     "QProgressBar::chunk{background: qlineargradient(x1: 0, y1: 0, x2: 1, y2: 0, "
@@ -32,6 +34,7 @@ const char* const kStyle =
 QPushButton* tabButton(const QString& strText, QWidget* parent)
 {
     auto* pButton = new QPushButton(strText, parent);
+    pButton->setObjectName(QStringLiteral("creditsTab"));
     pButton->setCheckable(true);
     pButton->setFixedSize(60, 40);
     return pButton;

@@ -1,7 +1,9 @@
 #include "velformstyle.h"
 
+#include <QComboBox>
 #include <QFont>
 #include <QLabel>
+#include <QStyledItemDelegate>
 
 namespace
 {
@@ -13,7 +15,8 @@ const char* const kComboStyle =
     "QComboBox::down-arrow{image: url(%1/resource/CV_COMBOBOX_DOWNARROW_SLIENT.png)}"
     "QComboBox::down-arrow:on{image: url(%1/resource/CV_COMBOBOX_DOWNARROW_PRESS.png)}"
     "QComboBox QAbstractItemView{background: white; border: 1px solid grey; "
-    "selection-background-color: rgb(39, 183, 121)}";
+    "selection-background-color: rgb(39, 183, 121); selection-color: white}"
+    "QComboBox QAbstractItemView::item{min-height: 22px; padding-left: 3px}";
 
 const char* const kClipFormStyle =
     "QGroupBox {border: 2px solid gray;border-radius: 5px;margin-top: 1ex;background: white}"
@@ -42,6 +45,11 @@ const char* const kScrollBarStyle =
 QString velComboStyle()
 {
     return QString::fromLatin1(kComboStyle).arg(QStringLiteral(":"));
+}
+
+void velUseStyledComboList(QComboBox* pBox)
+{
+    pBox->setItemDelegate(new QStyledItemDelegate(pBox));
 }
 
 QString velClipFormStyle()

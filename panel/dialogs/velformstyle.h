@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QLabel;
 class QWidget;
 
@@ -10,6 +11,10 @@ class QWidget;
 
 // The panel's combo box style, arrow images resolved to the resources.
 QString velComboStyle();
+// Lets the list of a combo box draw its highlighted row in the style sheet's
+// selection colour. Qt's own menu-like list ignores it for styled boxes and
+// drew that row white on white.
+void velUseStyledComboList(QComboBox* pBox);
 // The clip pages' form style: group boxes, line edits, combo boxes, radio
 // button indicators and push buttons.
 QString velClipFormStyle();

@@ -1,25 +1,11 @@
 #include "vellivesettingwidget.h"
 
+#include "velformstyle.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QVBoxLayout>
-
-namespace
-{
-
-QString comboStyle()
-{
-    return QStringLiteral(
-               "QComboBox{background: white; border: 1px solid grey; border-radius: 0px}"
-               "QComboBox::drop-down{border: 0px; width: 20px}"
-               "QComboBox::down-arrow{image: url(%1/resource/CV_COMBOBOX_DOWNARROW_SLIENT.png)}"
-               "QComboBox::down-arrow:on{image: url(%1/resource/CV_COMBOBOX_DOWNARROW_PRESS.png)}"
-               "QComboBox QAbstractItemView{selection-background-color: rgb(39, 183, 121)}")
-        .arg(QLatin1String(":"));
-}
-
-} // namespace
 
 VelLiveSettingWidget::VelLiveSettingWidget(const QStringList& lstRooms, QWidget* parent)
     : VelDialogContent(parent)
@@ -35,7 +21,8 @@ VelLiveSettingWidget::VelLiveSettingWidget(const QStringList& lstRooms, QWidget*
     m_pRoomBox = new QComboBox(this);
     m_pRoomBox->setFixedWidth(200);
     m_pRoomBox->addItems(lstRooms);
-    m_pRoomBox->setStyleSheet(comboStyle());
+    m_pRoomBox->setStyleSheet(velComboStyle());
+    velUseStyledComboList(m_pRoomBox);
 
     if (lstRooms.isEmpty()) {
         m_pMessageLabel->setText(tr("\r\n\r\n目前还没有直播间可以使用\r\n\r\n"

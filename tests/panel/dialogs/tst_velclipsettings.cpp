@@ -20,6 +20,7 @@
 #include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -52,6 +53,8 @@ private slots:
     void sendWithoutUpload();
     void chooser_data();
     void chooser();
+    void tipIsSmallPopupAtField_data();
+    void tipIsSmallPopupAtField();
     void resetKeepsFlagsAndSwitch();
     void hideStateKeepsTailLines();
 
@@ -377,7 +380,72 @@ void TestVelClipSettings::chooser()
     } else {
         QCOMPARE(pField->text(), music ? QStringLiteral("old.mp3") : QStringLiteral("old.png"));
         QVERIFY(bFlag);
-        QVERIFY(!page.tipContainer()->isVisible());
+        QVERIFY(!page.tipContainer() || !page.tipContainer()->isVisible());
+    }
+}
+
+void TestVelClipSettings::tipIsSmallPopupAtField_data()
+{
+    QTest::addColumn<bool>("tail");
+    QTest::addColumn<bool>("music");
+    QTest::newRow("title picture") << false << false;
+    QTest::newRow("title music") << false << true;
+    QTest::newRow("tail picture") << true << false;
+    QTest::newRow("tail music") << true << true;
+}
+
+// The one-line tip after a choice is a small pop-up pointing at the path field:
+// it covered the form and its buttons (650 x 496) and ran off the screen.
+void TestVelClipSettings::tipIsSmallPopupAtField()
+{
+    QFETCH(bool, tail);
+    QFETCH(bool, music);
+
+    QWidget browser;
+    browser.setProperty(VelFileChooser::kWindowClassProperty, "IEFrame");
+    browser.show();
+    const QString strAnswer = music ? m_strMusic : m_strPicture;
+    VelFileChooser::setDialogFunction([&](QWidget*, const QString&) { return strAnswer; });
+    auto* pCredits = new VelCreditsSettingWidget;
+    VelDialogFrame frame(QStringLiteral("片头片尾设置"), nullptr, pCredits, 7);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    if (tail)
+        QTest::mouseClick(pCredits->tailTab(), Qt::LeftButton);
+    VelClipSettingPage* pPage =
+        tail ? static_cast<VelClipSettingPage*>(pCredits->tailPage()) : pCredits->titlePage();
+    QTest::mouseClick(music ? pPage->musicButton() : pPage->pictureButton(), Qt::LeftButton);
+    VelFileChooser::setDialogFunction({});
+
+    VelPopContainer* pTip = pPage->tipContainer();
+    QVERIFY(pTip && pTip->isVisible());
+    // Let the slide-in end.
+    QTest::qWait(600);
+    const QRect tip = pTip->geometry();
+    const QSize text = pPage->tipLabel()->sizeHint();
+    QVERIFY2(tip.width() <= text.width() + 24 && tip.height() <= text.height() + 24,
+             qPrintable(QStringLiteral("tip %1 x %2 for a text of %3 x %4")
+                            .arg(tip.width())
+                            .arg(tip.height())
+                            .arg(text.width())
+                            .arg(text.height())));
+    // It points at the field it is about...
+    QLineEdit* pField = music ? pPage->musicPath() : pPage->picturePath();
+    const QPoint anchor = pField->mapToGlobal(pField->rect().center());
+    QVERIFY2(tip.top() == anchor.y() && tip.left() <= anchor.x() && anchor.x() <= tip.right(),
+             qPrintable(QStringLiteral("tip at %1,%2, field centre %3,%4")
+                            .arg(tip.x())
+                            .arg(tip.y())
+                            .arg(anchor.x())
+                            .arg(anchor.y())));
+    // ...stays on the screen and leaves the dialog's buttons free.
+    const QRect screen = pField->screen()->geometry();
+    QVERIFY(tip.left() >= screen.left() && tip.right() <= screen.right());
+    for (QPushButton* pButton : frame.findChildren<QPushButton*>()) {
+        if (pButton->text() != QLatin1String("确定") && pButton->text() != QLatin1String("取消"))
+            continue;
+        const QRect button(pButton->mapToGlobal(QPoint(0, 0)), pButton->size());
+        QVERIFY2(!tip.intersects(button), qPrintable(pButton->text()));
     }
 }
 

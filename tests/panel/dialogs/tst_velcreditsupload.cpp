@@ -2,10 +2,13 @@
 // (tests/support/veluploadserver.py): the bytes and headers that arrive, the
 // command sent only after a 2xx answer, and the retryable dialog after a 500,
 // a reset connection or a service that never answers.
+#include "velclipsettingpage.h"
 #include "velcommand.h"
 #include "velcreditssettingwidget.h"
 #include "veldialogframe.h"
+#include "velfilechooser.h"
 #include "vellineedit.h"
+#include "veltailsettingwidget.h"
 #include "veltitlesettingwidget.h"
 #include "veluploadserver.h"
 
@@ -83,6 +86,8 @@ private slots:
     void failureKeepsDialogRetryable();
     void cancelDuringUpload();
     void knownNamesSendWithoutRequest();
+    void pageValuesNeverUploaded_data();
+    void pageValuesNeverUploaded();
 
 private:
     QTemporaryDir m_dir;
@@ -278,6 +283,105 @@ void TestVelCreditsUpload::knownNamesSendWithoutRequest()
     QCOMPARE(dialog.sent.count(), 2);
     QCOMPARE(dialog.sentTarget(1).value(QStringLiteral("avaliable")), QStringLiteral("1"));
     QVERIFY(server.requests().isEmpty());
+}
+
+void TestVelCreditsUpload::pageValuesNeverUploaded_data()
+{
+    QTest::addColumn<bool>("tail");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("music");
+    QTest::addColumn<bool>("choosePicture");
+    QTest::addColumn<QStringList>("uploaded");
+
+    // "secret" and "other" stand for files of the user the page must not reach.
+    QTest::newRow("title: absolute paths from the page") << false << "secret"
+                                                         << "other" << false << QStringList();
+    QTest::newRow("tail: absolute paths from the page") << true << "secret"
+                                                        << "other" << false << QStringList();
+    QTest::newRow("drive-letter path from the page") << false << "C:/secret"
+                                                     << "m.mp3" << false << QStringList();
+    QTest::newRow("chosen picture goes, page's music does not")
+        << false << "bg.png"
+        << "other" << true << QStringList{"pic"};
+}
+
+// A page answers "prelude" / "curtain" with paths of the user's files; a browser
+// never lets a page pick what a file input uploads, so neither does the dialog:
+// only a file chosen in it goes out, the page's values stay names.
+void TestVelCreditsUpload::pageValuesNeverUploaded()
+{
+    QFETCH(bool, tail);
+    QFETCH(QString, picture);
+    QFETCH(QString, music);
+    QFETCH(bool, choosePicture);
+    QFETCH(QStringList, uploaded);
+
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("C:")));
+    const QString strSecret = home.filePath(QStringLiteral("id_ed25519"));
+    const QString strOther = home.filePath(QStringLiteral("hostname"));
+    for (const QString& strPath :
+         {strSecret, strOther, home.filePath(QStringLiteral("C:/secret"))}) {
+        QFile file(strPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("private");
+    }
+    auto value = [&](const QString& strRow) {
+        if (strRow == QLatin1String("secret"))
+            return strSecret;
+        if (strRow == QLatin1String("other"))
+            return strOther;
+        return strRow;
+    };
+    // Relative to the working directory, "C:/secret" names an existing file too.
+    const QString strCwd = QDir::currentPath();
+    QDir::setCurrent(home.path());
+    auto restoreCwd = qScopeGuard([&]() { QDir::setCurrent(strCwd); });
+
+    VelUploadServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    Dialog dialog(server.url(QStringLiteral("/upload")), QString(), QString());
+    const QString strKind = tail ? QStringLiteral("curtain") : QStringLiteral("prelude");
+    Map target{{"picture", value(picture)},
+               {"backMusic", value(music)},
+               {"duration", "3"},
+               {"avaliable", "0"}};
+    dialog.pCredits->sltReceiveCommand(
+        {{"requestParam", strKind}, {"target", formatCommand(target)}});
+    VelClipSettingPage* pPage = tail ? static_cast<VelClipSettingPage*>(dialog.pCredits->tailPage())
+                                     : dialog.pCredits->titlePage();
+    if (tail)
+        QTest::mouseClick(dialog.pCredits->tailTab(), Qt::LeftButton);
+    QString strChosen;
+    if (choosePicture) {
+        strChosen = m_strPicture;
+        QWidget browser;
+        browser.setProperty(VelFileChooser::kWindowClassProperty, "IEFrame");
+        browser.show();
+        VelFileChooser::setDialogFunction([&](QWidget*, const QString&) { return strChosen; });
+        pPage->sltSetPicture();
+        VelFileChooser::setDialogFunction({});
+        QCOMPARE(pPage->picturePath()->text(), strChosen);
+    }
+
+    dialog.ok();
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.sent.count(), 1, kWaitMs);
+    const Map sent = dialog.sentTarget();
+    const QString strStamp = dialog.pCredits->uploadStamp();
+    QStringList lstParts;
+    for (const VelUploadServer::Request& request : server.requests()) {
+        for (const VelUploadServer::Part& part : request.parts) {
+            lstParts << part.strName;
+            QVERIFY2(part.data != "private", qPrintable(part.strFileName));
+        }
+    }
+    QCOMPARE(lstParts, uploaded);
+    QCOMPARE(sent.value("picture"),
+             choosePicture ? QStringLiteral("intro_%1.png").arg(strStamp) : value(picture));
+    QCOMPARE(sent.value("backMusic"), value(music));
+    QCOMPARE(sent.value("pictureFlag"), choosePicture ? QStringLiteral("0") : QStringLiteral("1"));
+    QCOMPARE(sent.value("backMusicFlag"), QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestVelCreditsUpload)
