@@ -77,6 +77,8 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
     connect(m_pOutputWidget, &VelOutputWidget::sigRecordTypeChanged, m_pRecordSettingWidget,
             &VelRecordSettingWidget::sltSetRecordType);
 
+    // A plain QWidget paints no style sheet background without this attribute.
+    setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral("#Corvane{background: #F2F2F2}                   "
                                  "QWidget{font-family: Microsoft YaHei;font-size: 12px}"));
 
