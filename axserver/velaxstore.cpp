@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QUuid>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -121,7 +123,9 @@ bool VelAxStore::save(QString* pError) const
         return false;
     }
     QSaveFile file(m_strPath);
-    if (!file.open(QIODevice::WriteOnly) ||
+    // The user's own store: 0600, also where an earlier version left it
+    // readable (QSaveFile would keep that file's mode).
+    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), 0600) != 0 ||
         file.write(QJsonDocument(m_root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         if (pError)
             *pError = QStringLiteral("cannot write %1: %2").arg(m_strPath, file.errorString());

@@ -5,6 +5,7 @@
 #include "velcommandroute.h"
 #include "veldiaglog.h"
 #include "veldrive.h"
+#include "velmaskaddress.h"
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
 #include "veloutputwidget.h"
@@ -184,7 +185,8 @@ void Corvane::sltSendCommand(QMap<QString, QString> lstParam)
     setText(strText);
 
     if (debugMode)
-        QMessageBox::information(nullptr, QStringLiteral("send"), strText, QMessageBox::Ok);
+        QMessageBox::information(nullptr, QStringLiteral("send"), velMaskAddresses(strText),
+                                 QMessageBox::Ok);
 }
 
 void Corvane::sltReceiveCommand(QString message)
@@ -206,7 +208,8 @@ void Corvane::sltReceiveCommand(QString message)
         // The box runs a nested event loop: a page timer may replace or delete
         // this control before it returns.
         const QPointer<Corvane> pSelf(this);
-        QMessageBox::information(nullptr, QStringLiteral("reveive"), message, QMessageBox::Ok);
+        QMessageBox::information(nullptr, QStringLiteral("reveive"), velMaskAddresses(message),
+                                 QMessageBox::Ok);
         if (!pSelf)
             return;
     }
@@ -277,7 +280,7 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
             // Hiding the control during the box's event loop deletes the manager,
             // deleting the control deletes us: the manager is fetched after it.
             const QPointer<Corvane> pSelf(this);
-            QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+            QMessageBox::information(nullptr, strIndex, velMaskUrl(source), QMessageBox::Ok);
             if (!pSelf)
                 return;
         }
@@ -300,7 +303,7 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
             // manager may be gone when the box returns.
             const QPointer<Corvane> pSelf(this);
             const QPointer<VelOverviewWidget> pAlive(pOverview);
-            QMessageBox::information(nullptr, strIndex, source, QMessageBox::Ok);
+            QMessageBox::information(nullptr, strIndex, velMaskUrl(source), QMessageBox::Ok);
             // A thumbnail gone means the list changed under us: stop.
             if (!pSelf || !pAlive)
                 return;

@@ -1,9 +1,30 @@
 #include "veldebug.h"
 
+#include <atomic>
 #include <unistd.h>
+
+namespace
+{
+
+// Plain atomic, no constructor to run: a message may come at any time.
+std::atomic<bool> s_bShown{false};
+
+} // namespace
+
+void velSetDebugOutputShown(bool bShown)
+{
+    s_bShown = bShown;
+}
+
+bool velDebugOutputShown()
+{
+    return s_bShown.load();
+}
 
 void velDebugOutput(const char* szText)
 {
+    if (!s_bShown)
+        return;
     QByteArray strLine(szText ? szText : "");
     if (!strLine.endsWith('\n'))
         strLine.append('\n');
@@ -20,5 +41,6 @@ void velDebugOutput(const char* szText)
 
 void velDebugOutput(const QString& strText)
 {
-    velDebugOutput(strText.toUtf8().constData());
+    if (s_bShown)
+        velDebugOutput(strText.toUtf8().constData());
 }

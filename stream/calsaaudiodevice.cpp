@@ -1,8 +1,15 @@
 #include "calsaaudiodevice.h"
 
+#include "veldebug.h"
+
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <unistd.h>
 
 namespace
 {
@@ -10,6 +17,48 @@ namespace
 constexpr int kLatencyUs = 200000;
 constexpr int kMaxAheadMs = 250;
 constexpr int kWaitSliceMs = 20;
+
+// ALSA prints eight lines of its own for every open on a machine without a
+// sound card; they go where the debugger lines go.
+void alsaErrorToDebugger(const char* szFile, int nLine, const char* szFunction, int nErr,
+                         const char* szFormat, ...)
+{
+    if (!velDebugOutputShown())
+        return;
+    char szText[512];
+    va_list args;
+    va_start(args, szFormat);
+    std::vsnprintf(szText, sizeof szText, szFormat, args);
+    va_end(args);
+    char szLine[768];
+    std::snprintf(szLine, sizeof szLine, "ALSA lib %s:%d:(%s) %s%s%s", szFile, nLine, szFunction,
+                  szText, nErr ? ": " : "", nErr ? snd_strerror(nErr) : "");
+    velDebugOutput(szLine);
+}
+
+void quietAlsaOnce()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { snd_lib_error_set_handler(&alsaErrorToDebugger); });
+}
+
+// One clear line for the process, whatever the number of players.
+void reportNoDeviceOnce(int nErr)
+{
+    static std::atomic<bool> s_bReported{false};
+    if (s_bReported.exchange(true))
+        return;
+    char szLine[256];
+    const int n = std::snprintf(szLine, sizeof szLine,
+                                "no sound device: ALSA \"default\" cannot be opened (%s); "
+                                "streams play without sound\n",
+                                snd_strerror(nErr));
+    if (n <= 0)
+        return;
+    // One write, so the line stays whole beside other threads' output.
+    const ssize_t nWritten = ::write(STDERR_FILENO, szLine, size_t(std::min<int>(n, sizeof szLine - 1)));
+    Q_UNUSED(nWritten);
+}
 
 } // namespace
 
@@ -33,12 +82,18 @@ bool CAlsaAudioDevice::open(int nSamplesPerSec, int nBitsPerSample, int nChannel
     else
         return false;
 
+    quietAlsaOnce();
     snd_pcm_t* pPcm = nullptr;
-    if (snd_pcm_open(&pPcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+    int nErr = snd_pcm_open(&pPcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (nErr < 0) {
+        reportNoDeviceOnce(nErr);
         return false;
-    if (snd_pcm_set_params(pPcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, unsigned(nChannels),
-                           unsigned(nSamplesPerSec), 1, kLatencyUs) < 0) {
+    }
+    nErr = snd_pcm_set_params(pPcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, unsigned(nChannels),
+                              unsigned(nSamplesPerSec), 1, kLatencyUs);
+    if (nErr < 0) {
         snd_pcm_close(pPcm);
+        reportNoDeviceOnce(nErr);
         return false;
     }
     m_pPcm = pPcm;

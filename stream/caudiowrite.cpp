@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -43,9 +42,10 @@ bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
                          m_pDevice->open(samplesPerSec, bitsPerSample, channels,
                                          [this](int nBuffer) { onBufferDone(nBuffer); });
     if (!bOpened) {
+        // Every player's open says so, to the debugger only; the device
+        // itself reports a missing sound card once per process.
 #if defined(VEL_FORM_TESSARO)
-        std::fputs("wave out open err\n", stdout);
-        std::fflush(stdout);
+        velDebugOutput("wave out open err\n");
 #else
         velDebugOutput("&&&&&&&&&&&&&&&&&&&&&&   wave out open err\n");
 #endif
@@ -55,12 +55,7 @@ bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
     const int nLength = nAvgBytesPerSec / 10;
     std::unique_ptr<char[]> pBlock(new (std::nothrow) char[size_t(2 * nLength)]);
     if (!pBlock || nLength <= 0) {
-#if defined(VEL_FORM_TESSARO)
-        std::fputs("new wave out buf err\n", stdout);
-        std::fflush(stdout);
-#else
         velDebugOutput("new wave out buf err\n");
-#endif
         m_pDevice->close();
         return false;
     }
@@ -169,6 +164,12 @@ int CAudioWrite::RingFill() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_nFill;
+}
+
+bool CAudioWrite::IsDeviceOpen() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_bDeviceOpen;
 }
 
 bool CAudioWrite::IsPlaying() const

@@ -56,6 +56,9 @@ public:
     // Bytes waiting in the ring.
     int RingFill() const;
     bool IsPlaying() const;
+    // Whether Open found a sound device (false before Open, after Close and
+    // on a machine without one). Any thread.
+    bool IsDeviceOpen() const;
 
 private:
     struct Header {

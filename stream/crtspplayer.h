@@ -41,6 +41,13 @@ class CRTSPPlayer : public QObject
 {
     Q_OBJECT
 public:
+    // Whether the sound device could be opened for this player's sound.
+    enum AudioDeviceState {
+        AudioDeviceUnknown = 0, // not tried: no sound in the stream yet, or a thumbnail
+        AudioDeviceOpen = 1,
+        AudioDeviceFailed = 2,  // no sound device: pictures play on without sound
+    };
+
 #if defined(VEL_FORM_VIMBREL)
     CRTSPPlayer(VelVideoLabel* pLabel, const int rect[4]);
 #else
@@ -78,6 +85,12 @@ public:
     // Video packets read since the first key frame of this open: pictures
     // the camera delivered that could be shown. Any thread.
     quint64 GetVideoPacketsRead() const { return m_nVideoPacketsRead.load(); }
+    // The result of the last try to open the sound device, kept across
+    // reopens until the next try. Any thread.
+    AudioDeviceState GetAudioDeviceState() const
+    {
+        return AudioDeviceState(m_nAudioDeviceState.load());
+    }
 #if defined(VEL_FORM_VIMBREL)
     void SetAudioEnabled(bool bEnabled);
     bool IsAudioEnabled() const
@@ -85,6 +98,11 @@ public:
         return m_bAudioEnabled.load();
     }
 #endif
+
+signals:
+    // Emitted on the decode thread after each try to open the sound device
+    // (every open of a stream with sound that plays it); connect queued.
+    void sigAudioDeviceChecked(bool bOpened);
 
 private slots:
     void sltAutoConnect();
@@ -206,6 +224,7 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<int> m_nPlayState{0};
     std::atomic<int> m_nInitResult{-1};
+    std::atomic<int> m_nAudioDeviceState{AudioDeviceUnknown};
 
     // When the receive thread last read a video packet (av_gettime_relative,
     // -1 none since the open): an opened session whose video does not flow

@@ -4,7 +4,9 @@
 
 #include "caudiowrite.h"
 #include "veldebug.h"
+#include "veldiaglog.h"
 #include "veldrive.h"
+#include "velmaskaddress.h"
 #include "velthreads.h"
 
 #include <QFile>
@@ -83,8 +85,9 @@ void CRTSPPlayer::BeginDecode()
     // The label keeps its saved picture until the first new one arrives.
     showNoSignal();
     m_recvThread = std::thread(&CRTSPPlayer::ThreadRecvVideo, this);
-    qDebug("The return code of source <<%s>> is: %d", m_strUrl.toUtf8().constData(),
-           m_nInitResult.load());
+    velDiagnostic(QStringLiteral("The return code of source <<%1>> is: %2")
+                      .arg(velMaskUrl(m_strUrl))
+                      .arg(m_nInitResult.load()));
 
     m_decodeClock.start();
     while (!m_bStop && m_pFormat) {
@@ -92,8 +95,10 @@ void CRTSPPlayer::BeginDecode()
             DecodeAudio();
         DecodeVideo();
         if (m_bFirstPicture && !m_bStop && videoSilent()) {
-            qDebug("source <<%s>>: no video for %d ms before the first picture, reopening",
-                   m_strUrl.toUtf8().constData(), kNoVideoLimitMs);
+            velDiagnostic(
+                QStringLiteral("source <<%1>>: no video for %2 ms before the first picture, reopening")
+                    .arg(velMaskUrl(m_strUrl))
+                    .arg(kNoVideoLimitMs));
             streamLost();
             return;
         }
@@ -136,7 +141,7 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     initNetworkOnce();
 
     const QByteArray strUrl = url.toUtf8();
-    qDebug("open source: %s", strUrl.constData());
+    velDiagnostic(QStringLiteral("open source: ") + velMaskUrl(url));
     showConnecting();
 
     int nResult = openInput(strUrl, false);
@@ -184,8 +189,10 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     if (m_nAudioIndex >= 0) {
         nResult = openAudioDecoder();
         if (nResult != 0) {
-            qDebug("source <<%s>>: audio cannot be decoded (%d), playing without sound",
-                   strUrl.constData(), nResult);
+            velDiagnostic(
+                QStringLiteral("source <<%1>>: audio cannot be decoded (%2), playing without sound")
+                    .arg(velMaskUrl(url))
+                    .arg(nResult));
             m_pAudioCodec.reset();
             m_pAudioFrame.reset();
             m_nAudioIndex = -1;
@@ -305,7 +312,9 @@ int CRTSPPlayer::openAudioDecoder()
         auto pWriter = std::make_unique<CAudioWrite>();
         pWriter->SetBacklogLimit(kAudioBacklogMs);
         // A writer without a device keeps taking audio; nothing is heard.
-        pWriter->Open(m_nAudioRate, 16, 1);
+        const bool bOpened = pWriter->Open(m_nAudioRate, 16, 1);
+        m_nAudioDeviceState = bOpened ? AudioDeviceOpen : AudioDeviceFailed;
+        emit sigAudioDeviceChecked(bOpened);
         std::lock_guard<std::mutex> lock(m_writerLock);
 #if defined(VEL_FORM_VIMBREL)
         pWriter->SetEnabled(m_bAudioEnabled);

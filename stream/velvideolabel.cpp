@@ -1,6 +1,7 @@
 #include "velvideolabel.h"
 
 #include "crtspplayer.h"
+#include "veltempdir.h"
 #if defined(VEL_FORM_TESSARO)
 #include "velvlcplayermanger.h"
 #else
@@ -104,13 +105,19 @@ void VelVideoLabel::SetPlayer(CRTSPPlayer* pPlayer)
 }
 #endif
 
+// The name keeps the address whole, password and all, as pages and earlier
+// runs know it; what keeps it private is the directory (only the user can
+// list it) and the file's mode.
 QString VelVideoLabel::snapshotPathFor(const QString& strUrl)
 {
+    const QString strDir = velTempPath();
+    if (strDir.isEmpty())
+        return QString(); // no private place: no poster at all
     QString strName = strUrl;
     strName.replace(QLatin1Char(':'), QLatin1Char('_'));
     strName.replace(QLatin1Char('/'), QLatin1Char('-'));
     strName.replace(QLatin1Char('.'), QLatin1Char('+'));
-    return QDir::tempPath() + QLatin1Char('/') + strName + QStringLiteral(".png");
+    return strDir + QLatin1Char('/') + strName + QStringLiteral(".png");
 }
 
 QString VelVideoLabel::snapshotPath() const
@@ -173,9 +180,13 @@ void VelVideoLabel::saveSnapshot(const QImage& fullPicture)
         return;
     // Written aside and renamed: a reader never finds half a picture.
     const QString strPath = snapshotPath();
+    if (strPath.isEmpty())
+        return;
     QFile::remove(strPath);
     QSaveFile file(strPath);
-    if (!file.open(QIODevice::WriteOnly))
+    // QSaveFile gives a new file the umask's mode: the picture of a
+    // classroom is the user's alone.
+    if (!file.open(QIODevice::WriteOnly) || !velMakePrivateFileDescriptor(file.handle()))
         return;
     // The poster is written on the decode thread at every open: zlib's
     // fastest level (Qt's PNG quality 80) takes about half the time of the
@@ -286,7 +297,8 @@ void VelVideoLabel::drawPoster(QPainter& painter)
         const QString strPath = snapshotPath();
         if (strPath != m_strPosterTried) {
             m_strPosterTried = strPath;
-            m_poster.load(strPath);
+            if (!strPath.isEmpty())
+                m_poster.load(strPath);
         }
     }
     if (!m_poster.isNull())

@@ -19,6 +19,14 @@ QRect grownGeometry(const QWidget* pWidget)
     return pWidget->geometry().adjusted(-1, -1, 1, 1);
 }
 
+// What a widget can hold: a size below 0 makes Qt warn with the widget's
+// name, once per thumbnail and resize (a page's thousands of cameras with a
+// long name filled the disk with those warnings).
+int clampedSize(qint64 nSize)
+{
+    return int(qBound<qint64>(0, nSize, QWIDGETSIZE_MAX));
+}
+
 const QPixmap& emptyPicture()
 {
     static const QPixmap s_picture(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_SLIENT.png"));
@@ -52,6 +60,16 @@ void VelOverviewListWidget::setBroundingVideo(const QRect& rect)
     update();
 }
 
+// Six thumbnails share the width; from the seventh on they shrink. Many
+// thumbnails in a narrow list come out 0 wide, never negative.
+QSize VelOverviewListWidget::thumbnailSize(int nListWidth, int nExisting)
+{
+    const qint64 nWidth = nListWidth;
+    const qint64 n = qMax(0, nExisting);
+    const int b = clampedSize(n <= 5 ? (nWidth - 22) / 6 : (nWidth - 2 * n - 10) / (n + 1));
+    return QSize(b, clampedSize(qint64(b / 16) * 9 + 25));
+}
+
 VelOverviewWidget* VelOverviewListWidget::addOverviewWidget(const QString& name,
                                                             const QString& token,
                                                             bool bPtzAvailable)
@@ -70,15 +88,12 @@ VelOverviewWidget* VelOverviewListWidget::addOverviewWidget(const QString& name,
     pOverview->setSource(QString());
 
     // Sizes come from the width now and are not recomputed on later resizes.
-    const int nWidth = width();
-    const int n = m_overviewWidgets.size();
-    const int b = n <= 5 ? (nWidth - 22) / 6 : (nWidth - 2 * n - 10) / (n + 1);
-    const int h = (b / 16) * 9 + 25;
+    const QSize size = thumbnailSize(width(), m_overviewWidgets.size());
     for (VelOverviewWidget* pOther : qAsConst(m_overviewWidgets))
-        pOther->setFixedSize(b, h);
-    pOverview->setFixedSize(b, h);
+        pOther->setFixedSize(size);
+    pOverview->setFixedSize(size);
     const int nOldHeight = height();
-    setFixedHeight((b / 16) * 9 + 40);
+    setFixedHeight(clampedSize(qint64(size.width() / 16) * 9 + 40));
     m_pLayout->insertWidget(m_pLayout->count() - 1, pOverview);
 
     emit sigHeightChanged(nOldHeight - height());

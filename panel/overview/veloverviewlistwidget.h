@@ -31,6 +31,10 @@ public:
     VelOverviewWidget* currentOverviewWidget() const { return m_pCurrent; }
     bool cloudControlState() const { return m_bCloudControlState; }
 
+    // The size every thumbnail gets when one is added to nExisting others in
+    // a list nListWidth wide: never below 0, never beyond what a widget holds.
+    static QSize thumbnailSize(int nListWidth, int nExisting);
+
     QRect broundingVideo() const { return m_broundingVideo; }
     void setBroundingVideo(const QRect& rect);
 

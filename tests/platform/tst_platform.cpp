@@ -1,6 +1,11 @@
+#include "velcapturefd.h"
 #include "velcrash.h"
+#include "veldebug.h"
 #include "veldrive.h"
+#include "veltempdir.h"
 #include "velthreads.h"
+
+#include <sys/stat.h>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,7 +24,23 @@ private slots:
     void workItemRuns();
     void crashEndsWithFailureStatus_data();
     void crashEndsWithFailureStatus();
+    void privateTempDir_data();
+    void privateTempDir();
+    void privateFileNarrowed();
+    void debugOutputOnlyWhenShown();
 };
+
+namespace
+{
+
+int modeOf(const QString& strPath)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(strPath).constData(), &info) == 0 ? int(info.st_mode & 07777)
+                                                                      : -1;
+}
+
+} // namespace
 
 void TstPlatform::drivePaths_data()
 {
@@ -135,6 +156,100 @@ void TstPlatform::crashEndsWithFailureStatus()
     const QList<QByteArray> lines = child.readAllStandardError().trimmed().split('\n');
     QCOMPARE(lines.size(), 1);
     QVERIFY(lines.at(0).startsWith("unhandled exception: "));
+}
+
+
+// Posters were left in /tmp, 0644, with camera passwords in their names.
+void TstPlatform::privateTempDir_data()
+{
+    QTest::addColumn<bool>("bRuntimeDir");
+    QTest::addColumn<QString>("strPrepared"); // what is at <base>/vel-controls beforehand
+    QTest::addColumn<bool>("bUsable");
+    QTest::newRow("runtime directory, created") << true << "" << true;
+    QTest::newRow("cache directory without a runtime one") << false << "" << true;
+    QTest::newRow("left readable by others, narrowed") << true << "dir0755" << true;
+    QTest::newRow("a link to a public directory is refused") << true << "link" << false;
+    QTest::newRow("a file in its place is refused") << false << "file" << false;
+}
+
+void TstPlatform::privateTempDir()
+{
+    QFETCH(bool, bRuntimeDir);
+    QFETCH(QString, strPrepared);
+    QFETCH(bool, bUsable);
+    QTemporaryDir base, elsewhere;
+    const QString strBase = base.path() + (bRuntimeDir ? "/run" : "/cache");
+    QVERIFY(QDir().mkpath(strBase));
+    if (bRuntimeDir) {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(strBase));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(base.path() + "/unused"));
+    } else {
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(strBase));
+    }
+    const QString strDir = strBase + "/vel-controls";
+    if (strPrepared == "dir0755") {
+        QVERIFY(QDir().mkdir(strDir));
+        QVERIFY(::chmod(QFile::encodeName(strDir).constData(), 0755) == 0);
+    } else if (strPrepared == "link") {
+        QVERIFY(::chmod(QFile::encodeName(elsewhere.path()).constData(), 0755) == 0);
+        QVERIFY(QFile::link(elsewhere.path(), strDir));
+    } else if (strPrepared == "file") {
+        QFile file(strDir);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    const QString strTemp = velTempPath();
+    if (bUsable) {
+        QCOMPARE(strTemp, strDir);
+        QCOMPARE(modeOf(strDir) & 0777, 0700);
+    } else {
+        QVERIFY2(strTemp.isEmpty(), qPrintable(strTemp));
+        if (strPrepared == "link")
+            QCOMPARE(modeOf(elsewhere.path()) & 0777, 0755); // not ours to change
+    }
+    qunsetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_CACHE_HOME");
+}
+
+void TstPlatform::privateFileNarrowed()
+{
+    QTemporaryDir dir;
+    const QString strNew = dir.filePath("new.json");
+    const QString strOld = dir.filePath("old.log");
+    QFile old(strOld);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("kept");
+    old.close();
+    QVERIFY(::chmod(QFile::encodeName(strOld).constData(), 0644) == 0);
+
+    QVERIFY(velMakePrivateFile(strNew));
+    QVERIFY(velMakePrivateFile(strOld));
+    QCOMPARE(modeOf(strNew), 0600);
+    QCOMPARE(modeOf(strOld), 0600);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("kept"));
+    // A link is not followed to someone else's file.
+    QVERIFY(QFile::link(strOld, dir.filePath("link")));
+    QVERIFY(!velMakePrivateFile(dir.filePath("link")));
+}
+
+// Debugger lines of the engine reached every console; on Windows only a
+// debugger sees them.
+void TstPlatform::debugOutputOnlyWhenShown()
+{
+    velSetDebugOutputShown(false);
+    VelCaptureFd hidden(2);
+    velDebugOutput("hidden line");
+    velDebugOutput(QStringLiteral("hidden too"));
+    QCOMPARE(hidden.take(), QByteArray());
+
+    velSetDebugOutputShown(true);
+    VelCaptureFd shown(2);
+    velDebugOutput("shown line");
+    velDebugOutput(QStringLiteral("课程"));
+    QCOMPARE(shown.take(), QByteArray("shown line\n") + QStringLiteral("课程\n").toUtf8());
+    velSetDebugOutputShown(false);
 }
 
 QTEST_GUILESS_MAIN(TstPlatform)

@@ -389,25 +389,54 @@ void TstCRTSPPlayer::fileSourceShowsItsPictures()
     QVERIFY2(dMean < 3, qPrintable(QString::number(dMean)));
 }
 
+// Without a sound card the console got "wave out open err" and ALSA's own
+// lines for every player; now one line a process, and the player says so
+// (the tour's sound button shows it).
 void TstCRTSPPlayer::noSoundDevicePlaysOnSilently()
 {
+    {
+        // A device: the player reports it open.
+        Playback playback;
+        QCOMPARE(playback.player->GetAudioDeviceState(), CRTSPPlayer::AudioDeviceUnknown);
+        // Emitted on the decode thread: taken here as a receiver would, queued.
+        QObject receiver;
+        QList<bool> checks;
+        connect(playback.player.get(), &CRTSPPlayer::sigAudioDeviceChecked, &receiver,
+                [&checks](bool bOpened) { checks << bOpened; });
+        playback.play(m_env.server.url("cam720"));
+        QVERIFY(playback.waitPlaying());
+        QTRY_COMPARE(checks, QList<bool>{true});
+        QCOMPARE(playback.player->GetAudioDeviceState(), CRTSPPlayer::AudioDeviceOpen);
+    }
     // As on a machine without a sound card: ALSA's "default" does not exist.
     CAudioDevice::setFactory(nullptr);
     const QString strConf = m_files.filePath("nodevice.conf");
     QVERIFY(velWriteText(strConf, "# no sound card here\n"));
     qputenv("ALSA_CONFIG_PATH", strConf.toUtf8());
     {
-        VelCaptureFd capture(1);
-        Playback playback;
-        playback.play(m_env.server.url("cam720"));
-        const bool bPlaying = playback.waitPlaying();
-        const quint64 nBefore = playback.label.picturesReceived();
+        VelCaptureFd captureOut(1);
+        VelCaptureFd captureErr(2);
+        Playback first;
+        Playback second;
+        QObject receiver;
+        QList<bool> checks;
+        connect(first.player.get(), &CRTSPPlayer::sigAudioDeviceChecked, &receiver,
+                [&checks](bool bOpened) { checks << bOpened; });
+        first.play(m_env.server.url("cam720"));
+        second.play(m_env.server.url("cam720"));
+        const bool bPlaying = first.waitPlaying() && second.waitPlaying();
+        const quint64 nBefore = first.label.picturesReceived();
         QTest::qWait(500);
-        const quint64 nAfter = playback.label.picturesReceived();
-        const QByteArray output = capture.take();
+        const quint64 nAfter = first.label.picturesReceived();
+        const QByteArray err = captureErr.take();
+        const QByteArray out = captureOut.take();
         QVERIFY(bPlaying);
         QVERIFY(nAfter > nBefore);
-        QVERIFY2(output.contains("wave out open err\n"), output.constData());
+        QCOMPARE(err.count("no sound device"), 1);
+        QVERIFY2(!err.contains("ALSA lib") && !out.contains("wave out open err"), err.constData());
+        QTRY_COMPARE(checks, QList<bool>{false});
+        QCOMPARE(first.player->GetAudioDeviceState(), CRTSPPlayer::AudioDeviceFailed);
+        QCOMPARE(second.player->GetAudioDeviceState(), CRTSPPlayer::AudioDeviceFailed);
     }
     qunsetenv("ALSA_CONFIG_PATH");
     m_env.installAudioDevice();

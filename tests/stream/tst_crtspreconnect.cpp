@@ -50,6 +50,8 @@ void TstCRTSPReconnect::initTestCase()
 {
     QVERIFY(m_tempDir.isValid());
     qputenv("TMPDIR", m_tempDir.path().toUtf8());
+    // Posters go to the private directory under the runtime one.
+    qputenv("XDG_RUNTIME_DIR", m_tempDir.path().toUtf8());
 }
 
 void TstCRTSPReconnect::init()

@@ -30,6 +30,8 @@ public:
             return false;
         }
         qputenv("TMPDIR", tempDir.path().toUtf8());
+        // Posters go to the private directory under the runtime one.
+        qputenv("XDG_RUNTIME_DIR", tempDir.path().toUtf8());
         if (bReplay)
             server.setExtraArguments({QStringLiteral("--replay")});
         if (!server.start(0, bReplay ? 60000 : 10000)) {

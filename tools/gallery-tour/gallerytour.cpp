@@ -37,6 +37,7 @@ QWidget* tourView(int nRunMode, bool bPicture, bool bRecording)
     // it while there is no signal; each view gets a directory of its own.
     QTemporaryDir snapshots;
     qputenv("TMPDIR", snapshots.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", snapshots.path().toLocal8Bit());
     VelTourVideoWidget widget(nullptr);
     widget.resize(640, 360);
     widget.SetRunMode(nRunMode);

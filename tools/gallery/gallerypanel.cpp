@@ -62,6 +62,7 @@ QWidget* fullPanel(QSize size)
     // temporary folder; the stills must not become posters of real streams.
     static QTemporaryDir s_posters;
     qputenv("TMPDIR", QFile::encodeName(s_posters.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(s_posters.path()));
     // Embedded as the browser embeds it: a window of the page's size with the
     // control filling it.
     auto* pFrame = new QWidget;

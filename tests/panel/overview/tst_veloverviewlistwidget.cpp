@@ -52,6 +52,9 @@ private slots:
 
     void sizing_data();
     void sizing();
+    void sizeFormulaBounds_data();
+    void sizeFormulaBounds();
+    void manyCamerasNoNegativeSizes();
     void switching_data();
     void switching();
     void answer_data();
@@ -109,6 +112,61 @@ void TstVelOverviewListWidget::sizing()
     list.resize(width * 2, listHeight);
     for (const VelOverviewWidget* pOverview : list.overviewWidgets())
         QCOMPARE(pOverview->size(), thumbnail);
+}
+
+void TstVelOverviewListWidget::sizeFormulaBounds_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("existing");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("the seventh in 1000 px") << 1000 << 6 << QSize(139, 97);
+    QTest::newRow("narrow, the eleventh") << 20 << 10 << QSize(0, 25);
+    QTest::newRow("narrow, past it: 0, not -1") << 20 << 11 << QSize(0, 25);
+    QTest::newRow("2,000 cameras") << 1260 << 1999 << QSize(0, 25);
+    QTest::newRow("a list with no width") << 0 << 0 << QSize(0, 25);
+    QTest::newRow("count at the int limit") << 1260 << INT_MAX << QSize(0, 25);
+    QTest::newRow("width beyond a widget") << INT_MAX << 0 << QSize(QWIDGETSIZE_MAX, 9437200);
+}
+
+// Negative thumbnail sizes made Qt warn, with the camera's name, for every
+// thumbnail at every addition: 2,000 cameras with a 4 MiB name wrote 22 GB.
+void TstVelOverviewListWidget::sizeFormulaBounds()
+{
+    QFETCH(int, width);
+    QFETCH(int, existing);
+    QFETCH(QSize, size);
+    const QSize computed = VelOverviewListWidget::thumbnailSize(width, existing);
+    QCOMPARE(computed, size);
+    QVERIFY(computed.width() <= QWIDGETSIZE_MAX && computed.height() <= QWIDGETSIZE_MAX);
+}
+
+namespace
+{
+int s_nSizeWarnings = 0;
+QtMessageHandler s_previousHandler = nullptr;
+void countSizeWarnings(QtMsgType type, const QMessageLogContext& context, const QString& strMsg)
+{
+    if (strMsg.contains(QLatin1String("Negative sizes")) || strMsg.contains(QLatin1String("setMinimumSize")))
+        ++s_nSizeWarnings;
+    else if (s_previousHandler)
+        s_previousHandler(type, context, strMsg);
+}
+} // namespace
+
+void TstVelOverviewListWidget::manyCamerasNoNegativeSizes()
+{
+    VelOverviewListWidget list(nullptr);
+    list.resize(20, 200);
+    const QString strLongName(64 * 1024, QLatin1Char('n'));
+    s_nSizeWarnings = 0;
+    s_previousHandler = qInstallMessageHandler(countSizeWarnings);
+    for (int i = 0; i < 30; ++i)
+        list.addOverviewWidget(strLongName + QString::number(i), strLongName + QString::number(i), false);
+    qInstallMessageHandler(s_previousHandler);
+    QCOMPARE(s_nSizeWarnings, 0);
+    QCOMPARE(list.overviewWidgets().size(), 30);
+    QCOMPARE(list.overviewWidgets().last()->size(), QSize(0, 25));
+    QCOMPARE(list.height(), 40);
 }
 
 void TstVelOverviewListWidget::switching_data()
