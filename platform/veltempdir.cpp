@@ -58,14 +58,3 @@ bool velMakePrivateFileDescriptor(int nFd)
         return false;
     return (info.st_mode & 077) == 0 || ::fchmod(nFd, info.st_mode & 0700) == 0;
 }
-
-bool velMakePrivateFile(const QString& strPath)
-{
-    const int nFd = ::open(QFile::encodeName(strPath).constData(),
-                           O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
-    if (nFd < 0)
-        return false;
-    const bool bOk = velMakePrivateFileDescriptor(nFd);
-    ::close(nFd);
-    return bOk;
-}

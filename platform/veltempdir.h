@@ -13,10 +13,8 @@
 // Any thread.
 QString velTempPath();
 
-// Files the controls keep for the user (posters, logs, the registration
-// store) are created with mode 0600; an existing one is narrowed to it.
-// Both return false when the file cannot be made private.
-bool velMakePrivateFile(const QString& strPath);
+// Files the controls keep for the user (posters, logs) are 0600: the open
+// regular file nFd is narrowed to it. False when it cannot be.
 bool velMakePrivateFileDescriptor(int nFd);
 
 #endif // VELTEMPDIR_H

@@ -1,6 +1,4 @@
-#include "velcapturefd.h"
 #include "velcrash.h"
-#include "veldebug.h"
 #include "veldrive.h"
 #include "veltempdir.h"
 #include "velthreads.h"
@@ -26,8 +24,6 @@ private slots:
     void crashEndsWithFailureStatus();
     void privateTempDir_data();
     void privateTempDir();
-    void privateFileNarrowed();
-    void debugOutputOnlyWhenShown();
 };
 
 namespace
@@ -210,46 +206,6 @@ void TstPlatform::privateTempDir()
     }
     qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("XDG_CACHE_HOME");
-}
-
-void TstPlatform::privateFileNarrowed()
-{
-    QTemporaryDir dir;
-    const QString strNew = dir.filePath("new.json");
-    const QString strOld = dir.filePath("old.log");
-    QFile old(strOld);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("kept");
-    old.close();
-    QVERIFY(::chmod(QFile::encodeName(strOld).constData(), 0644) == 0);
-
-    QVERIFY(velMakePrivateFile(strNew));
-    QVERIFY(velMakePrivateFile(strOld));
-    QCOMPARE(modeOf(strNew), 0600);
-    QCOMPARE(modeOf(strOld), 0600);
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("kept"));
-    // A link is not followed to someone else's file.
-    QVERIFY(QFile::link(strOld, dir.filePath("link")));
-    QVERIFY(!velMakePrivateFile(dir.filePath("link")));
-}
-
-// Debugger lines of the engine reached every console; on Windows only a
-// debugger sees them.
-void TstPlatform::debugOutputOnlyWhenShown()
-{
-    velSetDebugOutputShown(false);
-    VelCaptureFd hidden(2);
-    velDebugOutput("hidden line");
-    velDebugOutput(QStringLiteral("hidden too"));
-    QCOMPARE(hidden.take(), QByteArray());
-
-    velSetDebugOutputShown(true);
-    VelCaptureFd shown(2);
-    velDebugOutput("shown line");
-    velDebugOutput(QStringLiteral("课程"));
-    QCOMPARE(shown.take(), QByteArray("shown line\n") + QStringLiteral("课程\n").toUtf8());
-    velSetDebugOutputShown(false);
 }
 
 QTEST_GUILESS_MAIN(TstPlatform)
