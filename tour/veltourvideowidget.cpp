@@ -224,8 +224,12 @@ void VelTourVideoWidget::audioPlay(bool checked)
     CRTSPPlayer* pPlayer = GetPlayer();
     if (pPlayer)
         pPlayer->SetAudioEnabled(checked);
-    if (m_pControlBar)
+    if (m_pControlBar) {
+        // Without a sound device the button stays off and says why.
+        m_pControlBar->setAudioDeviceOpen(!pPlayer || pPlayer->GetAudioDeviceState() !=
+                                                          CRTSPPlayer::AudioDeviceFailed);
         m_pControlBar->setAudioState(pPlayer && pPlayer->IsAudioEnabled());
+    }
 }
 
 void VelTourVideoWidget::ptzControl()

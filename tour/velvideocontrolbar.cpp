@@ -14,6 +14,10 @@ VelVideoControlBar::VelVideoControlBar(QWidget* parent) : QFrame(parent)
     m_pRecordButton = makeButton("wm_record", "录制", true);
     m_pAudioButton = makeButton("wm_audio", "声音", true);
 
+    // The images alone show on and off: a checked flat button would also
+    // draw its highlighted panel under the image.
+    setStyleSheet(QStringLiteral("QPushButton{border: 0px; background: transparent}"));
+
     m_pLayout = new QHBoxLayout(this);
     m_pLayout->setContentsMargins(10, 0, 10, 0);
     m_pLayout->addWidget(m_pChannelLabel);
@@ -72,12 +76,23 @@ VelPushButton* VelVideoControlBar::button(const QString& strKey) const
 
 void VelVideoControlBar::setRecordState(bool bOn)
 {
+    m_pRecordButton->setChecked(bOn);
     m_pRecordButton->setButtonState(bOn);
 }
 
 void VelVideoControlBar::setAudioState(bool bOn)
 {
-    m_pAudioButton->setButtonState(bOn);
+    const bool bShown = bOn && m_bAudioDeviceOpen;
+    m_pAudioButton->setChecked(bShown);
+    m_pAudioButton->setButtonState(bShown);
+}
+
+void VelVideoControlBar::setAudioDeviceOpen(bool bOpen)
+{
+    m_bAudioDeviceOpen = bOpen;
+    m_pAudioButton->setToolTip(bOpen ? tr("声音") : tr("没有可用的声音设备, 无法播放声音"));
+    if (!bOpen)
+        setAudioState(false);
 }
 
 bool VelVideoControlBar::recordState() const

@@ -23,8 +23,15 @@ public:
 
     // "ptz", "snapshot", "record" or "audio"; null for any other key.
     VelPushButton* button(const QString& strKey) const;
+    // What the two-state buttons show; Qt's check state follows, so that a
+    // state set from outside and the next click agree.
     void setRecordState(bool bOn);
+    // Shows off whenever the sound device could not be opened.
     void setAudioState(bool bOn);
+    // Whether the player could open the sound device: without one the audio
+    // button stays off and its tool tip says why.
+    void setAudioDeviceOpen(bool bOpen);
+    bool audioDeviceOpen() const { return m_bAudioDeviceOpen; }
     bool recordState() const;
     bool audioState() const;
 
@@ -51,6 +58,7 @@ private:
     VelPushButton* m_pRecordButton = nullptr;
     VelPushButton* m_pAudioButton = nullptr;
     QHBoxLayout* m_pLayout = nullptr;
+    bool m_bAudioDeviceOpen = true;
 };
 
 #endif // VELVIDEOCONTROLBAR_H

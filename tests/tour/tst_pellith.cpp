@@ -36,6 +36,8 @@ private slots:
     void hideStopsRecordingAndPlayback();
     void fullScreenReturnsIntoTheLayout();
     void ptzEventsReachThePage();
+    void soundButton_data();
+    void soundButton();
 
 private:
     VelPlayerTestEnv m_env;
@@ -180,6 +182,70 @@ void TstPellith::ptzEventsReachThePage()
     QVERIFY(
         events.at(0).at(0).toString().contains("\"target\":\"Cloud_ZoomIn\",\"event\":\"press\""));
     QVERIFY(events.at(1).at(0).toString().contains("\"event\":\"release\""));
+}
+
+void TstPellith::soundButton_data()
+{
+    QTest::addColumn<bool>("device");
+    QTest::addColumn<bool>("fullScreenTrip");
+    QTest::newRow("sound device") << true << false;
+    QTest::newRow("full-screen round trip") << true << true;
+    QTest::newRow("no sound device") << false << false;
+}
+
+// The sound button shows what the viewer hears, by its look as drawn: after a
+// full-screen round trip it sat on a highlighted square with on and off
+// swapped, and without a sound device it showed sound on.
+void TstPellith::soundButton()
+{
+    QFETCH(bool, device);
+    QFETCH(bool, fullScreenTrip);
+
+    m_env.pLog->bFailOpen = !device;
+    Pellith control;
+    control.resize(640, 360);
+    control.show();
+    control.setRunMode(2);
+    control.setStreamingUrls(m_env.server.url("cam1080"), m_env.server.url("cam720"));
+    control.play(m_env.server.url("cam720"));
+    VelTourVideoWidget* pWidget = control.videoWidget();
+    VelVideoControlBar* pBar = pWidget->controlBar();
+    VelPushButton* pButton = pBar->button("audio");
+    QTRY_COMPARE_WITH_TIMEOUT(pWidget->state(), int(VideoStatePlaying), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        pWidget->GetPlayer()->GetAudioDeviceState() != CRTSPPlayer::AudioDeviceUnknown, 10000);
+    const QImage offLook = pButton->grab().toImage();
+
+    QTest::mouseClick(pButton, Qt::LeftButton);
+    QCOMPARE(pBar->audioState(), device);
+    if (!device) {
+        QCOMPARE(pButton->grab().toImage(), offLook);
+        QVERIFY2(pButton->toolTip().contains(QStringLiteral("声音设备")),
+                 qPrintable(pButton->toolTip()));
+        return;
+    }
+    QCOMPARE(pButton->toolTip(), QStringLiteral("声音"));
+    const QImage onLook = pButton->grab().toImage();
+    QVERIFY(onLook != offLook);
+    QVERIFY(pWidget->GetPlayer()->IsAudioEnabled());
+
+    if (fullScreenTrip) {
+        QTest::mouseDClick(pWidget, Qt::LeftButton);
+        QTRY_VERIFY(pWidget->isFullScreen());
+        QTest::mouseDClick(pWidget, Qt::LeftButton);
+        QTRY_VERIFY(!pWidget->isWindow());
+        // Both switches gave a new player, which starts without sound.
+        QVERIFY(!pWidget->GetPlayer()->IsAudioEnabled());
+        QVERIFY(!pBar->audioState());
+        QCOMPARE(pButton->grab().toImage(), offLook);
+    } else {
+        QTest::mouseClick(pButton, Qt::LeftButton);
+        QVERIFY(!pWidget->GetPlayer()->IsAudioEnabled());
+        QCOMPARE(pButton->grab().toImage(), offLook);
+    }
+    QTest::mouseClick(pButton, Qt::LeftButton);
+    QVERIFY(pWidget->GetPlayer()->IsAudioEnabled());
+    QCOMPARE(pButton->grab().toImage(), onLook);
 }
 
 QTEST_MAIN(TstPellith)
