@@ -343,14 +343,14 @@ void TstVelTourVideoWidget::ptzHeldButtonIsReleasedOnce()
 {
     QFETCH(QString, strName);
     QFETCH(PtzEnd, end);
-    auto* pWidget = new VelTourVideoWidget(nullptr);
+    auto pWidget = std::make_unique<VelTourVideoWidget>(nullptr);
     pWidget->SetChannelName(QStringLiteral("一年级四班"));
     pWidget->SetRunMode(2);
     pWidget->resize(640, 360);
     pWidget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(pWidget));
+    QVERIFY(QTest::qWaitForWindowExposed(pWidget.get()));
     QStringList events;
-    connect(pWidget, &VelTourVideoWidget::sigPtzControl, this, [&events](const QString& strJson) {
+    connect(pWidget.get(), &VelTourVideoWidget::sigPtzControl, this, [&events](const QString& strJson) {
         const QJsonObject object = QJsonDocument::fromJson(strJson.toUtf8()).object();
         events << object.value("event").toString() + ' ' + object.value("target").toString();
     });
@@ -376,12 +376,11 @@ void TstVelTourVideoWidget::ptzHeldButtonIsReleasedOnce()
         QVERIFY(!pPopup->isVisible());
         break;
     case PtzEnd::DeleteView:
-        delete pWidget;
-        pWidget = nullptr;
+        pWidget.reset();
         break;
     }
     QCOMPARE(events, QStringList({"press " + strName, "release " + strName}));
-    delete pWidget;
+    pWidget.reset();
     QCOMPARE(events.size(), 2);
 }
 

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QtTest>
 
+#include <memory>
+
 namespace
 {
 
@@ -217,18 +219,18 @@ void TstVelCloudSettingWidget::pressInPopupEndsWithOneRelease()
     QFETCH(QString, strName);
     QFETCH(PressEnd, end);
     auto* pPad = new VelCloudSettingWidget(nullptr);
-    auto* pPopup = new VelPopContainer(nullptr, pPad, QString());
+    auto pPopup = std::make_unique<VelPopContainer>(nullptr, pPad, QString());
     QStringList events;
     connect(pPad, &VelCloudSettingWidget::sigButtonPressed, this,
             [&events](QAbstractButton* pbtn) { events << "press " + pbtn->objectName(); });
     connect(pPad, &VelCloudSettingWidget::sigButtonReleased, this,
             [&events](QAbstractButton* pbtn) { events << "release " + pbtn->objectName(); });
     pPopup->popupAt(300, 200, 32, 32);
-    QVERIFY(QTest::qWaitForWindowExposed(pPopup));
+    QVERIFY(QTest::qWaitForWindowExposed(pPopup.get()));
     QTRY_VERIFY(pPopup->isVisible() && pPopup->size().width() > 0);
     QWindow* pWindow = pPopup->windowHandle();
     auto* pButton = pPad->findChild<QAbstractButton*>(strName);
-    const QPoint onButton = pButton->mapTo(pPopup, pButton->rect().center());
+    const QPoint onButton = pButton->mapTo(pPopup.get(), pButton->rect().center());
     const QPoint outside(pPopup->width() + 40, pPopup->height() + 40);
 
     QTest::mouseMove(pWindow, onButton);
@@ -241,7 +243,7 @@ void TstVelCloudSettingWidget::pressInPopupEndsWithOneRelease()
         break;
     case PressEnd::SlideToOtherButton: {
         auto* pOther = pPad->findChild<QAbstractButton*>(QStringLiteral("Cloud_Nine"));
-        const QPoint onOther = pOther->mapTo(pPopup, pOther->rect().center());
+        const QPoint onOther = pOther->mapTo(pPopup.get(), pOther->rect().center());
         QTest::mouseMove(pWindow, onOther);
         QTest::mouseRelease(pWindow, Qt::LeftButton, {}, onOther);
         break;
@@ -253,8 +255,7 @@ void TstVelCloudSettingWidget::pressInPopupEndsWithOneRelease()
         pPopup->close();
         break;
     case PressEnd::DeletePopup:
-        delete pPopup;
-        pPopup = nullptr;
+        pPopup.reset();
         break;
     }
     QCOMPARE(events, QStringList({"press " + strName, "release " + strName}));
@@ -268,7 +269,7 @@ void TstVelCloudSettingWidget::pressInPopupEndsWithOneRelease()
         QTRY_VERIFY(!pPopup->isVisible() || end == PressEnd::LeavePopup ||
                     end == PressEnd::SlideToOtherButton);
         QCOMPARE(events.size(), 2);
-        delete pPopup;
+        pPopup.reset();
     }
     QCOMPARE(events.size(), 2);
 }
