@@ -12,7 +12,6 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -141,16 +140,17 @@ bool VelServeServer::checkToken(const QString& strOffered) const
     return nDiff == 0;
 }
 
-int VelServeServer::tokenDelayMs() const
-{
-    if (m_nBadTokens < kFreeBadTokens)
-        return 0;
-    return std::min(500 * (m_nBadTokens - kFreeBadTokens + 1), 5000);
-}
-
 void VelServeServer::onNewConnection()
 {
     while (QTcpSocket* pSocket = m_pTcpServer->nextPendingConnection()) {
+        if (unauthenticatedCount() >= kMaxUnauthenticated) {
+            pSocket->abort();
+            pSocket->deleteLater();
+            continue;
+        }
+        m_heads.insert(pSocket);
+        connect(pSocket, &QObject::destroyed, this,
+                [this](QObject* pGone) { m_heads.remove(pGone); });
         connect(pSocket, &QTcpSocket::disconnected, pSocket, &QObject::deleteLater);
         connect(pSocket, &QTcpSocket::readyRead, this, [this, pSocket]() { onHeadData(pSocket); });
         auto* pTimer = new QTimer(pSocket);
@@ -191,8 +191,11 @@ void VelServeServer::onHeadData(QTcpSocket* pSocket)
         reply(pSocket, 403, "text/plain", "origin not allowed\n");
         return;
     }
+    // From here the WebSocket server owns the socket; its session is counted
+    // once the handshake (already complete in the buffer) has been answered.
     disconnect(pSocket, nullptr, this, nullptr);
     disconnect(pSocket, &QTcpSocket::disconnected, pSocket, &QObject::deleteLater);
+    m_heads.remove(pSocket);
     delete pSocket->findChild<QTimer*>(QLatin1String(kHeadTimerName));
     m_pWebSocketServer->handleConnection(pSocket);
 }
@@ -234,8 +237,15 @@ void VelServeServer::reply(QTcpSocket* pSocket, int nStatus, const QByteArray& t
 void VelServeServer::onWebSocket()
 {
     while (QWebSocket* pSocket = m_pWebSocketServer->nextPendingConnection()) {
-        pSocket->setMaxAllowedIncomingMessageSize(kMaxMessageBytes);
-        pSocket->setMaxAllowedIncomingFrameSize(kMaxMessageBytes);
-        new VelServeSession(pSocket, this, m_pControls, this);
+        // Until the token is accepted a larger frame is refused by its header,
+        // before its payload is read.
+        pSocket->setMaxAllowedIncomingMessageSize(kMaxTokenMessageBytes);
+        pSocket->setMaxAllowedIncomingFrameSize(kMaxTokenMessageBytes);
+        auto* pSession = new VelServeSession(pSocket, this, m_pControls, this);
+        m_waiting.insert(pSession);
+        connect(pSession, &VelServeSession::sigAuthenticated, this,
+                [this, pSession]() { m_waiting.remove(pSession); });
+        connect(pSession, &QObject::destroyed, this,
+                [this, pSession]() { m_waiting.remove(pSession); });
     }
 }

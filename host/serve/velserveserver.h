@@ -2,6 +2,7 @@
 #define VELSERVESERVER_H
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,7 @@ class QTcpServer;
 class QTcpSocket;
 class QWebSocketServer;
 class VelServeControls;
+class VelServeSession;
 struct VelServeRequest;
 
 // The host's loopback port for browser pages. One TCP port on 127.0.0.1
@@ -17,6 +19,12 @@ struct VelServeRequest;
 // localhost with the port (a rebound DNS name does not), the Origin is the
 // host's own or one allowed on the command line. Each WebSocket becomes a
 // VelServeSession, which demands the run's token first.
+//
+// Connections that have not given the token yet (HTTP requests, heads being
+// read, sessions waiting for or refusing a token) are capped, and each holds
+// at most one small message: a stranger can neither fill memory nor, with the
+// cap, keep more than a few dozen sockets. Nothing a stranger does changes how
+// another connection is treated, except that a full cap turns new ones away.
 //
 // A localhost port is reachable by every page the user opens, so nothing
 // served here reads files or lists anything: the HTTP side answers a fixed set
@@ -28,7 +36,9 @@ public:
     static constexpr int kMaxHeadBytes = 16 * 1024;
     static constexpr int kHeadTimeoutMs = 5000;
     static constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;
-    static constexpr int kFreeBadTokens = 3;
+    // The token message ({"token":"<32 hex digits>"}) fits many times over.
+    static constexpr quint64 kMaxTokenMessageBytes = 1024;
+    static constexpr int kMaxUnauthenticated = 32;
 
     // strToken empty: a random one for this run.
     VelServeServer(VelServeControls* pControls, const QStringList& allowedOrigins,
@@ -44,11 +54,8 @@ public:
 
     bool isOriginAllowed(const QString& strOrigin) const;
     bool checkToken(const QString& strOffered) const;
-    void noteBadToken() { ++m_nBadTokens; }
-    int badTokenCount() const { return m_nBadTokens; }
-    // How long the next token check waits: nothing for the first few bad
-    // tokens of a run, then growing.
-    int tokenDelayMs() const;
+    // Connections counted against kMaxUnauthenticated right now.
+    int unauthenticatedCount() const { return m_heads.size() + m_waiting.size(); }
 
 private:
     void onNewConnection();
@@ -62,7 +69,8 @@ private:
     QWebSocketServer* m_pWebSocketServer;
     QStringList m_allowedOrigins;
     QString m_strToken;
-    int m_nBadTokens = 0;
+    QSet<QObject*> m_heads;              // TCP connections before the upgrade
+    QSet<VelServeSession*> m_waiting;    // sessions without an accepted token
 };
 
 #endif // VELSERVESERVER_H

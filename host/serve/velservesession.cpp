@@ -30,10 +30,8 @@ VelServeSession::VelServeSession(QWebSocket* pSocket, VelServeServer* pServer,
     });
     m_tokenTimer.setSingleShot(true);
     connect(&m_tokenTimer, &QTimer::timeout, this, [this]() {
-        if (m_state == kAwaitingToken)
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("no token"));
-        else if (m_state == kVerifying)
-            verifyToken();
+        refuse(QWebSocketProtocol::CloseCodePolicyViolated,
+               m_state == kRefusing ? QStringLiteral("bad token") : QStringLiteral("no token"));
     });
     m_tokenTimer.start(kTokenTimeoutMs);
 }
@@ -61,26 +59,12 @@ void VelServeSession::refuse(int nCode, const QString& strReason)
 void VelServeSession::onText(const QString& strMessage)
 {
     switch (m_state) {
-    case kAwaitingToken: {
-        const QJsonObject message = QJsonDocument::fromJson(strMessage.toUtf8()).object();
-        m_strOffered = message.value(QStringLiteral("token")).toString();
-        if (m_strOffered.isEmpty()) {
-            m_pServer->noteBadToken();
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("no token"));
-            return;
-        }
-        // After bad tokens each check waits, so that guessing stays slow.
-        m_state = kVerifying;
-        m_tokenTimer.start(m_pServer->tokenDelayMs());
+    case kAwaitingToken:
+        checkToken(strMessage);
         return;
-    }
-    case kVerifying:
-        if (m_queued.size() >= kMaxQueued) {
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated,
-                   QStringLiteral("too many messages"));
-            return;
-        }
-        m_queued << strMessage;
+    case kRefusing:
+        refuse(QWebSocketProtocol::CloseCodePolicyViolated,
+               QStringLiteral("message before the token was accepted"));
         return;
     case kOpen:
         handle(strMessage);
@@ -90,21 +74,22 @@ void VelServeSession::onText(const QString& strMessage)
     }
 }
 
-void VelServeSession::verifyToken()
+void VelServeSession::checkToken(const QString& strMessage)
 {
-    if (!m_pServer->checkToken(m_strOffered)) {
-        m_pServer->noteBadToken();
-        refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("bad token"));
+    const QJsonObject message = QJsonDocument::fromJson(strMessage.toUtf8()).object();
+    const QString strOffered = message.value(QStringLiteral("token")).toString();
+    if (strOffered.isEmpty() || !m_pServer->checkToken(strOffered)) {
+        // Only this connection waits for its close; the 128-bit token is what
+        // defeats guessing, the delay merely keeps a loop of guesses slow.
+        m_state = kRefusing;
+        m_tokenTimer.start(kBadTokenCloseDelayMs);
         return;
     }
+    m_tokenTimer.stop();
+    m_pSocket->setMaxAllowedIncomingMessageSize(VelServeServer::kMaxMessageBytes);
+    m_pSocket->setMaxAllowedIncomingFrameSize(VelServeServer::kMaxMessageBytes);
     openChannel();
-    const QStringList queued = m_queued;
-    m_queued.clear();
-    for (const QString& strMessage : queued) {
-        if (m_state != kOpen)
-            break;
-        handle(strMessage);
-    }
+    emit sigAuthenticated();
 }
 
 void VelServeSession::openChannel()

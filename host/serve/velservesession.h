@@ -6,7 +6,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 #include <QTimer>
 
 class QWebChannel;
@@ -19,7 +18,9 @@ class VelServeTransport;
 
 // One browser page connected over a WebSocket. Its first message must carry
 // the run's token ({"token": "..."}); only then does the page get a channel of
-// its own with the "host" object on it. Every later message is checked by the
+// its own with the "host" object on it. Nothing is kept before that: a second
+// message closes the connection, and a wrong token closes it after a delay
+// that slows down this connection only (no state shared with other pages). Every later message is checked by the
 // page's filter before the channel sees it; a refused or malformed message
 // closes this connection (policy violation) and no other. The page's controls
 // are released when it goes. Deletes itself when the socket is closed. GUI
@@ -33,14 +34,18 @@ public:
     ~VelServeSession() override;
 
     static constexpr int kTokenTimeoutMs = 10000;
-    static constexpr int kMaxQueued = 64;
+    static constexpr int kBadTokenCloseDelayMs = 1000;
+
+signals:
+    // The token was accepted: the connection no longer counts as a stranger's.
+    void sigAuthenticated();
 
 private:
-    enum State { kAwaitingToken, kVerifying, kOpen, kClosed };
+    enum State { kAwaitingToken, kRefusing, kOpen, kClosed };
 
     void onText(const QString& strMessage);
     void handle(const QString& strMessage);
-    void verifyToken();
+    void checkToken(const QString& strMessage);
     void openChannel();
     void refuse(int nCode, const QString& strReason);
     QObject* createControl(const QString& strClassId, QString* pError);
@@ -55,8 +60,6 @@ private:
     VelServeHost* m_pHost = nullptr;
     QList<QPointer<VelServeProxy>> m_proxies;
     State m_state = kAwaitingToken;
-    QString m_strOffered;
-    QStringList m_queued;
     QTimer m_tokenTimer;
 };
 
