@@ -254,11 +254,7 @@ int main(int argc, char** argv)
 
     VelHostPage page(frameSize, pageArgs(parser.values(argOption)));
     if (parser.isSet(limitOption)) {
-        const int nLimit = parser.value(limitOption).toInt();
-        QTimer::singleShot(nLimit, &page, [&page, nLimit]() {
-            err(QStringLiteral("time limit of %1 ms reached").arg(nLimit));
-            page.finish(124);
-        });
+        page.setTimeLimit(parser.value(limitOption).toInt());
     }
     if (parser.isSet(screenshotOption) && parser.isSet(pointerOption)) {
         const QStringList xy = parser.value(pointerOption).split(QLatin1Char(','));

@@ -2,6 +2,7 @@
 
 #include "velaxbindable.h"
 #include "velaxidl.h"
+#include "velhostscriptcall.h"
 #include "velsignalrelay.h"
 
 #include <QJSEngine>
@@ -220,9 +221,13 @@ QJSValue VelHostControl::invoke(const QString& strSignature, const QJSValue& arg
         result = QVariant(method.returnType(), nullptr);
         returnArgument = QGenericReturnArgument(method.typeName(), result.data());
     }
-    method.invoke(m_pControl, Qt::DirectConnection, returnArgument, arguments[0], arguments[1],
-                  arguments[2], arguments[3], arguments[4], arguments[5], arguments[6],
-                  arguments[7], arguments[8], arguments[9]);
+    // The control's own allocation failure becomes the page's error.
+    if (!VelHostScriptCall::native(m_pEngine, [&]() {
+            method.invoke(m_pControl, Qt::DirectConnection, returnArgument, arguments[0],
+                          arguments[1], arguments[2], arguments[3], arguments[4], arguments[5],
+                          arguments[6], arguments[7], arguments[8], arguments[9]);
+        }))
+        return QJSValue();
     return result.isValid() ? m_pEngine->toScriptValue(result) : QJSValue();
 }
 
@@ -277,10 +282,12 @@ void VelHostControl::dispatch(const QString& strEvent, const QJSValueList& args)
 {
     if (!m_dispatcher.isCallable())
         return;
-    QJSValue array = m_pEngine->newArray(quint32(args.size()));
-    for (int i = 0; i < args.size(); ++i)
-        array.setProperty(quint32(i), args.at(i));
-    const QJSValue result = m_dispatcher.call({QJSValue(strEvent), array});
+    const QJSValue result = VelHostScriptCall::enter([&]() {
+        QJSValue array = m_pEngine->newArray(quint32(args.size()));
+        for (int i = 0; i < args.size(); ++i)
+            array.setProperty(quint32(i), args.at(i));
+        return m_dispatcher.call({QJSValue(strEvent), array});
+    });
     if (result.isError())
         std::fprintf(stderr, "vel-host: event %s of %s: %s\n", qPrintable(strEvent),
                      qPrintable(m_strClassName), qPrintable(result.toString()));

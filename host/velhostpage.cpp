@@ -6,7 +6,9 @@
 #include "velhostcontrol.h"
 #include "velhostframe.h"
 #include "velhostlibrary.h"
+#include "velhostscriptcall.h"
 #include "velhosttimers.h"
+#include "velhostwatchdog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,10 +26,18 @@ VelHostPage::VelHostPage(const QSize& frameSize, const QVariantMap& args, QObjec
 {
     m_pTimers = new VelHostTimers(
         m_pEngine, [this](const QJSValue& error) { reportError(error); }, this);
+    VelHostScriptCall::setOutOfMemoryHandler([this]() {
+        ++m_nErrors;
+        print(2, QStringLiteral("page error: out of memory in the script engine; the page "
+                                "cannot go on"));
+        finish(1);
+    });
 }
 
 VelHostPage::~VelHostPage()
 {
+    m_pWatchdog.reset(); // it may touch the engine
+    VelHostScriptCall::setOutOfMemoryHandler(nullptr);
     delete m_pTimers;
     m_pTimers = nullptr;
     while (!m_controls.isEmpty())
@@ -47,7 +57,9 @@ void VelHostPage::run(const QString& strPagePath)
     QQmlEngine::setObjectOwnership(this, QQmlEngine::CppOwnership);
     QJSValue prelude = evaluateFile(QStringLiteral(":/host/prelude.js"));
     if (!prelude.isError())
-        prelude = prelude.call({m_pEngine->globalObject(), m_pEngine->newQObject(this)});
+        prelude = VelHostScriptCall::enter([&]() {
+            return prelude.call({m_pEngine->globalObject(), m_pEngine->newQObject(this)});
+        });
     if (prelude.isError()) {
         reportError(prelude);
         finish(1);
@@ -58,10 +70,30 @@ void VelHostPage::run(const QString& strPagePath)
         return;
     }
     const QJSValue result = evaluateFile(pageInfo.absoluteFilePath());
-    if (result.isError()) {
+    if (m_bTimedOut)
+        timeOut();
+    else if (result.isError()) {
         reportError(result);
         finish(1);
     }
+}
+
+void VelHostPage::setTimeLimit(int nMs)
+{
+    m_pWatchdog = std::make_unique<VelHostWatchdog>(nMs, [this]() {
+        m_bTimedOut = true;
+        m_pEngine->setInterrupted(true);
+        QMetaObject::invokeMethod(this, &VelHostPage::timeOut, Qt::QueuedConnection);
+    });
+    m_nTimeLimitMs = nMs;
+}
+
+void VelHostPage::timeOut()
+{
+    if (m_bFinished)
+        return;
+    print(2, QStringLiteral("vel-host: time limit of %1 ms reached").arg(m_nTimeLimitMs));
+    finish(124);
 }
 
 QJSValue VelHostPage::evaluateFile(const QString& strPath)
@@ -70,7 +102,9 @@ QJSValue VelHostPage::evaluateFile(const QString& strPath)
     if (!file.open(QIODevice::ReadOnly))
         return m_pEngine->newErrorObject(QJSValue::URIError,
                                          QStringLiteral("cannot read %1").arg(strPath));
-    return m_pEngine->evaluate(QString::fromUtf8(file.readAll()), strPath, 1);
+    const QString strSource = QString::fromUtf8(file.readAll());
+    return VelHostScriptCall::enter(
+        [&]() { return m_pEngine->evaluate(strSource, strPath, 1); });
 }
 
 void VelHostPage::finish(int nCode)
@@ -81,6 +115,8 @@ void VelHostPage::finish(int nCode)
     m_nExitCode = (nCode == 0 && m_nErrors > 0) ? 1 : nCode;
     if (m_pTimers)
         m_pTimers->clearAll();
+    if (m_pWatchdog)
+        m_pWatchdog->cancel();
     const int nExitCode = m_nExitCode;
     // Queued, so that it also works while the page script is still being
     // evaluated, before the event loop runs.
@@ -170,9 +206,11 @@ void VelHostPage::clearTimer(int nId)
 
 void VelHostPage::print(int nLevel, const QString& strText) const
 {
-    FILE* pStream = nLevel == 0 ? stdout : stderr;
-    std::fprintf(pStream, "%s\n", strText.toUtf8().constData());
-    std::fflush(pStream);
+    VelHostScriptCall::native(m_pEngine, [&]() {
+        FILE* pStream = nLevel == 0 ? stdout : stderr;
+        std::fprintf(pStream, "%s\n", strText.toUtf8().constData());
+        std::fflush(pStream);
+    });
 }
 
 QString VelHostPage::errorText(const QJSValue& error) const
@@ -187,6 +225,8 @@ QString VelHostPage::errorText(const QJSValue& error) const
 
 void VelHostPage::reportError(const QJSValue& error)
 {
+    if (m_bTimedOut)
+        return; // the interruption, not the page's error
     ++m_nErrors;
     print(2, QStringLiteral("page error: %1").arg(errorText(error)));
 }
@@ -204,10 +244,11 @@ QJSValue VelHostPage::env(const QString& strName) const
     return QJSValue(qEnvironmentVariable(name.constData()));
 }
 
-QString VelHostPage::confinedDrivePath(const char* szCall, const QString& strPath) const
+QString VelHostPage::confinedDrivePath(const char* szCall, const QString& strPath,
+                                       QString* pRoot) const
 {
     QString strError;
-    const QString strLocal = VelHostConfine::drivePath(strPath, &strError);
+    const QString strLocal = VelHostConfine::drivePath(strPath, &strError, pRoot);
     if (strLocal.isEmpty())
         m_pEngine->throwError(QStringLiteral("host.%1: %2").arg(QLatin1String(szCall), strError));
     return strLocal;
@@ -215,29 +256,53 @@ QString VelHostPage::confinedDrivePath(const char* szCall, const QString& strPat
 
 QJSValue VelHostPage::readDriveFile(const QString& strPath) const
 {
-    const QString strLocal = confinedDrivePath("readDriveFile", strPath);
+    QString strRoot;
+    const QString strLocal = confinedDrivePath("readDriveFile", strPath, &strRoot);
     if (strLocal.isEmpty())
         return QJSValue();
-    QFile file(strLocal);
-    if (!file.open(QIODevice::ReadOnly))
+    QString strError;
+    bool isMissing = false;
+    const std::unique_ptr<QFile> pFile = VelHostConfine::openInside(
+        strRoot, strLocal, VelHostConfine::Access::Read, &strError, &isMissing);
+    if (!pFile) {
+        if (!isMissing)
+            m_pEngine->throwError(QStringLiteral("host.readDriveFile: %1").arg(strError));
         return QJSValue(QJSValue::NullValue);
-    return QJSValue(QString::fromLatin1(file.readAll()));
+    }
+    QJSValue text;
+    VelHostScriptCall::native(m_pEngine,
+                              [&]() { text = QJSValue(QString::fromLatin1(pFile->readAll())); });
+    return text;
 }
 
 bool VelHostPage::writeDriveFile(const QString& strPath, const QString& strText) const
 {
-    const QString strLocal = confinedDrivePath("writeDriveFile", strPath);
+    QString strRoot;
+    const QString strLocal = confinedDrivePath("writeDriveFile", strPath, &strRoot);
     if (strLocal.isEmpty())
         return false;
-    QFile file(strLocal);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(strText.toUtf8()) == strText.toUtf8().size();
+    QString strError;
+    bool isMissing = false;
+    const std::unique_ptr<QFile> pFile = VelHostConfine::openInside(
+        strRoot, strLocal, VelHostConfine::Access::Write, &strError, &isMissing);
+    if (!pFile) {
+        if (!isMissing)
+            m_pEngine->throwError(QStringLiteral("host.writeDriveFile: %1").arg(strError));
+        return false;
+    }
+    bool isWritten = false;
+    VelHostScriptCall::native(m_pEngine, [&]() {
+        const QByteArray text = strText.toUtf8();
+        isWritten = pFile->write(text) == text.size();
+    });
+    return isWritten;
 }
 
 bool VelHostPage::removeDriveFile(const QString& strPath) const
 {
-    const QString strLocal = confinedDrivePath("removeDriveFile", strPath);
-    return !strLocal.isEmpty() && QFile::remove(strLocal);
+    QString strRoot;
+    const QString strLocal = confinedDrivePath("removeDriveFile", strPath, &strRoot);
+    return !strLocal.isEmpty() && VelHostConfine::removeInside(strRoot, strLocal);
 }
 
 void VelHostPage::qtDebug(const QString& strText) const
@@ -252,12 +317,23 @@ QJSValue VelHostPage::include(const QString& strPath)
     if (qEnvironmentVariableIsSet("VEL_DEMO_DIR"))
         lstRoots << qEnvironmentVariable("VEL_DEMO_DIR");
     QString strError;
-    const QString strFile = VelHostConfine::fileInside(m_strPageDir, strPath, lstRoots, &strError);
-    if (strFile.isEmpty()) {
+    QString strRoot;
+    const QString strFile =
+        VelHostConfine::fileInside(m_strPageDir, strPath, lstRoots, &strError, &strRoot);
+    const std::unique_ptr<QFile> pFile =
+        strFile.isEmpty() ? nullptr
+                          : VelHostConfine::openInside(strRoot, strFile,
+                                                       VelHostConfine::Access::Read, &strError);
+    if (!pFile) {
         m_pEngine->throwError(QStringLiteral("include %1: %2").arg(strPath, strError));
         return QJSValue();
     }
-    const QJSValue result = evaluateFile(strFile);
+    QString strSource;
+    if (!VelHostScriptCall::native(m_pEngine,
+                                   [&]() { strSource = QString::fromUtf8(pFile->readAll()); }))
+        return QJSValue();
+    const QJSValue result = VelHostScriptCall::enter(
+        [&]() { return m_pEngine->evaluate(strSource, strFile, 1); });
     if (result.isError()) {
         m_pEngine->throwError(QStringLiteral("include %1: %2").arg(strPath, errorText(result)));
         return QJSValue();

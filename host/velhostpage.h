@@ -9,10 +9,14 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <atomic>
+#include <memory>
+
 class QJSEngine;
 class VelHostControl;
 class VelHostFrame;
 class VelHostTimers;
+class VelHostWatchdog;
 
 // One page: the script engine, the frame window and the controls the page
 // created. The page's API (document, console, timers, host) is built by the
@@ -38,6 +42,9 @@ public:
     // Ends the page with nCode (0 becomes 1 when errors were reported): timers
     // stop and the event loop is asked to exit. The first call wins.
     void finish(int nCode);
+    // After nMs the page ends with exit code 124, a script that never returns
+    // included: a watchdog thread interrupts the engine.
+    void setTimeLimit(int nMs);
 
     // The natives of the prelude.
     Q_INVOKABLE QJSValue createControl(const QString& strClassId, const QJSValue& options);
@@ -60,8 +67,9 @@ public:
 private:
     QJSValue evaluateFile(const QString& strPath);
     // The local path of a page's drive file, or empty after throwing the reason.
-    QString confinedDrivePath(const char* szCall, const QString& strPath) const;
+    QString confinedDrivePath(const char* szCall, const QString& strPath, QString* pRoot) const;
     QString errorText(const QJSValue& error) const;
+    void timeOut();
     void fail(const QString& strMessage);
 
     QJSEngine* m_pEngine;
@@ -74,6 +82,9 @@ private:
     int m_nErrors = 0;
     bool m_bFinished = false;
     int m_nExitCode = 0;
+    std::unique_ptr<VelHostWatchdog> m_pWatchdog;
+    int m_nTimeLimitMs = 0;
+    std::atomic<bool> m_bTimedOut{false};
 };
 
 #endif // VELHOSTPAGE_H

@@ -1,5 +1,7 @@
 #include "velhosttimers.h"
 
+#include "velhostscriptcall.h"
+
 #include <QJSEngine>
 #include <QTimer>
 
@@ -65,11 +67,13 @@ void VelHostTimers::fire(int nId)
     if (!it->bRepeat)
         clear(nId);
 
-    QJSValue result;
-    if (callback.isCallable())
-        result = callback.call(args);
-    else if (callback.isString())
-        result = m_pEngine->evaluate(callback.toString());
+    const QJSValue result = VelHostScriptCall::enter([&]() {
+        if (callback.isCallable())
+            return callback.call(args);
+        if (callback.isString())
+            return m_pEngine->evaluate(callback.toString());
+        return QJSValue();
+    });
     if (result.isError())
         m_fnError(result);
 }

@@ -6,16 +6,18 @@
 #   --unregister     unregister tessaro again before the page runs
 #   --marker         create c:/beginLog.txt (diagnostic mode) first
 #   --expect-exit N  the host's exit code that counts as a pass (default 0)
+#   --expect-stderr RE  the host's standard error must match RE (grep -E)
 #   --rtsp SERVER    start the test stream server; the page gets --arg rtsp=BASE
 # Exit code 77 (the page skipped) is passed on for CTest's SKIP_RETURN_CODE.
 set -uo pipefail
 host="$1"; tessaro="$2"; vimbrel="$3"; page="$4"; shift 4
-expect=0; unregister=0; marker=0; rtsp=""; extra=()
+expect=0; unregister=0; marker=0; rtsp=""; stderr_re=""; extra=()
 while (($#)); do
   case "$1" in
     --unregister) unregister=1 ;;
     --marker) marker=1 ;;
     --expect-exit) expect="$2"; shift ;;
+    --expect-stderr) stderr_re="$2"; shift ;;
     --rtsp) rtsp="$2"; shift ;;
     --) shift; extra=("$@"); break ;;
     *) echo "run-page: unknown option $1" >&2; exit 2 ;;
@@ -47,7 +49,8 @@ if [ -n "$rtsp" ]; then
 fi
 
 status=0
-"$host" --time-limit 60000 "${extra[@]}" "$page" || status=$?
+"$host" --time-limit 60000 "${extra[@]}" "$page" 2> >(tee "$work/stderr" >&2) || status=$?
+wait # for tee
 if [ -n "${RTSP_PID:-}" ]; then
   echo quit >&"${RTSP[1]}" 2>/dev/null || true
   wait "$RTSP_PID" 2>/dev/null || true
@@ -57,6 +60,10 @@ if [ "$status" -eq 77 ] && [ "$expect" -ne 77 ]; then
 fi
 if [ "$status" -ne "$expect" ]; then
   echo "run-page: the host ended with $status, expected $expect" >&2
+  exit 1
+fi
+if [ -n "$stderr_re" ] && ! grep -Eq "$stderr_re" "$work/stderr"; then
+  echo "run-page: the host's standard error does not match $stderr_re" >&2
   exit 1
 fi
 exit 0

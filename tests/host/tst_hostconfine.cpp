@@ -17,6 +17,8 @@ private slots:
     void drivePaths();
     void includes_data();
     void includes();
+    void openInside_data();
+    void openInside();
 
 private:
     VelTestDrives* m_pDrives = nullptr;
@@ -73,6 +75,13 @@ void TstHostConfine::drivePaths_data()
     QTest::newRow("dangling link") << "c:/dangling.txt"
                                    << "";
     QTest::newRow("non-ASCII letter") << QString::fromUtf8("é:/a.txt") << "";
+    // Issue 26: Qt's check saw a broken name and judged its folder, open()
+    // stopped at the NUL and followed the link.
+    QTest::newRow("NUL after a link out") << QStringLiteral("c:/secret.txt") + QChar(0) + "x"
+                                          << "";
+    QTest::newRow("NUL after a dangling link")
+        << QStringLiteral("c:/dangling.txt") + QChar(0) + "x" << "";
+    QTest::newRow("NUL at the end") << QStringLiteral("c:/beginLog.txt") + QChar(0) << "";
 }
 
 void TstHostConfine::drivePaths()
@@ -100,6 +109,7 @@ void TstHostConfine::includes_data()
     QTest::newRow("up and out") << "../secret.js" << false;
     QTest::newRow("absolute outside") << "/etc/passwd" << false;
     QTest::newRow("link out of the page's folder") << "out/secret.txt" << false;
+    QTest::newRow("NUL after a link out") << QStringLiteral("secret.txt") + QChar(0) << false;
 }
 
 void TstHostConfine::includes()
@@ -114,6 +124,46 @@ void TstHostConfine::includes()
         strPageDir, file, {strPageDir, m_pDrives->d(QString())}, &strError);
     QCOMPARE(!strResult.isEmpty(), allowed);
     QCOMPARE(strError.isEmpty(), allowed);
+}
+
+void TstHostConfine::openInside_data()
+{
+    QTest::addColumn<QString>("name"); // on drive C
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("read a file") << "plain.txt" << false << true;
+    QTest::newRow("write a new file") << "new.txt" << true << true;
+    QTest::newRow("write through a link inside") << "inner/a.txt" << true << true;
+    QTest::newRow("read a link out") << "secret.txt" << false << false;
+    QTest::newRow("write a link out") << "secret.txt" << true << false;
+    QTest::newRow("write a dangling link") << "dangling.txt" << true << false;
+    QTest::newRow("write in a linked folder") << "out/new.txt" << true << false;
+    QTest::newRow("read a folder") << "sub" << false << false;
+}
+
+// The open itself does not follow a link out, whatever the earlier check
+// decided (a link may be swapped in between): nothing outside is read,
+// written or created.
+void TstHostConfine::openInside()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, write);
+    QFETCH(bool, opened);
+    QFile plain(m_pDrives->c("plain.txt"));
+    QVERIFY(plain.open(QIODevice::WriteOnly) && plain.write("plain") == 5);
+    plain.close();
+    QString strError;
+    const auto pFile = VelHostConfine::openInside(
+        m_pDrives->c(QString()), m_pDrives->c(name),
+        write ? VelHostConfine::Access::Write : VelHostConfine::Access::Read, &strError);
+    QCOMPARE(bool(pFile), opened);
+    QCOMPARE(strError.isEmpty(), opened);
+    if (pFile && write)
+        QCOMPARE(pFile->write("x"), 1);
+    if (pFile && !write)
+        QCOMPARE(pFile->readAll(), QByteArray("plain"));
+    QCOMPARE(QDir(m_pOutside->path()).entryList(QDir::Files), QStringList{"secret.txt"});
+    QCOMPARE(QFileInfo(m_pOutside->filePath("secret.txt")).size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstHostConfine)

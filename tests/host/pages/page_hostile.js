@@ -34,6 +34,13 @@ host.verify(host.writeDriveFile("c:/ok.txt", "fine"), "a file on the drive is wr
 host.compare(host.readDriveFile("c://ok.txt"), "fine", "and read back");
 host.verify(host.removeDriveFile("c:\\ok.txt"), "and removed");
 host.compare(host.readDriveFile("c:/ok.txt"), null, "a missing file reads as null");
+// Issue 26: a NUL ended the name for open() after the check had judged another.
+host.expectThrow(function () { host.readDriveFile("c:/ok.txt\u0000x"); }, /NUL character/,
+                 "NUL in a drive path");
+host.expectThrow(function () { host.writeDriveFile("c:/ok.txt\u0000", "x"); }, /NUL character/,
+                 "NUL at the end of a drive path");
+host.expectThrow(function () { host.include("page_hostile.js\u0000"); }, /NUL character/,
+                 "NUL in an include");
 
 // Includes stay in the page's folder and the demo folder.
 host.expectThrow(function () { host.include("../../../../../../etc/hostname"); },
