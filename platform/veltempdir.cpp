@@ -32,7 +32,7 @@ bool ensurePrivateDirectory(const QByteArray& strPath)
     const int nFd = ::open(strPath.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (nFd < 0)
         return false;
-    struct stat info {};
+    struct stat info = {};
     bool bOk = ::fstat(nFd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
     if (bOk && (info.st_mode & 077) != 0)
         bOk = ::fchmod(nFd, 0700) == 0;
@@ -53,7 +53,7 @@ QString velTempPath()
 
 bool velMakePrivateFileDescriptor(int nFd)
 {
-    struct stat info {};
+    struct stat info = {};
     if (nFd < 0 || ::fstat(nFd, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     return (info.st_mode & 077) == 0 || ::fchmod(nFd, info.st_mode & 0700) == 0;

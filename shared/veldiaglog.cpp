@@ -43,8 +43,8 @@ QString boundedText(const QString& strMsg)
     const QString strMasked = velMaskAddresses(strMsg);
     if (strMasked.size() <= kMaxMessageChars)
         return strMasked;
-    return strMasked.left(kMaxMessageChars)
-           + QStringLiteral(" [... cut, the message had %1 characters]").arg(strMasked.size());
+    return strMasked.left(kMaxMessageChars) +
+           QStringLiteral(" [... cut, the message had %1 characters]").arg(strMasked.size());
 }
 
 QString contentLine(QtMsgType type, const QString& strMsg)

@@ -18,7 +18,14 @@ bool endsTextAuthority(QChar c)
     if (endsUrlAuthority(c) || c.isSpace() || c.unicode() < 0x20)
         return true;
     switch (c.unicode()) {
-    case '"': case '\'': case ',': case '<': case '>': case '{': case '}': case '\\':
+    case '"':
+    case '\'':
+    case ',':
+    case '<':
+    case '>':
+    case '{':
+    case '}':
+    case '\\':
         return true;
     default:
         return false;

@@ -36,9 +36,20 @@ void alsaErrorToDebugger(const char* szFile, int nLine, const char* szFunction, 
     velDebugOutput(szLine);
 }
 
+// ALSA's handler is process-wide: a library unloaded from the host must not
+// leave it pointing into the unloaded code.
+struct AlsaHandlerReset {
+    ~AlsaHandlerReset()
+    {
+        if (snd_lib_error == &alsaErrorToDebugger)
+            snd_lib_error_set_handler(nullptr);
+    }
+};
+
 void quietAlsaOnce()
 {
     static std::once_flag s_once;
+    static AlsaHandlerReset s_reset;
     std::call_once(s_once, [] { snd_lib_error_set_handler(&alsaErrorToDebugger); });
 }
 
@@ -56,7 +67,8 @@ void reportNoDeviceOnce(int nErr)
     if (n <= 0)
         return;
     // One write, so the line stays whole beside other threads' output.
-    const ssize_t nWritten = ::write(STDERR_FILENO, szLine, size_t(std::min<int>(n, sizeof szLine - 1)));
+    const size_t nLength = size_t(std::min<int>(n, int(sizeof szLine) - 1));
+    const ssize_t nWritten = ::write(STDERR_FILENO, szLine, nLength);
     Q_UNUSED(nWritten);
 }
 

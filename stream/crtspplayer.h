@@ -45,7 +45,7 @@ public:
     enum AudioDeviceState {
         AudioDeviceUnknown = 0, // not tried: no sound in the stream yet, or a thumbnail
         AudioDeviceOpen = 1,
-        AudioDeviceFailed = 2,  // no sound device: pictures play on without sound
+        AudioDeviceFailed = 2, // no sound device: pictures play on without sound
     };
 
 #if defined(VEL_FORM_VIMBREL)

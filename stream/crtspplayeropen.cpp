@@ -96,7 +96,8 @@ void CRTSPPlayer::BeginDecode()
         DecodeVideo();
         if (m_bFirstPicture && !m_bStop && videoSilent()) {
             velDiagnostic(
-                QStringLiteral("source <<%1>>: no video for %2 ms before the first picture, reopening")
+                QStringLiteral(
+                    "source <<%1>>: no video for %2 ms before the first picture, reopening")
                     .arg(velMaskUrl(m_strUrl))
                     .arg(kNoVideoLimitMs));
             streamLost();

@@ -31,9 +31,9 @@ namespace
 
 int modeOf(const QString& strPath)
 {
-    struct stat info {};
+    struct stat info = {};
     return ::lstat(QFile::encodeName(strPath).constData(), &info) == 0 ? int(info.st_mode & 07777)
-                                                                      : -1;
+                                                                       : -1;
 }
 
 } // namespace
@@ -153,7 +153,6 @@ void TstPlatform::crashEndsWithFailureStatus()
     QCOMPARE(lines.size(), 1);
     QVERIFY(lines.at(0).startsWith("unhandled exception: "));
 }
-
 
 // Posters were left in /tmp, 0644, with camera passwords in their names.
 void TstPlatform::privateTempDir_data()

@@ -31,9 +31,8 @@ void TstPrivateStore::storeIsPrivate()
     const QString strPath = dir.filePath("vel-controls/registry.json");
     const QString strOldId = "{00000000-0000-0000-0000-000000000001}";
     if (bOldStore) {
-        QVERIFY(VelAxStore::edit(strPath, [&](VelAxStore& store) {
-            store.setAppId(strOldId, "Old", "/lib/old.so");
-        }));
+        QVERIFY(VelAxStore::edit(
+            strPath, [&](VelAxStore& store) { store.setAppId(strOldId, "Old", "/lib/old.so"); }));
         QVERIFY(::chmod(QFile::encodeName(strPath).constData(), 0644) == 0);
     }
     const QString strId = "{15E44774-3BF3-4435-A9E2-9A7BCD1887F9}";
@@ -44,7 +43,7 @@ void TstPrivateStore::storeIsPrivate()
                  &strError),
              qPrintable(strError));
 
-    struct stat info {};
+    struct stat info = {};
     QVERIFY(::stat(QFile::encodeName(strPath).constData(), &info) == 0);
     QCOMPARE(int(info.st_mode & 0777), 0600);
     VelAxStore store(strPath);

@@ -152,7 +152,10 @@ private:
     QTemporaryDir m_tempDir;    // the user's runtime directory
     QTemporaryDir m_publicTemp; // what everyone's /tmp stands for
     std::unique_ptr<VelTestDrives> m_pDrives;
-    QString posterDir() const { return m_tempDir.path() + "/vel-controls"; }
+    QString posterDir() const
+    {
+        return m_tempDir.path() + "/vel-controls";
+    }
 };
 
 void TstVelVideoLabel::initTestCase()
@@ -226,7 +229,7 @@ void TstVelVideoLabel::posterIsPrivate()
     label.sltSetPixmap(solid(Qt::red));
     QVERIFY(!label.wantsSnapshot()); // saved
 
-    struct stat info {};
+    struct stat info = {};
     QVERIFY(::stat(QFile::encodeName(strPoster).constData(), &info) == 0);
     QCOMPARE(int(info.st_mode & 0777), 0600);
     QVERIFY(::stat(QFile::encodeName(posterDir()).constData(), &info) == 0);

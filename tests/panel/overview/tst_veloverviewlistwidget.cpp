@@ -146,7 +146,8 @@ int s_nSizeWarnings = 0;
 QtMessageHandler s_previousHandler = nullptr;
 void countSizeWarnings(QtMsgType type, const QMessageLogContext& context, const QString& strMsg)
 {
-    if (strMsg.contains(QLatin1String("Negative sizes")) || strMsg.contains(QLatin1String("setMinimumSize")))
+    if (strMsg.contains(QLatin1String("Negative sizes")) ||
+        strMsg.contains(QLatin1String("setMinimumSize")))
         ++s_nSizeWarnings;
     else if (s_previousHandler)
         s_previousHandler(type, context, strMsg);
@@ -161,7 +162,8 @@ void TstVelOverviewListWidget::manyCamerasNoNegativeSizes()
     s_nSizeWarnings = 0;
     s_previousHandler = qInstallMessageHandler(countSizeWarnings);
     for (int i = 0; i < 30; ++i)
-        list.addOverviewWidget(strLongName + QString::number(i), strLongName + QString::number(i), false);
+        list.addOverviewWidget(strLongName + QString::number(i), strLongName + QString::number(i),
+                               false);
     qInstallMessageHandler(s_previousHandler);
     QCOMPARE(s_nSizeWarnings, 0);
     QCOMPARE(list.overviewWidgets().size(), 30);
