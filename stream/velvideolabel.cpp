@@ -18,6 +18,10 @@
 #include <QSaveFile>
 #include <QThread>
 
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
 
@@ -35,6 +39,55 @@ const QImage& noSignalImage()
 {
     static const QImage s_image(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_SLIENT.png"));
     return s_image;
+}
+
+// Our own poster left in the shared temporary directory by an earlier
+// version: a plain file of this user, named by the rule ("<scheme>_--...").
+bool isOwnPublicPoster(const QString& strPath, const QString& strName)
+{
+    const int nScheme = strName.indexOf(QLatin1String("_--"));
+    if (nScheme <= 0 || !strName.endsWith(QLatin1String(".png")))
+        return false;
+    for (int i = 0; i < nScheme; ++i) {
+        const QChar c = strName.at(i);
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('+') &&
+            c != QLatin1Char('-'))
+            return false;
+    }
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(strPath).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_uid == ::geteuid() && info.st_nlink == 1;
+}
+
+// Earlier versions kept posters in the shared temporary directory, readable
+// by everyone and with the camera's password in the name. They move into the
+// private directory once a process (the cache keeps working); one the
+// private directory already has is simply removed.
+void adoptPublicPosters(const QString& strPrivateDir)
+{
+    static std::mutex s_lock;
+    static QString s_strDone; // the public directory already looked at
+    const QString strPublic = QDir::tempPath();
+    {
+        std::lock_guard<std::mutex> lock(s_lock);
+        if (s_strDone == strPublic)
+            return;
+        s_strDone = strPublic;
+    }
+    if (QDir(strPublic).canonicalPath() == QDir(strPrivateDir).canonicalPath())
+        return;
+    const QStringList names =
+        QDir(strPublic).entryList({QStringLiteral("*_--*.png")}, QDir::Files | QDir::Hidden);
+    for (const QString& strName : names) {
+        const QString strOld = strPublic + QLatin1Char('/') + strName;
+        if (!isOwnPublicPoster(strOld, strName))
+            continue;
+        const QString strNew = strPrivateDir + QLatin1Char('/') + strName;
+        if (!QFile::exists(strNew) && QFile::rename(strOld, strNew))
+            QFile::setPermissions(strNew, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        else
+            QFile::remove(strOld);
+    }
 }
 
 } // namespace
@@ -113,6 +166,7 @@ QString VelVideoLabel::snapshotPathFor(const QString& strUrl)
     const QString strDir = velTempPath();
     if (strDir.isEmpty())
         return QString(); // no private place: no poster at all
+    adoptPublicPosters(strDir);
     QString strName = strUrl;
     strName.replace(QLatin1Char(':'), QLatin1Char('_'));
     strName.replace(QLatin1Char('/'), QLatin1Char('-'));

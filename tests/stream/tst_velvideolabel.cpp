@@ -132,6 +132,7 @@ private slots:
     void snapshotFileName_data();
     void snapshotFileName();
     void posterIsPrivate();
+    void publicPostersMoveIn();
     void pictureBox_data();
     void pictureBox();
     void posterAndNoSignal_data();
@@ -237,6 +238,37 @@ void TstVelVideoLabel::posterIsPrivate()
     // (The test's drives live there too.)
     QCOMPARE(QDir(m_publicTemp.path()).entryList({"*.png"}, QDir::Files), QStringList());
     QCOMPARE(colourName(QImage(strPoster).pixel(10, 10)), QString("red"));
+}
+
+// 66 posters of earlier runs sat in /tmp, 0644, passwords in their names.
+void TstVelVideoLabel::publicPostersMoveIn()
+{
+    QTemporaryDir oldTemp; // a public directory not looked at yet
+    qputenv("TMPDIR", oldTemp.path().toUtf8());
+    const auto putPoster = [](const QString& strPath, QColor colour) {
+        return solid(colour).save(strPath) &&
+               ::chmod(QFile::encodeName(strPath).constData(), 0644) == 0;
+    };
+    const QString strMoved = "rtsp_--teacher_pw@10+0+0+7-old.png";
+    const QString strKnown = "rtsp_--10+0+0+8-known.png";
+    QVERIFY(putPoster(oldTemp.filePath(strMoved), Qt::red));
+    QVERIFY(putPoster(oldTemp.filePath(strKnown), Qt::red));
+    QVERIFY(putPoster(posterDir() + "/" + strKnown, Qt::green));
+    QVERIFY(putPoster(oldTemp.filePath("holiday.png"), Qt::blue)); // not a poster
+    QVERIFY(QFile::link(oldTemp.filePath("holiday.png"), oldTemp.filePath("rtsp_--link.png")));
+
+    const QString strPath = VelVideoLabel::snapshotPathFor("rtsp://teacher:pw@10.0.0.7/old");
+    qputenv("TMPDIR", m_publicTemp.path().toUtf8());
+
+    QCOMPARE(strPath, posterDir() + "/" + strMoved);
+    struct stat info = {};
+    QVERIFY(::stat(QFile::encodeName(strPath).constData(), &info) == 0);
+    QCOMPARE(int(info.st_mode & 0777), 0600);
+    QCOMPARE(colourName(QImage(strPath).pixel(5, 5)), QString("red"));
+    // The private copy of a known source wins; the public one goes.
+    QCOMPARE(colourName(QImage(posterDir() + "/" + strKnown).pixel(5, 5)), QString("green"));
+    QCOMPARE(QDir(oldTemp.path()).entryList(QDir::Files | QDir::System),
+             QStringList({"holiday.png", "rtsp_--link.png"}));
 }
 
 void TstVelVideoLabel::pictureBox_data()
