@@ -235,6 +235,8 @@ function VelDemoPlatform(options) {
     };
     // The stored clip settings as the platform pushes them to the panel.
     this.clipMessage = clipMessage;
+    // The free storage as the panel shows it, caption included.
+    this.storageText = function () { return session.storageText(); };
     this.format = format;
     this.seconds = seconds;
     this.layoutsAnswer = layoutsAnswer;
@@ -348,6 +350,7 @@ function VelDemoSession(options, format, cameras) {
         // The panel shows the text as it stands: the platform words it.
         return "可用空间 : " + storageGb.toFixed(1) + "G";
     }
+    this.storageText = storageText;
 
     this.handles = function (kind) { return kinds.indexOf(kind) >= 0; };
 
@@ -437,4 +440,82 @@ function VelDemoSession(options, format, cameras) {
                  captions: captions, dots: dots.slice(), liveRoom: liveRoom,
                  roomClosed: roomClosed };
     };
+}
+
+// The demo classroom that both demo pages open: demo/panel.js in the host and
+// demo/browser/panel.js in a browser.
+var VEL_DEMO_CAMERAS = [
+    { name: "教师全景", token: "cam-teacher-wide", ptz: "1", mount: "/cam720" },
+    { name: "教师特写", token: "cam-teacher-close", ptz: "1", mount: "/cam720main" },
+    { name: "学生全景", token: "cam-student-wide", ptz: "1", mount: "/cam720-noaudio" },
+    { name: "学生特写", token: "cam-student-close", ptz: "0", mount: "/cam720main-noaudio" },
+    { name: "板书", token: "cam-blackboard", ptz: "0", mount: "/cam720" },
+    { name: "电脑画面", token: "cam-computer", ptz: "0", mount: "/cam720main" },
+    { name: "讲台", token: "cam-podium", ptz: "1", mount: "/cam720-a44100s" },
+    { name: "教室后方", token: "cam-rear", ptz: "0", mount: "/cam720main-noaudio" }
+];
+var VEL_DEMO_PROGRAM = "电影模式";
+
+// Answers every command the panel publishes, options.delay ms later (default
+// 300), and drops a volume answer that a newer command has overtaken (slider
+// and platform would keep setting each other back). options.log(kind, text)
+// sees each command ("panel") and each answer ("platform").
+// The panel is the host's wrapper or a browser's QWebChannel proxy.
+function velDemoAnswerPanel(panel, platform, options) {
+    var delay = Number(options.delay) || 300;
+    var log = options.log || function () {};
+    panel.textChanged.connect(function (message) {
+        log("panel", message);
+        platform.answer(message).forEach(function (reply) {
+            setTimeout(function () {
+                if (platform.stale(reply))
+                    return; // a newer volume is on its way
+                log("platform", reply);
+                panel.sltReceiveCommand(reply);
+            }, delay);
+        });
+    });
+}
+
+// Opens the demo classroom on a panel as the platform does when the page
+// loads: the cameras, what the platform knows of the room (function states,
+// upload service, storage, live address, strategy, layouts, clip settings,
+// volume) and, given a stream server (options.rtsp), the program and camera
+// streams. Only calls: a browser's proxy returns nothing synchronously.
+//   options: cameras (default VEL_DEMO_CAMERAS), upload, rtsp, delay, log(kind, text)
+function velDemoOpenClassroom(panel, platform, options) {
+    var cameras = options.cameras || VEL_DEMO_CAMERAS;
+    var log = options.log || function () {};
+    cameras.forEach(function (camera) {
+        panel.sltSetOverviewWidget(camera.name, camera.token, camera.ptz);
+    });
+    panel.sltSetFunctionShownState("deviceType", "1");
+    panel.sltSetFunctionShownState("nasState", "true");
+    panel.sltSetFunctionShownState("PopBar", "enable");
+    panel.sltSetFunctionShownState("uploadPath", options.upload || "http://127.0.0.1:8080/upload");
+    panel.sltSetFunctionShownState("AvaliableMemory", platform.storageText());
+    panel.sltSetLiveAddress("rtmp://127.0.0.1/live/classroom101");
+    // Then the strategy, the classroom's screen layouts (the first one
+    // selected) and the clip settings kept from earlier sessions.
+    ['{"requestParam":"directMode","target":"directModeAuto"}', platform.layoutsAnswer(),
+     platform.clipMessage("prelude"), platform.clipMessage("curtain")].forEach(function (message) {
+        log("platform", message);
+        panel.sltReceiveCommand(message);
+    });
+    // The platform tells the panel its volume; the slider follows.
+    var volume = platform.volumeMessage();
+    if (volume) {
+        setTimeout(function () {
+            log("platform", volume);
+            panel.sltReceiveCommand(volume);
+        }, Number(options.delay) || 300);
+    }
+    if (options.rtsp) {
+        var base = String(options.rtsp);
+        panel.sltSetOverviewSource(base + "/cam1080main", VEL_DEMO_PROGRAM, "movie");
+        cameras.forEach(function (camera) {
+            panel.sltSetOverviewSource(base + camera.mount, camera.name, camera.token);
+        });
+        log("host", "streams from " + base);
+    }
 }

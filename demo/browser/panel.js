@@ -1,22 +1,15 @@
 // The browser side of the directing panel demo: connects to vel-host --serve
-// with the token from the address's fragment, creates Corvane, declares the
-// classroom's cameras, answers the panel's commands as the platform
-// (platform.js) and lists every command in the page.
+// with the token from the address's fragment, creates Corvane, opens the demo
+// classroom and answers the panel's commands as the platform, exactly as
+// demo/panel.js does in the host (both from platform.js), and lists every
+// command in the page.
 //
 // Address: http://127.0.0.1:PORT/#token=TOKEN[&rtsp=rtsp://127.0.0.1:PORT][&delay=MS]
+//          [&fail=start,initLiveRoom][&upload=http://127.0.0.1:PORT/upload]
 (function () {
     "use strict";
 
     var CORVANE = "{15E44774-3BF3-4435-A9E2-9A7BCD1887F9}";
-    var MOVIE = "电影模式";
-    var cameras = [
-        { name: "教师全景", token: "cam-teacher-wide", ptz: "1", mount: "/cam720" },
-        { name: "教师特写", token: "cam-teacher-close", ptz: "1", mount: "/cam720main" },
-        { name: "学生全景", token: "cam-student-wide", ptz: "1", mount: "/cam720-noaudio" },
-        { name: "学生特写", token: "cam-student-close", ptz: "0", mount: "/cam720main-noaudio" },
-        { name: "板书", token: "cam-blackboard", ptz: "0", mount: "/cam720" },
-        { name: "电脑画面", token: "cam-computer", ptz: "0", mount: "/cam720main" }
-    ];
 
     // What the tests read: the state, the log and the objects.
     var demo = window.velDemo = { state: "connecting", reason: "", log: [], panel: null, host: null };
@@ -47,47 +40,55 @@
         status.textContent = text;
     }
 
+    // The classroom as demo/panel.js opens it in the host (platform.js).
     function start(panel, args) {
-        var platform = new VelDemoPlatform({ fail: args.fail ? args.fail.split(",") : [] });
-        var delay = Number(args.delay) || 300;
-        panel.textChanged.connect(function (message) {
-            log("panel", message);
-            platform.answer(message).forEach(function (reply) {
-                setTimeout(function () {
-                    log("platform", reply);
-                    panel.sltReceiveCommand(reply);
-                }, delay);
-            });
-        });
+        var platform = new VelDemoPlatform({ fail: args.fail ? args.fail.split(",") : [],
+                                             cameras: VEL_DEMO_CAMERAS, volume: 60 });
+        var options = { delay: args.delay, upload: args.upload, rtsp: args.rtsp, log: log };
+        velDemoAnswerPanel(panel, platform, options);
         panel.sigServiceChanged.connect(function (path) { log("event", "upload service " + path); });
         panel.sigStartTimeChanged.connect(function (time) { log("event", "start time " + time); });
+        velDemoOpenClassroom(panel, platform, options);
+    }
 
-        cameras.forEach(function (camera) {
-            panel.sltSetOverviewWidget(camera.name, camera.token, camera.ptz);
-        });
-        panel.sltSetFunctionShownState("deviceType", "1");
-        panel.sltSetFunctionShownState("nasState", "true");
-        panel.sltSetFunctionShownState("PopBar", "enable");
-        panel.sltSetFunctionShownState("uploadPath", "http://127.0.0.1:8080/upload");
-        panel.sltSetFunctionShownState("AvaliableMemory", "128.5G");
-        panel.sltSetLiveAddress("rtmp://127.0.0.1/live/classroom101");
-        panel.sltReceiveCommand('{"requestParam":"directMode","target":"directModeAuto"}');
-        if (args.rtsp) {
-            panel.sltSetOverviewSource(args.rtsp + "/cam1080main", MOVIE, "movie");
-            cameras.forEach(function (camera) {
-                panel.sltSetOverviewSource(args.rtsp + camera.mount, camera.name, camera.token);
-            });
-            log("host", "streams from " + args.rtsp);
-        }
+    function showClosed(code, reason) {
+        demo.code = code;
+        demo.reason = reason;
+        setState("refused", "closed by the host (" + code + (reason ? ": " + reason : "") + ")");
+    }
+
+    // The host gives its reason for refusing in its close frame, but when the
+    // channel's first message follows the token at once, the host answers
+    // that message instead, or the frame is lost (1006) as the message meets
+    // the connection the host has just closed. A second connection that sends
+    // the token and nothing else hears the verdict on the token; one the host
+    // keeps open had a good token.
+    function askWhyRefused(token, done) {
+        var probe = new WebSocket("ws://" + location.host + "/");
+        var timer = null;
+        probe.onopen = function () {
+            probe.send(JSON.stringify({ token: token }));
+            timer = setTimeout(function () {
+                probe.onclose = null;
+                probe.close();
+                done(1006, "the connection broke; the host accepts the token now");
+            }, 8000);
+        };
+        probe.onclose = function (event) {
+            clearTimeout(timer);
+            done(event.code, event.reason || "the host cannot be reached");
+        };
     }
 
     window.addEventListener("load", function () {
         var args = fragment();
         var socket = new WebSocket("ws://" + location.host + "/");
         socket.onclose = function (event) {
-            demo.code = event.code;
-            demo.reason = event.reason;
-            setState("refused", "closed by the host (" + event.code + (event.reason ? ": " + event.reason : "") + ")");
+            if (demo.state === "connecting") {
+                askWhyRefused(args.token || "", showClosed);
+                return;
+            }
+            showClosed(event.code, event.reason);
         };
         socket.onopen = function () {
             socket.send(JSON.stringify({ token: args.token || "" }));
