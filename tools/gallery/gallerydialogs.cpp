@@ -1,5 +1,6 @@
 // The settings dialogs: course information, video dot, captions, and the title
-// and tail clip dialog with its upload states.
+// and tail clip dialog with its upload states, its tip and its drop-down list,
+// and the live room chooser's list.
 #include "gallery.h"
 #include "galleryhelpers.h"
 
@@ -9,14 +10,21 @@
 #include "velcourseinfowidget.h"
 #include "velcreditssettingwidget.h"
 #include "veldialogframe.h"
+#include "velfilechooser.h"
+#include "vellivesettingwidget.h"
+#include "velpopcontainer.h"
 #include "veltailsettingwidget.h"
 #include "veltitlesettingwidget.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedPointer>
+#include <QTemporaryDir>
 #include <QTextEdit>
 
 namespace
@@ -36,6 +44,33 @@ QWidget* framed(const QString& strTitle, VelDialogContent* pContent,
     QWidget* pResult = galleryBackdrop(frame->grab(), kPanel);
     frame->hide();
     return pResult;
+}
+
+// The frame together with the pop-up window that fnOpen opens over it, as they
+// stand on the screen.
+QWidget* framedWithPopup(const QString& strTitle, VelDialogContent* pContent,
+                         const std::function<QWidget*(VelDialogFrame*)>& fnOpen)
+{
+    QScopedPointer<VelDialogFrame> frame(new VelDialogFrame(strTitle, nullptr, pContent, 7));
+    frame->adjustSize();
+    frame->show();
+    gallerySettle(400);
+    QWidget* pPopup = fnOpen(frame.data());
+    gallerySettle(700);
+    QWidget* pResult =
+        galleryCompose({{frame->grab(), frame->pos()}, {pPopup->grab(), pPopup->pos()}}, kPanel);
+    pPopup->hide();
+    frame->hide();
+    return pResult;
+}
+
+// A combo box's list open with its second row under the pointer.
+QWidget* openList(QComboBox* pBox)
+{
+    pBox->showPopup();
+    QAbstractItemView* pView = pBox->view();
+    pView->setCurrentIndex(pView->model()->index(1, 0));
+    return pView->window();
 }
 
 QString course()
@@ -115,6 +150,44 @@ std::vector<GalleryEntry> dialogEntries()
                  pCredits->progressBar()->show();
                  pCredits->titleTab()->setEnabled(false);
                  pCredits->tailTab()->setEnabled(false);
+             });
+         }},
+        {"dialog_credits_tip",
+         [] {
+             // The tip after choosing a picture, pointing at the path field.
+             auto* pCredits = credits();
+             return framedWithPopup(QStringLiteral("片头片尾设置"), pCredits, [=](VelDialogFrame*) {
+                 pCredits->sltSetHideState(true);
+                 QWidget browser;
+                 browser.setProperty(VelFileChooser::kWindowClassProperty, "IEFrame");
+                 browser.show();
+                 QTemporaryDir dir;
+                 const QString strFile = dir.filePath(QStringLiteral("intro.png"));
+                 QFile file(strFile);
+                 file.open(QIODevice::WriteOnly);
+                 file.close();
+                 VelFileChooser::setDialogFunction(
+                     [strFile](QWidget*, const QString&) { return strFile; });
+                 pCredits->titlePage()->sltSetPicture();
+                 VelFileChooser::setDialogFunction({});
+                 return static_cast<QWidget*>(pCredits->titlePage()->tipContainer());
+             });
+         }},
+        {"dialog_credits_fontsize_list",
+         [] {
+             auto* pCredits = credits();
+             return framedWithPopup(QStringLiteral("片头片尾设置"), pCredits, [=](VelDialogFrame*) {
+                 pCredits->sltSetHideState(true);
+                 return openList(pCredits->titlePage()->fontSizeBox());
+             });
+         }},
+        {"dialog_liveroom_list",
+         [] {
+             auto* pRooms = new VelLiveSettingWidget({QStringLiteral("一号直播间"),
+                                                      QStringLiteral("二号直播间"),
+                                                      QStringLiteral("公开课直播间")});
+             return framedWithPopup(QStringLiteral("选择直播"), pRooms, [=](VelDialogFrame*) {
+                 return openList(pRooms->findChild<QComboBox*>());
              });
          }},
         {"dialog_credits_failed",
