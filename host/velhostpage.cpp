@@ -103,8 +103,7 @@ QJSValue VelHostPage::evaluateFile(const QString& strPath)
         return m_pEngine->newErrorObject(QJSValue::URIError,
                                          QStringLiteral("cannot read %1").arg(strPath));
     const QString strSource = QString::fromUtf8(file.readAll());
-    return VelHostScriptCall::enter(
-        [&]() { return m_pEngine->evaluate(strSource, strPath, 1); });
+    return VelHostScriptCall::enter([&]() { return m_pEngine->evaluate(strSource, strPath, 1); });
 }
 
 void VelHostPage::finish(int nCode)
@@ -321,9 +320,9 @@ QJSValue VelHostPage::include(const QString& strPath)
     const QString strFile =
         VelHostConfine::fileInside(m_strPageDir, strPath, lstRoots, &strError, &strRoot);
     const std::unique_ptr<QFile> pFile =
-        strFile.isEmpty() ? nullptr
-                          : VelHostConfine::openInside(strRoot, strFile,
-                                                       VelHostConfine::Access::Read, &strError);
+        strFile.isEmpty()
+            ? nullptr
+            : VelHostConfine::openInside(strRoot, strFile, VelHostConfine::Access::Read, &strError);
     if (!pFile) {
         m_pEngine->throwError(QStringLiteral("include %1: %2").arg(strPath, strError));
         return QJSValue();
@@ -332,8 +331,8 @@ QJSValue VelHostPage::include(const QString& strPath)
     if (!VelHostScriptCall::native(m_pEngine,
                                    [&]() { strSource = QString::fromUtf8(pFile->readAll()); }))
         return QJSValue();
-    const QJSValue result = VelHostScriptCall::enter(
-        [&]() { return m_pEngine->evaluate(strSource, strFile, 1); });
+    const QJSValue result =
+        VelHostScriptCall::enter([&]() { return m_pEngine->evaluate(strSource, strFile, 1); });
     if (result.isError()) {
         m_pEngine->throwError(QStringLiteral("include %1: %2").arg(strPath, errorText(result)));
         return QJSValue();

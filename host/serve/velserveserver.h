@@ -69,8 +69,8 @@ private:
     QWebSocketServer* m_pWebSocketServer;
     QStringList m_allowedOrigins;
     QString m_strToken;
-    QSet<QObject*> m_heads;              // TCP connections before the upgrade
-    QSet<VelServeSession*> m_waiting;    // sessions without an accepted token
+    QSet<QObject*> m_heads;           // TCP connections before the upgrade
+    QSet<VelServeSession*> m_waiting; // sessions without an accepted token
 };
 
 #endif // VELSERVESERVER_H

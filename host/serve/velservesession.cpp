@@ -31,7 +31,7 @@ VelServeSession::VelServeSession(QWebSocket* pSocket, VelServeServer* pServer,
     m_tokenTimer.setSingleShot(true);
     connect(&m_tokenTimer, &QTimer::timeout, this, [this]() {
         refuse(QWebSocketProtocol::CloseCodePolicyViolated,
-               m_state == kRefusing ? QStringLiteral("bad token") : QStringLiteral("no token"));
+               m_state == kRefusing ? m_strRefusal : QStringLiteral("no token"));
     });
     m_tokenTimer.start(kTokenTimeoutMs);
 }
@@ -63,8 +63,9 @@ void VelServeSession::onText(const QString& strMessage)
         checkToken(strMessage);
         return;
     case kRefusing:
-        refuse(QWebSocketProtocol::CloseCodePolicyViolated,
-               QStringLiteral("message before the token was accepted"));
+        // Nothing is kept for a page whose token failed: its next message ends
+        // the wait (a page's channel sends one right after the token).
+        refuse(QWebSocketProtocol::CloseCodePolicyViolated, m_strRefusal);
         return;
     case kOpen:
         handle(strMessage);
@@ -82,6 +83,8 @@ void VelServeSession::checkToken(const QString& strMessage)
         // Only this connection waits for its close; the 128-bit token is what
         // defeats guessing, the delay merely keeps a loop of guesses slow.
         m_state = kRefusing;
+        m_strRefusal =
+            strOffered.isEmpty() ? QStringLiteral("no token") : QStringLiteral("bad token");
         m_tokenTimer.start(kBadTokenCloseDelayMs);
         return;
     }

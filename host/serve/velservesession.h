@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 
 class QWebChannel;
@@ -18,13 +19,13 @@ class VelServeTransport;
 
 // One browser page connected over a WebSocket. Its first message must carry
 // the run's token ({"token": "..."}); only then does the page get a channel of
-// its own with the "host" object on it. Nothing is kept before that: a second
-// message closes the connection, and a wrong token closes it after a delay
-// that slows down this connection only (no state shared with other pages). Every later message is checked by the
-// page's filter before the channel sees it; a refused or malformed message
-// closes this connection (policy violation) and no other. The page's controls
-// are released when it goes. Deletes itself when the socket is closed. GUI
-// thread only.
+// its own with the "host" object on it. Nothing is kept before that: a wrong
+// or missing token closes the connection after a delay that holds this
+// connection only (no state shared with other pages), or at its next message.
+// Every later message is checked by the page's filter before the channel sees
+// it; a refused or malformed message closes this connection (policy violation)
+// and no other. The page's controls are released when it goes. Deletes itself
+// when the socket is closed. GUI thread only.
 class VelServeSession : public QObject
 {
     Q_OBJECT
@@ -60,6 +61,7 @@ private:
     VelServeHost* m_pHost = nullptr;
     QList<QPointer<VelServeProxy>> m_proxies;
     State m_state = kAwaitingToken;
+    QString m_strRefusal;
     QTimer m_tokenTimer;
 };
 

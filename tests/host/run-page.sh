@@ -49,8 +49,8 @@ if [ -n "$rtsp" ]; then
 fi
 
 status=0
-"$host" --time-limit 60000 "${extra[@]}" "$page" 2> >(tee "$work/stderr" >&2) || status=$?
-wait # for tee
+"$host" --time-limit 60000 "${extra[@]}" "$page" 2>"$work/stderr" || status=$?
+cat "$work/stderr" >&2
 if [ -n "${RTSP_PID:-}" ]; then
   echo quit >&"${RTSP[1]}" 2>/dev/null || true
   wait "$RTSP_PID" 2>/dev/null || true

@@ -79,8 +79,8 @@ void TstHostConfine::drivePaths_data()
     // stopped at the NUL and followed the link.
     QTest::newRow("NUL after a link out") << QStringLiteral("c:/secret.txt") + QChar(0) + "x"
                                           << "";
-    QTest::newRow("NUL after a dangling link")
-        << QStringLiteral("c:/dangling.txt") + QChar(0) + "x" << "";
+    QTest::newRow("NUL after a dangling link") << QStringLiteral("c:/dangling.txt") + QChar(0) + "x"
+                                               << "";
     QTest::newRow("NUL at the end") << QStringLiteral("c:/beginLog.txt") + QChar(0) << "";
 }
 
