@@ -98,6 +98,7 @@ void VelPopContainer::popupAt(int x, int y, int dy, int extra)
 void VelPopContainer::startPopup(int x, int y, int dy)
 {
     const QRect screen = screenRect(QPoint(x, y));
+    m_pGridLayout->activate();
 
     m_pGeometryAnimation->stop();
     m_pOpacityAnimation->stop();
@@ -162,7 +163,7 @@ void VelPopContainer::startFadeOut()
 // pushed inside. The caller's mode stays the one tried first next time.
 void VelPopContainer::keepOnScreen(const QRect& screen, int y)
 {
-    const int nHeight = m_nTotalHeight;
+    const int nHeight = placedHeight();
     auto fits = [&](int nMode, int nAnchorY) {
         return nMode == 0 ? nAnchorY + nHeight - 1 <= screen.bottom()
                           : nAnchorY - nHeight >= screen.top();
@@ -202,9 +203,16 @@ void VelPopContainer::setPlacementMode(int nMode)
 void VelPopContainer::place()
 {
     const int x = m_nAnchorX - m_nArrowWidth / 2 - m_nArrowOffset;
-    const int y = m_nPlacementMode == 0 ? m_nAnchorY : m_nAnchorY - m_nTotalHeight;
+    const int y = m_nPlacementMode == 0 ? m_nAnchorY : m_nAnchorY - placedHeight();
     setGeometry(x, y, m_nTotalWidth, m_nTotalHeight);
     update();
+}
+
+// Content that grew after construction (the layout list fills from the page's
+// answer) makes the layout hold the window taller than the size read then.
+int VelPopContainer::placedHeight() const
+{
+    return qMax(m_nTotalHeight, minimumHeight());
 }
 
 void VelPopContainer::sltClosePopContainer()

@@ -54,6 +54,7 @@ private:
     void startPopup(int x, int y, int dy);
     void startFadeOut();
     void keepOnScreen(const QRect& screen, int y);
+    int placedHeight() const;
     static QRect screenRect(const QPoint& point);
 
     int m_nTotalWidth = 0;

@@ -11,6 +11,7 @@
 #include "veltestdrives.h"
 
 #include <QRadioButton>
+#include <QScreen>
 #include <QtTest>
 
 namespace
@@ -108,6 +109,8 @@ private slots:
     void editing_data();
     void editing();
     void singleCellFollowsProgram();
+    void chooserStaysOnScreen_data();
+    void chooserStaysOnScreen();
 
 private:
     void addCameras();
@@ -456,6 +459,48 @@ void TstVelScreenSettingWidget::singleCellFollowsProgram()
     pList->sltChangeOutputWidget(pList->overviewWidgets().at(3));
     QCOMPARE(cellNames(m_pSetting->previews().at(0)), QStringList({"电脑画面"}));
     QCOMPARE(cellNames(m_pSetting->previews().at(1)), QStringList({"教师全景", "学生全景"}));
+}
+
+void TstVelScreenSettingWidget::chooserStaysOnScreen_data()
+{
+    QTest::addColumn<int>("nFromBottom");
+    QTest::newRow("pointer on the screen's last row") << 1;
+    QTest::newRow("pointer 40 rows above the bottom") << 40;
+    QTest::newRow("pointer in the middle") << -1;
+}
+
+// The editor sits at the bottom of the page: a chooser hung below the pointer
+// left its last cameras off the screen.
+void TstVelScreenSettingWidget::chooserStaysOnScreen()
+{
+    QFETCH(int, nFromBottom);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QPoint pointer(screen.center().x(),
+                         nFromBottom < 0 ? screen.center().y() : screen.bottom() + 1 - nFromBottom);
+    QCursor::setPos(pointer);
+    if (QCursor::pos() != pointer)
+        QSKIP("this platform does not move the cursor");
+    m_pSetting->sltReceiveCommandFromParent(answerMap(standardLayouts(), "VelRECLayout5"));
+    m_pSetting->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pSetting));
+    m_pSetting->settingButton()->click();
+    VelScreenCellWidget* pCell = m_pSetting->previews().at(3)->cells().at(0);
+    QTest::mouseClick(pCell, Qt::LeftButton);
+    VelPopContainer* pChooser = pCell->chooserContainer();
+    QVERIFY(pChooser->isVisible());
+    QTRY_VERIFY(screen.contains(pChooser->geometry()));
+    // The arrow still points at the pointer: the chooser stands right above it
+    // or hangs right below it.
+    const QRect chooser = pChooser->geometry();
+    QVERIFY2(chooser.bottom() == pointer.y() - 1 || chooser.top() == pointer.y(),
+             qPrintable(QStringLiteral("chooser %1..%2, pointer %3")
+                            .arg(chooser.top())
+                            .arg(chooser.bottom())
+                            .arg(pointer.y())));
+    QCOMPARE(pCell->chooserButtons().size(), m_pControl->cameraNames().size());
+    for (QRadioButton* pButton : pCell->chooserButtons())
+        QVERIFY2(screen.contains(QRect(pButton->mapToGlobal(QPoint(0, 0)), pButton->size())),
+                 qPrintable(pButton->text()));
 }
 
 QTEST_MAIN(TstVelScreenSettingWidget)

@@ -11,6 +11,7 @@
 #include "velmodalcloser.h"
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
+#include "velpopcontainer.h"
 #include "velrecordsettingwidget.h"
 #include "velscreensettingwidget.h"
 #include "veltailsettingwidget.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 namespace
@@ -84,6 +86,8 @@ private slots:
     void dialogsOpenOverTheControl();
     void creditsResetOnStart_data();
     void creditsResetOnStart();
+    void popupsStayOnScreen_data();
+    void popupsStayOnScreen();
 
 private:
     VelTestDrives* m_pDrives = nullptr;
@@ -542,6 +546,48 @@ void TstVelRecordSettingWidget::creditsResetOnStart()
     control.sltStateChanged(isStart);
     QCOMPARE(control.recordSettingWidget()->creditsWidget()->titlePage()->picturePath()->text(),
              picture);
+}
+
+void TstVelRecordSettingWidget::popupsStayOnScreen_data()
+{
+    QTest::addColumn<QString>("strButton");
+    QTest::addColumn<int>("nFromBottom");
+    QTest::newRow("layout pop-up, pointer on the last row") << "layout" << 1;
+    QTest::newRow("layout pop-up, pointer 30 rows up") << "layout" << 30;
+    QTest::newRow("effect pop-up, pointer on the last row") << "effect" << 1;
+}
+
+// The strip sits at the bottom of the page: its pop-ups used to hang below
+// the pointer and past the screen's bottom edge.
+void TstVelRecordSettingWidget::popupsStayOnScreen()
+{
+    QFETCH(QString, strButton);
+    QFETCH(int, nFromBottom);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QPoint pointer(screen.center().x(), screen.bottom() + 1 - nFromBottom);
+    QCursor::setPos(pointer);
+    if (QCursor::pos() != pointer)
+        QSKIP("this platform does not move the cursor");
+    Corvane control;
+    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    const bool bLayout = strButton == QLatin1String("layout");
+    QPushButton* pButton = bLayout ? pStrip->layoutButton() : pStrip->effectButton();
+    pButton->setEnabled(true);
+    pButton->click();
+    VelPopContainer* pPopup = bLayout ? pStrip->layoutPopup() : pStrip->effectPopup();
+    QVERIFY(pPopup->isVisible());
+    QTRY_VERIFY2(screen.contains(pPopup->geometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                .arg(pPopup->x())
+                                .arg(pPopup->y())
+                                .arg(pPopup->width())
+                                .arg(pPopup->height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+    QCOMPARE(pPopup->geometry().bottom(), pointer.y() - 1);
+    pPopup->hide();
 }
 
 QTEST_MAIN(TstVelRecordSettingWidget)
