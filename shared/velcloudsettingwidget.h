@@ -1,10 +1,10 @@
 #ifndef VELCLOUDSETTINGWIDGET_H
 #define VELCLOUDSETTINGWIDGET_H
 
+#include <QAbstractButton>
 #include <QPointer>
 #include <QWidget>
 
-class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class VelPushButton;

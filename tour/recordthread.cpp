@@ -1,6 +1,7 @@
 #include "recordthread.h"
 
 #include "veldrive.h"
+#include "velmaskaddress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -140,6 +141,11 @@ int RecordThread::interruptCallback(void* opaque)
     return nLimit > 0 && pGuard->clock.isValid() && pGuard->clock.elapsed() >= nLimit ? 1 : 0;
 }
 
+QByteArray RecordThread::maskedInput() const
+{
+    return velMaskUrl(QString::fromUtf8(m_strInput)).toUtf8();
+}
+
 void RecordThread::guard(int nLimitMs)
 {
     m_guard.clock.restart();
@@ -188,7 +194,8 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
         release();
         return false;
     }
-    av_dump_format(m_pInput.get(), 0, m_strInput.constData(), 0);
+    // FFmpeg prints the address it is given: a camera password stays out.
+    av_dump_format(m_pInput.get(), 0, maskedInput().constData(), 0);
 
     AVFormatContext* pOutput = nullptr;
     avformat_alloc_output_context2(&pOutput, nullptr, nullptr, m_strOutput.constData());
@@ -250,7 +257,7 @@ bool RecordThread::addStreams()
             return false;
     }
     if (m_pOutput->nb_streams == 0) {
-        qDebug("RecordThread: no stream of %s fits the output", m_strInput.constData());
+        qDebug("RecordThread: no stream of %s fits the output", maskedInput().constData());
         return false;
     }
     av_dump_format(m_pOutput.get(), 0, m_strOutput.constData(), 1);

@@ -85,6 +85,7 @@ private:
     void writePacket(AVPacket* pPacket, unsigned nInput);
     void release();
     void guard(int nLimitMs);
+    QByteArray maskedInput() const; // the address as logs may show it
 
     QByteArray m_strInput;
     QByteArray m_strOutput;
