@@ -16,7 +16,7 @@ PACKAGES=(
   libgstrtspserver-1.0-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
-  xvfb xauth fonts-wqy-microhei util-linux
+  xvfb xauth fonts-wqy-microhei util-linux openbox xdotool x11-apps
   clang libclang-rt-14-dev
   libqt5webchannel5-dev libqt5websockets5-dev chromium chromium-driver python3-selenium
 )
