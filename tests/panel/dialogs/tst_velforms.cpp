@@ -2,10 +2,12 @@
 // drive them: the page's messages in, the command out through the frame's OK.
 #include "veladdpointwidget.h"
 #include "velcaptionswidget.h"
+#include "velcapturefd.h"
 #include "velcolorcellwidget.h"
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
 #include "velcourseinfowidget.h"
+#include "veldebug.h"
 #include "veldialogframe.h"
 #include "vellineedit.h"
 
@@ -63,6 +65,8 @@ private slots:
     void cancelSendsNothing_data();
     void cancelSendsNothing();
     void titleFieldNotStyledAsTitleBar();
+    void dragLineOnlyInDiagnostics_data();
+    void dragLineOnlyInDiagnostics();
 };
 
 // page: messages the page sends first ("|" between them); steps: what the
@@ -325,4 +329,29 @@ void TestVelForms::titleFieldNotStyledAsTitleBar()
 }
 
 QTEST_MAIN(TestVelForms)
+void TestVelForms::dragLineOnlyInDiagnostics_data()
+{
+    QTest::addColumn<bool>("diagnostics");
+    QTest::newRow("normal run: quiet console") << false;
+    QTest::newRow("diagnostic mode: the debugger line") << true;
+}
+
+// Pressing on a dialog to drag it printed "VelDialogFrame::mousePressEvent #
+// m_posPress = ..." on every console; it is a debugger line.
+void TestVelForms::dragLineOnlyInDiagnostics()
+{
+    QFETCH(bool, diagnostics);
+    const bool bWasShown = velDebugOutputShown();
+    velSetDebugOutputShown(diagnostics);
+    VelDialogFrame frame(QStringLiteral("课程信息"), nullptr, new VelCourseInfoWidget, 7);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    VelCaptureFd capture(2);
+    QTest::mousePress(&frame, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseRelease(&frame, Qt::LeftButton, {}, QPoint(20, 10));
+    const QByteArray output = capture.take();
+    velSetDebugOutputShown(bWasShown);
+    QCOMPARE(output.contains("m_posPress"), diagnostics);
+}
+
 #include "tst_velforms.moc"
