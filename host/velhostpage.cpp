@@ -1,29 +1,27 @@
 #include "velhostpage.h"
 
-#include "velaxfactory.h"
-#include "velaxstore.h"
 #include "velhostconfine.h"
 #include "velhostcontrol.h"
 #include "velhostframe.h"
-#include "velhostlibrary.h"
+#include "velhostloader.h"
 #include "velhostscriptcall.h"
 #include "velhosttimers.h"
 #include "velhostwatchdog.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJSEngine>
 #include <QQmlEngine>
 #include <QTimer>
-#include <QWidget>
 
 #include <cstdio>
 
 VelHostPage::VelHostPage(const QSize& frameSize, const QVariantMap& args, QObject* parent)
-    : QObject(parent), m_pEngine(new QJSEngine), m_pFrame(new VelHostFrame(frameSize)), m_args(args)
+    : QObject(parent), m_pEngine(new QJSEngine), m_pFrame(new VelHostFrame(frameSize)),
+      m_pLoader(new VelHostLoader(m_pFrame)), m_args(args)
 {
+    Q_INIT_RESOURCE(host); // the prelude, from the host's static library
     m_pTimers = new VelHostTimers(
         m_pEngine, [this](const QJSValue& error) { reportError(error); }, this);
     VelHostScriptCall::setOutOfMemoryHandler([this]() {
@@ -131,56 +129,18 @@ void VelHostPage::fail(const QString& strMessage)
 
 QJSValue VelHostPage::createControl(const QString& strClassId, const QJSValue& options)
 {
-    auto error = [this](const QString& strMessage) {
-        m_pEngine->throwError(strMessage);
-        return QJSValue();
-    };
-    if (VelAxStore::normalizedId(strClassId).isEmpty())
-        return error(QStringLiteral("\"%1\" is not a class id "
-                                    "({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} expected)")
-                         .arg(strClassId));
-    VelAxStore store;
-    QString strError;
-    if (!store.load(&strError))
-        return error(strError);
-    const VelAxStore::ClassEntry entry = store.findClass(strClassId);
-    if (!entry.isValid())
-        return error(
-            QStringLiteral("class %1 is not registered (store %2)").arg(strClassId, store.path()));
-
-    // The store's path is taken as it stands: a relative one would depend on
-    // the current directory and the loader's search.
-    if (!QDir::isAbsolutePath(entry.strLibrary))
-        return error(QStringLiteral("class %1: the store records the library path \"%2\", which "
-                                    "is not absolute")
-                         .arg(strClassId, entry.strLibrary));
-    VelHostLibrary* pLibrary = VelHostLibrary::open(entry.strLibrary, &strError);
-    if (!pLibrary)
-        return error(QStringLiteral("class %1: %2").arg(strClassId, strError));
-    VelAxFactory* pFactory = nullptr;
-    const VelAxResult nResult = pLibrary->getClassObject(entry.strClassId, &pFactory);
-    if (nResult != VEL_S_OK || !pFactory)
-        return error(QStringLiteral("class %1: DllGetClassObject of %2 failed (%3)")
-                         .arg(strClassId, pLibrary->path(), VelHostLibrary::resultText(nResult)));
-    if (!m_loadedLibraries.contains(pLibrary->path())) {
-        m_loadedLibraries.insert(pLibrary->path());
-        print(0, QStringLiteral("vel-host: loaded %1 (%2 %3)")
-                     .arg(pLibrary->path(), pFactory->libraryName(), pFactory->version()));
-    }
-
-    QObject* pObject = pFactory->createObject(pFactory->keyForClassID(entry.strClassId));
-    QWidget* pWidget = qobject_cast<QWidget*>(pObject);
-    if (!pWidget) {
-        delete pObject;
-        return error(QStringLiteral("class %1: the factory of %2 created no control")
-                         .arg(strClassId, pLibrary->path()));
-    }
     const QSize size(options.property(QStringLiteral("width")).toInt(),
                      options.property(QStringLiteral("height")).toInt());
-    m_pFrame->embed(pWidget, size);
-
-    auto* pControl =
-        new VelHostControl(pObject, entry.strClassId, pFactory->version(), m_pEngine, this);
+    VelHostLoader::Created created;
+    if (!VelHostScriptCall::native(m_pEngine,
+                                   [&]() { created = m_pLoader->create(strClassId, size); }))
+        return QJSValue();
+    if (!created.pControl) {
+        m_pEngine->throwError(created.strError);
+        return QJSValue();
+    }
+    auto* pControl = new VelHostControl(created.pControl, created.entry.strClassId,
+                                        created.strVersion, m_pEngine, this);
     m_controls << pControl;
     QQmlEngine::setObjectOwnership(pControl, QQmlEngine::CppOwnership);
     return m_pEngine->newQObject(pControl);

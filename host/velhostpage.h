@@ -4,7 +4,6 @@
 #include <QJSValue>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QVariantMap>
@@ -15,6 +14,7 @@
 class QJSEngine;
 class VelHostControl;
 class VelHostFrame;
+class VelHostLoader;
 class VelHostTimers;
 class VelHostWatchdog;
 
@@ -75,8 +75,8 @@ private:
     QJSEngine* m_pEngine;
     VelHostFrame* m_pFrame;
     VelHostTimers* m_pTimers;
+    std::unique_ptr<VelHostLoader> m_pLoader;
     QList<VelHostControl*> m_controls;
-    QSet<QString> m_loadedLibraries;
     QVariantMap m_args;
     QString m_strPageDir;
     int m_nErrors = 0;

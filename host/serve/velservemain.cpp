@@ -1,7 +1,7 @@
 #include "velservemain.h"
 
 #include "velhostframe.h"
-#include "velservecontrols.h"
+#include "velhostloader.h"
 #include "velserveserver.h"
 
 #include <QApplication>
@@ -31,8 +31,8 @@ int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& 
     g_previousHandler = qInstallMessageHandler(serveMessageHandler);
     VelHostFrame frame(frameSize);
     frame.setWindowTitle(QStringLiteral("vel-host - browser pages"));
-    VelServeControls controls(&frame);
-    VelServeServer server(&controls, allowedOrigins, QString(), nullptr);
+    VelHostLoader loader(&frame);
+    VelServeServer server(&loader, allowedOrigins, QString(), nullptr);
     QString strError;
     if (!server.listen(nPort, &strError)) {
         std::fprintf(stderr, "vel-host: %s\n", qPrintable(strError));

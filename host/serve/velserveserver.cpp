@@ -82,9 +82,9 @@ static void initServeResources()
     Q_INIT_RESOURCE(serve);
 }
 
-VelServeServer::VelServeServer(VelServeControls* pControls, const QStringList& allowedOrigins,
+VelServeServer::VelServeServer(VelHostLoader* pLoader, const QStringList& allowedOrigins,
                                const QString& strToken, QObject* parent)
-    : QObject(parent), m_pControls(pControls), m_pTcpServer(new QTcpServer(this)),
+    : QObject(parent), m_pLoader(pLoader), m_pTcpServer(new QTcpServer(this)),
       m_pWebSocketServer(
           new QWebSocketServer(QStringLiteral("vel-host"), QWebSocketServer::NonSecureMode, this)),
       m_strToken(strToken.isEmpty() ? randomToken() : strToken)
@@ -241,7 +241,7 @@ void VelServeServer::onWebSocket()
         // before its payload is read.
         pSocket->setMaxAllowedIncomingMessageSize(kMaxTokenMessageBytes);
         pSocket->setMaxAllowedIncomingFrameSize(kMaxTokenMessageBytes);
-        auto* pSession = new VelServeSession(pSocket, this, m_pControls, this);
+        auto* pSession = new VelServeSession(pSocket, this, m_pLoader, this);
         m_waiting.insert(pSession);
         connect(pSession, &VelServeSession::sigAuthenticated, this,
                 [this, pSession]() { m_waiting.remove(pSession); });

@@ -9,7 +9,7 @@
 class QTcpServer;
 class QTcpSocket;
 class QWebSocketServer;
-class VelServeControls;
+class VelHostLoader;
 class VelServeSession;
 struct VelServeRequest;
 
@@ -41,7 +41,7 @@ public:
     static constexpr int kMaxUnauthenticated = 32;
 
     // strToken empty: a random one for this run.
-    VelServeServer(VelServeControls* pControls, const QStringList& allowedOrigins,
+    VelServeServer(VelHostLoader* pLoader, const QStringList& allowedOrigins,
                    const QString& strToken, QObject* parent);
     ~VelServeServer() override;
 
@@ -64,7 +64,7 @@ private:
     void reply(QTcpSocket* pSocket, int nStatus, const QByteArray& type, const QByteArray& body);
     void onWebSocket();
 
-    VelServeControls* m_pControls;
+    VelHostLoader* m_pLoader;
     QTcpServer* m_pTcpServer;
     QWebSocketServer* m_pWebSocketServer;
     QStringList m_allowedOrigins;

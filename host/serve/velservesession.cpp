@@ -1,6 +1,6 @@
 #include "velservesession.h"
 
-#include "velservecontrols.h"
+#include "velhostloader.h"
 #include "velservehost.h"
 #include "velserveproxies.h"
 #include "velserveproxy.h"
@@ -9,14 +9,15 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QWidget>
 #include <QWebChannel>
 #include <QWebSocket>
 
 #include <cstdio>
 
 VelServeSession::VelServeSession(QWebSocket* pSocket, VelServeServer* pServer,
-                                 VelServeControls* pControls, QObject* parent)
-    : QObject(parent), m_pSocket(pSocket), m_pServer(pServer), m_pControls(pControls)
+                                 VelHostLoader* pLoader, QObject* parent)
+    : QObject(parent), m_pSocket(pSocket), m_pServer(pServer), m_pLoader(pLoader)
 {
     pSocket->setParent(this);
     connect(pSocket, &QWebSocket::textMessageReceived, this, &VelServeSession::onText);
@@ -127,14 +128,16 @@ void VelServeSession::handle(const QString& strMessage)
 
 QObject* VelServeSession::createControl(const QString& strClassId, QString* pError)
 {
-    QObject* pControl = m_pControls->create(strClassId, pError);
-    if (!pControl)
+    const VelHostLoader::Created created = m_pLoader->create(strClassId);
+    if (!created.pControl) {
+        *pError = created.strError;
         return nullptr;
-    VelServeProxy* pProxy = VelServeProxies::create(pControl, this);
+    }
+    VelServeProxy* pProxy = VelServeProxies::create(created.pControl, this);
     if (!pProxy) {
         *pError = QStringLiteral("%1 cannot be used from a browser page")
-                      .arg(QLatin1String(pControl->metaObject()->className()));
-        delete pControl;
+                      .arg(QLatin1String(created.pControl->metaObject()->className()));
+        delete created.pControl;
         return nullptr;
     }
     pProxy->setClassId(strClassId);

@@ -11,7 +11,7 @@
 
 class QWebChannel;
 class QWebSocket;
-class VelServeControls;
+class VelHostLoader;
 class VelServeHost;
 class VelServeProxy;
 class VelServeServer;
@@ -30,7 +30,7 @@ class VelServeSession : public QObject
 {
     Q_OBJECT
 public:
-    VelServeSession(QWebSocket* pSocket, VelServeServer* pServer, VelServeControls* pControls,
+    VelServeSession(QWebSocket* pSocket, VelServeServer* pServer, VelHostLoader* pLoader,
                     QObject* parent);
     ~VelServeSession() override;
 
@@ -54,7 +54,7 @@ private:
 
     QWebSocket* m_pSocket;
     VelServeServer* m_pServer;
-    VelServeControls* m_pControls;
+    VelHostLoader* m_pLoader;
     VelServeFilter m_filter;
     VelServeTransport* m_pTransport = nullptr;
     QWebChannel* m_pChannel = nullptr;

@@ -3,7 +3,7 @@
 // message limits, the text notifications and the replacement of a Corvane.
 #include "velhostframe.h"
 #include "velhostlibrary.h"
-#include "velservecontrols.h"
+#include "velhostloader.h"
 #include "velserveserver.h"
 #include "velservesession.h"
 #include "veltestdrives.h"
@@ -162,7 +162,7 @@ private:
     QTemporaryDir m_storeDir;
     VelTestDrives m_drives;
     std::unique_ptr<VelHostFrame> m_pFrame;
-    std::unique_ptr<VelServeControls> m_pControls;
+    std::unique_ptr<VelHostLoader> m_pLoader;
     std::unique_ptr<VelServeServer> m_pServer;
     QString m_strOrigin;
 };
@@ -179,9 +179,9 @@ void TestVelServe::initTestCase()
 void TestVelServe::init()
 {
     m_pFrame.reset(new VelHostFrame(QSize(1280, 960)));
-    m_pControls.reset(new VelServeControls(m_pFrame.get()));
+    m_pLoader.reset(new VelHostLoader(m_pFrame.get()));
     m_pServer.reset(new VelServeServer(
-        m_pControls.get(), {QStringLiteral("http://allowed.example:8000/")}, kToken, nullptr));
+        m_pLoader.get(), {QStringLiteral("http://allowed.example:8000/")}, kToken, nullptr));
     QString strError;
     QVERIFY2(m_pServer->listen(0, &strError), qPrintable(strError));
     m_strOrigin = QStringLiteral("http://127.0.0.1:%1").arg(m_pServer->port());
@@ -190,7 +190,7 @@ void TestVelServe::init()
 void TestVelServe::cleanup()
 {
     m_pServer.reset(); // sessions and their controls first
-    m_pControls.reset();
+    m_pLoader.reset();
     m_pFrame.reset();
 }
 
