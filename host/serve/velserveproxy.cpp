@@ -2,8 +2,6 @@
 
 #include "velaxbindable.h"
 
-#include <QMetaObject>
-
 VelServeProxy::VelServeProxy(QObject* pControl, QObject* parent)
     : QObject(parent), m_pControl(pControl),
       m_strClassName(QString::fromLatin1(pControl->metaObject()->className()))
@@ -24,36 +22,6 @@ VelServeProxy::~VelServeProxy()
         disconnect(m_pControl, nullptr, this, nullptr);
         delete m_pControl.data();
     }
-}
-
-void VelServeProxy::relaySignal(const char* szSignature)
-{
-    const QByteArray signal = QByteArray("2") + szSignature; // what SIGNAL() makes
-    if (!connect(m_pControl, signal.constData(), this, signal.constData()))
-        qWarning("vel-host: %s has no signal %s", qPrintable(m_strClassName), szSignature);
-}
-
-bool VelServeProxy::call(const char* szName, QGenericArgument a0, QGenericArgument a1,
-                         QGenericArgument a2)
-{
-    if (!m_pControl)
-        return false;
-    const bool isCalled =
-        QMetaObject::invokeMethod(m_pControl, szName, Qt::DirectConnection, a0, a1, a2);
-    if (!isCalled)
-        qWarning("vel-host: %s has no slot %s", qPrintable(m_strClassName), szName);
-    return isCalled;
-}
-
-QVariant VelServeProxy::readProperty(const char* szName) const
-{
-    return m_pControl ? m_pControl->property(szName) : QVariant();
-}
-
-void VelServeProxy::writeProperty(const char* szName, const QVariant& value)
-{
-    if (m_pControl)
-        m_pControl->setProperty(szName, value);
 }
 
 void VelServeProxy::sltPropertyChanged(QString strName)

@@ -4,14 +4,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QVariant>
 
 // What a page in a browser holds of one control. The channel publishes the
-// proxy, never the widget: a per-class subclass declares exactly the control's
+// proxy, never the widget: VelServeControlProxy declares exactly the control's
 // scriptable surface (its public slots and signals, its properties, and for a
 // property a signal <name>Changed(value) sent on every store, identical values
-// included) and forwards each call by name to the control. Everything of this
-// base class is host-internal: the channel filter shows a page only what the
+// included) and forwards each call to the control. Everything of this base
+// class is host-internal: the channel filter shows a page only what the
 // most-derived class declares.
 //
 // The proxy owns the control as a browser holds it: deleting the proxy
@@ -33,15 +32,6 @@ signals:
 
 protected:
     VelServeProxy(QObject* pControl, QObject* parent);
-
-    // Relays the control's signal to the proxy's signal of the same signature
-    // (string-based: the control's class lives in its library, hidden).
-    void relaySignal(const char* szSignature);
-    // Calls the control's slot szName; false when the control is gone.
-    bool call(const char* szName, QGenericArgument a0 = QGenericArgument(),
-              QGenericArgument a1 = QGenericArgument(), QGenericArgument a2 = QGenericArgument());
-    QVariant readProperty(const char* szName) const;
-    void writeProperty(const char* szName, const QVariant& value);
 
     // The control stored its property strName (from its VelAxBindable).
     virtual void propertyStored(const QString& strName) { Q_UNUSED(strName) }

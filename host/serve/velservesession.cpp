@@ -2,8 +2,7 @@
 
 #include "velhostloader.h"
 #include "velservehost.h"
-#include "velserveproxies.h"
-#include "velserveproxy.h"
+#include "velservecontrolproxy.h"
 #include "velserveserver.h"
 #include "velservetransport.h"
 
@@ -133,7 +132,7 @@ QObject* VelServeSession::createControl(const QString& strClassId, QString* pErr
         *pError = created.strError;
         return nullptr;
     }
-    VelServeProxy* pProxy = VelServeProxies::create(created.pControl, this);
+    VelServeProxy* pProxy = VelServeControlProxy::create(created.pControl, this);
     if (!pProxy) {
         *pError = QStringLiteral("%1 cannot be used from a browser page")
                       .arg(QLatin1String(created.pControl->metaObject()->className()));

@@ -1,12 +1,15 @@
-// Each proxy class a browser page can hold declares exactly its control's
-// scriptable surface: the members of the control's interface description (the
-// library's DumpIDL), plus for each property the change event <name>Changed.
-// A slot or signal added to a control without its proxy, or a proxy member
-// the control does not have, fails here.
+// The proxy a browser page holds of every registered class declares exactly
+// its control's scriptable surface: the members of the control's interface
+// description (the library's DumpIDL), plus for each property the change
+// event <name>Changed. A member the description has and the proxy lacks, or
+// the other way round, fails here.
 #include "velaxidl.h"
 #include "velaxstore.h"
+#include "velhostframe.h"
 #include "velhostlibrary.h"
-#include "velserveproxies.h"
+#include "velhostloader.h"
+#include "velservecontrolproxy.h"
+#include "veltestdrives.h"
 
 #include <QFile>
 #include <QMetaMethod>
@@ -14,6 +17,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 namespace
 {
@@ -73,6 +78,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    VelTestDrives m_drives;
 };
 
 void TestVelServeProxies::initTestCase()
@@ -89,28 +95,28 @@ void TestVelServeProxies::initTestCase()
 
 void TestVelServeProxies::matchesInterfaceDescription_data()
 {
-    QTest::addColumn<int>("entry");
-    const QList<VelServeProxies::Entry> entries = VelServeProxies::entries();
-    QVERIFY(!entries.isEmpty());
-    for (int i = 0; i < entries.size(); ++i)
-        QTest::newRow(entries.at(i).szClassName) << i;
+    QTest::addColumn<QString>("classId");
+    VelAxStore store;
+    QVERIFY(store.load());
+    QVERIFY(!store.classes().isEmpty());
+    for (const VelAxStore::ClassEntry& entry : store.classes())
+        QTest::newRow(qPrintable(entry.strClassName)) << entry.strClassId;
 }
 
 void TestVelServeProxies::matchesInterfaceDescription()
 {
-    QFETCH(int, entry);
-    const VelServeProxies::Entry proxy = VelServeProxies::entries().at(entry);
-    const QString strClass = QString::fromLatin1(proxy.szClassName);
+    QFETCH(QString, classId);
+    // The proxy a page gets: the control created as the bridge creates it.
+    VelHostFrame frame(QSize(640, 480));
+    VelHostLoader loader(&frame);
+    const VelHostLoader::Created created = loader.create(classId);
+    QVERIFY2(created.pControl, qPrintable(created.strError));
+    const QString strClass = created.entry.strClassName;
+    std::unique_ptr<VelServeProxy> pProxy(VelServeControlProxy::create(created.pControl, nullptr));
+    QVERIFY(pProxy);
 
-    VelAxStore store;
-    QVERIFY(store.load());
-    QString strLibrary;
-    for (const VelAxStore::ClassEntry& entry : store.classes())
-        if (entry.strClassName == strClass)
-            strLibrary = entry.strLibrary;
-    QVERIFY2(!strLibrary.isEmpty(), "no library registers the class");
     QString strError;
-    VelHostLibrary* pLibrary = VelHostLibrary::open(strLibrary, &strError);
+    VelHostLibrary* pLibrary = VelHostLibrary::open(created.entry.strLibrary, &strError);
     QVERIFY2(pLibrary, qPrintable(strError));
     const QString strFile = m_dir.filePath(strClass + QStringLiteral(".idl"));
     QCOMPARE(pLibrary->dumpIdl(strFile, QString()), VEL_S_OK);
@@ -120,7 +126,7 @@ void TestVelServeProxies::matchesInterfaceDescription()
 
     // The proxy's own members, in the same notation; its properties' change
     // events are the host's addition and are checked apart.
-    const QMetaObject* pMeta = proxy.pProxyMeta;
+    const QMetaObject* pMeta = pProxy->metaObject();
     QStringList properties, notifications, slotList, signalList;
     for (int i = pMeta->propertyOffset(); i < pMeta->propertyCount(); ++i) {
         const QMetaProperty property = pMeta->property(i);
