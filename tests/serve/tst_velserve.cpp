@@ -23,6 +23,7 @@ namespace
 
 const QString kCorvane = QStringLiteral("{15E44774-3BF3-4435-A9E2-9A7BCD1887F9}");
 const QString kToken = QStringLiteral("0123456789abcdef0123456789abcdef");
+const QString kTestControl = QStringLiteral("{6B1C1F4E-2D47-4C1A-9E55-0B7A7F1D2C01}");
 
 int qobjectMethod(const char* szSignature)
 {
@@ -148,6 +149,7 @@ private slots:
     void commandRoundTrip();
     void secondCorvaneReplacesFirst();
     void pageGoneReleasesControl();
+    void controlTheHostNeverHeardOf();
 
 private:
     // A page with its channel and a Corvane proxy created.
@@ -170,10 +172,12 @@ private:
 void TestVelServe::initTestCase()
 {
     qputenv("VEL_AX_STORE", m_storeDir.filePath("registry.json").toLocal8Bit());
-    QString strError;
-    VelHostLibrary* pLibrary = VelHostLibrary::open(QStringLiteral(VEL_TESSARO_LIB), &strError);
-    QVERIFY2(pLibrary, qPrintable(strError));
-    QCOMPARE(pLibrary->registerServer(), VEL_S_OK);
+    for (const char* szLibrary : {VEL_TESSARO_LIB, VEL_TESTCONTROLS_LIB}) {
+        QString strError;
+        VelHostLibrary* pLibrary = VelHostLibrary::open(QString::fromLocal8Bit(szLibrary), &strError);
+        QVERIFY2(pLibrary, qPrintable(strError));
+        QCOMPARE(pLibrary->registerServer(), VEL_S_OK);
+    }
 }
 
 void TestVelServe::init()
@@ -544,6 +548,57 @@ void TestVelServe::pageGoneReleasesControl()
     page.pClient->socket().close();
     QTRY_COMPARE_WITH_TIMEOUT(
         m_pFrame->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 0, 5000);
+}
+
+// A control class the host has no line for (its library is the tests' own):
+// its slots, signal and properties reach the page, a call's arguments and
+// result cross both ways, and what a page cannot pass or see stays away.
+void TestVelServe::controlTheHostNeverHeardOf()
+{
+    Client client(m_strOrigin);
+    QVERIFY(client.open(m_pServer->port()));
+    QVERIFY(client.handshake().contains("host"));
+    const QJsonObject proxy = client
+                                  .request({{"type", 6},
+                                            {"object", "host"},
+                                            {"method", "createControl"},
+                                            {"args", QJsonArray{kTestControl}}})
+                                  .toObject();
+    const QString strId = proxy.value("id").toString();
+    QVERIFY2(!strId.isEmpty(), qPrintable(QJsonDocument(proxy).toJson()));
+    const QJsonObject info = proxy.value("data").toObject();
+    const QStringList names = memberNames(info);
+    for (const char* szMember : {"sltAdded", "sigEcho", "text", "level", "textChanged",
+                                 "levelChanged"})
+        QVERIFY2(names.contains(szMember), szMember);
+    for (const char* szHidden : {"sltTakesMap", "sltPrivate", "deleteLater", "sigControlGone"})
+        QVERIFY2(!names.contains(szHidden), szHidden);
+
+    const int nEcho = indexOf(info, "signals", "sigEcho");
+    const int nLevelChanged = indexOf(info, "signals", "levelChanged");
+    client.send({{"type", 7}, {"object", strId}, {"signal", nEcho}});
+    client.send({{"type", 7}, {"object", strId}, {"signal", nLevelChanged}});
+    const QJsonValue result = client.request({{"type", 6},
+                                              {"object", strId},
+                                              {"method", "sltAdded"},
+                                              {"args", QJsonArray{"a b", 3, true, 1.5}}});
+    QCOMPARE(result.toString(), QStringLiteral("a b 3 true 1.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(client.messagesOfType(1).size(), 1, 5000);
+    QCOMPARE(client.messagesOfType(1).first().value("args").toArray(),
+             QJsonArray({"a b", 3, true, 1.5}));
+
+    // A property write reaches the control and comes back as its change event.
+    const int nLevel = indexOf(info, "properties", "level");
+    client.send({{"type", 9}, {"object", strId}, {"property", nLevel}, {"value", 7}});
+    QTRY_COMPARE_WITH_TIMEOUT(client.messagesOfType(2).size(), 1, 5000);
+    const QJsonObject update = client.messagesOfType(2)
+                                   .first()
+                                   .value("data")
+                                   .toArray()
+                                   .at(0)
+                                   .toObject();
+    QCOMPARE(update.value("properties").toObject().value(QString::number(nLevel)).toInt(), 7);
+    QVERIFY(client.isOpen());
 }
 
 QTEST_MAIN(TestVelServe)

@@ -84,7 +84,7 @@ private:
 void TestVelServeProxies::initTestCase()
 {
     qputenv("VEL_AX_STORE", m_dir.filePath("registry.json").toLocal8Bit());
-    for (const char* szLibrary : {VEL_TESSARO_LIB, VEL_VIMBREL_LIB}) {
+    for (const char* szLibrary : {VEL_TESSARO_LIB, VEL_VIMBREL_LIB, VEL_TESTCONTROLS_LIB}) {
         QString strError;
         VelHostLibrary* pLibrary =
             VelHostLibrary::open(QString::fromLocal8Bit(szLibrary), &strError);
