@@ -189,9 +189,11 @@ void VelOutputWidget::enterFullScreen()
         m_pStandIn->resize(size());
         delete pParent->layout()->replaceWidget(this, m_pStandIn, Qt::FindDirectChildrenOnly);
     }
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    // Only now: a view that plays has a native window, which keeps the limits
+    // it was created with unless they change while it is a window.
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     showFullScreen();
 }
 

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 class TstOutputFullScreen : public QObject {
@@ -53,23 +54,44 @@ void TstOutputFullScreen::cleanupTestCase()
 void TstOutputFullScreen::doubleClickCoversScreenAndPanelKeepsItsPlace_data()
 {
     QTest::addColumn<int>("nGrow");
+    QTest::addColumn<bool>("bInFrame");
+    QTest::addColumn<bool>("bNative");
     // The page fixes the view's size through the height change; any change
     // made while the view is away lands on the panel once it is back.
-    QTest::newRow("panel-sized view") << 0;
-    QTest::newRow("height changed while full screen") << -40;
+    QTest::newRow("panel-sized view") << 0 << false << false;
+    QTest::newRow("height changed while full screen") << -40 << false << false;
+    // The host embeds the control in its frame window; a view that plays has
+    // a native window of its own (the player draws through its id).
+    QTest::newRow("playing view inside a frame") << 0 << true << true;
+    QTest::newRow("playing view, height changed") << -40 << false << true;
 }
 
 void TstOutputFullScreen::doubleClickCoversScreenAndPanelKeepsItsPlace()
 {
     QFETCH(int, nGrow);
+    QFETCH(bool, bInFrame);
+    QFETCH(bool, bNative);
     VelTestDrives drives;
+    QWidget frame;
+    auto* pFrameLayout = new QVBoxLayout(&frame);
+    pFrameLayout->setContentsMargins(0, 0, 0, 0);
     Corvane control;
     control.resize(1280, 960);
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    if (bInFrame) {
+        control.setParent(&frame);
+        control.setFixedSize(1280, 960);
+        pFrameLayout->addWidget(&control, 0, Qt::AlignLeft | Qt::AlignTop);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    } else {
+        control.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&control));
+    }
     VelOutputWidget* pView = control.outputWidget();
     control.sltChangeOutputWidgetHeight(0);
     QTRY_VERIFY(pView->height() > 300);
+    if (bNative)
+        pView->winId();
 
     auto panelPlaces = [&control, pView]() {
         QList<QRect> places;
