@@ -125,8 +125,12 @@ bool VelServeSurface::build(const QMetaObject* pControlMeta)
     const uint nParameters = kHeaderSize + 5 * nMethods;
     for (uint i = 0; i < nMethods; ++i)
         m_methodRows[int(i * 5 + 2)] += nParameters;
-    m_data = {kRevision, 0, 0, 0, nMethods, kHeaderSize, uint(m_properties.size()),
-              nParameters + uint(parameters.size()), 0, 0, 0, 0, 0, uint(m_signals.size())};
+    // The header: revision, class name, class infos, methods, properties,
+    // enums, constructors (each count and place), flags, signal count.
+    const uint nProperties = uint(m_properties.size());
+    const uint nPropertyRows = nParameters + uint(parameters.size());
+    m_data << kRevision << 0 << 0 << 0 << nMethods << kHeaderSize << nProperties << nPropertyRows;
+    m_data << 0 << 0 << 0 << 0 << 0 << uint(m_signals.size());
     m_data << m_methodRows << parameters;
     for (const QMetaProperty& property : qAsConst(m_properties)) {
         const uint nFlags = kReadable | kDesignable | kScriptable | kStored |
@@ -191,8 +195,8 @@ void VelServeSurface::relaySignals(QObject* pControl, QObject* pProxy) const
         const QMetaMethod& signal = m_signals.at(i).control;
         // A clone (default arguments) is the same signal: relayed once.
         if (signal.isValid() && !(signal.attributes() & QMetaMethod::Cloned))
-            QMetaObject::connect(pControl, signal.methodIndex(), pProxy,
-                                 m_meta.methodOffset() + i, Qt::DirectConnection);
+            QMetaObject::connect(pControl, signal.methodIndex(), pProxy, m_meta.methodOffset() + i,
+                                 Qt::DirectConnection);
     }
 }
 

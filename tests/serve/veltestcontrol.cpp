@@ -37,7 +37,6 @@ VelAxFactory* velAxLibraryFactory()
 {
     static VelAxClassListFactory factory(
         QStringLiteral("veltestcontrols"), QStringLiteral("{6B1C1F4E-2D47-4C1A-9E55-0B7A7F1D2C21}"),
-        QStringLiteral("{6B1C1F4E-2D47-4C1A-9E55-0B7A7F1D2C22}"),
-        {velAxClass<VelTestControl>()});
+        QStringLiteral("{6B1C1F4E-2D47-4C1A-9E55-0B7A7F1D2C22}"), {velAxClass<VelTestControl>()});
     return &factory;
 }
