@@ -10,6 +10,7 @@
 #include "velpopcontainer.h"
 #include "velscreensettingwidget.h"
 #include "veltransitioneffectsettingwidget.h"
+#include "velmodal.h"
 
 #include <QButtonGroup>
 #include <QCursor>
@@ -36,10 +37,11 @@ QMap<QString, QString> stripCommand(const QString& strKind, const QString& strTa
             {QStringLiteral("token"), QString()}};
 }
 
-QLabel* makeLabel(const QString& strText, int nWidth, QWidget* parent)
+QLabel* makeLabel(const QString& strText, int nWidth, const char* szObjectName, QWidget* parent)
 {
     auto* pLabel = new QLabel(strText, parent);
     pLabel->setFixedWidth(nWidth);
+    pLabel->setObjectName(QLatin1String(szObjectName));
     return pLabel;
 }
 
@@ -48,12 +50,12 @@ QLabel* makeLabel(const QString& strText, int nWidth, QWidget* parent)
 VelRecordSettingWidget::VelRecordSettingWidget(Corvane* pControl)
     : QGroupBox(pControl), m_pControl(pControl)
 {
-    m_pModeLabel = makeLabel(tr("录制模式 :"), 60, this);
-    m_pLayoutLabel = makeLabel(tr("分屏设置 :"), 60, this);
-    m_pStrategyLabel = makeLabel(tr("导播策略 :"), 60, this);
-    m_pEffectLabel = makeLabel(tr("过渡特效 :"), 60, this);
-    m_pStorageLabel = makeLabel(tr("可用空间 : "), 250, this);
-    m_pClockLabel = makeLabel(tr("当前时间 : 18:40"), 250, this);
+    m_pModeLabel = makeLabel(tr("录制模式 :"), 60, "modeLabel", this);
+    m_pLayoutLabel = makeLabel(tr("分屏设置 :"), 60, "layoutLabel", this);
+    m_pStrategyLabel = makeLabel(tr("导播策略 :"), 60, "strategyLabel", this);
+    m_pEffectLabel = makeLabel(tr("过渡特效 :"), 60, "effectLabel", this);
+    m_pStorageLabel = makeLabel(tr("可用空间 : "), 250, "storageLabel", this);
+    m_pClockLabel = makeLabel(tr("当前时间 : 18:40"), 250, "clockLabel", this);
 
     m_pMovieButton = makeButton(tr("电影模式"), 80, "recordingModeMovie");
     m_pMovieButton->setCheckable(true);
@@ -61,7 +63,7 @@ VelRecordSettingWidget::VelRecordSettingWidget(Corvane* pControl)
     m_pMovieResourceButton =
         makeButton(tr("电影 + 资源模式"), 130, "recordingModeMovieAndResource");
     m_pMovieResourceButton->setCheckable(true);
-    m_pLayoutButton = makeButton(tr("默认"), 80);
+    m_pLayoutButton = makeButton(tr("默认"), 80, "layoutButton");
     m_pLayoutButton->setText(tr("单屏"));
     m_pLayoutButton->setEnabled(false);
     m_pAutoButton = makeButton(tr("自动控制"), 80, "directModeAuto");
@@ -69,13 +71,13 @@ VelRecordSettingWidget::VelRecordSettingWidget(Corvane* pControl)
     m_pAutoButton->setChecked(true);
     m_pManualButton = makeButton(tr("手动控制"), 80, "directModeManual");
     m_pManualButton->setCheckable(true);
-    m_pEffectButton = makeButton(tr("默认"), 80);
-    m_pCaptionsButton = makeButton(tr("字幕"), 80);
-    m_pCreditsButton = makeButton(tr("片头片尾"), 80);
-    m_pVideoDotButton = makeButton(tr("视频打点"), 80);
+    m_pEffectButton = makeButton(tr("默认"), 80, "effectButton");
+    m_pCaptionsButton = makeButton(tr("字幕"), 80, "captionsButton");
+    m_pCreditsButton = makeButton(tr("片头片尾"), 80, "creditsButton");
+    m_pVideoDotButton = makeButton(tr("视频打点"), 80, "videoDotButton");
     m_pVideoDotButton->setEnabled(false);
-    m_pCourseButton = makeButton(tr("课程信息"), 80);
-    m_pLiveAddressButton = makeButton(tr("直播地址"), 130);
+    m_pCourseButton = makeButton(tr("课程信息"), 80, "courseButton");
+    m_pLiveAddressButton = makeButton(tr("直播地址"), 130, "liveAddressButton");
 
     const QList<QWidget*> faded = {m_pStrategyLabel,  m_pAutoButton,     m_pManualButton,
                                    m_pLayoutLabel,    m_pLayoutButton,   m_pEffectLabel,
@@ -234,38 +236,10 @@ void VelRecordSettingWidget::connectChildren(Corvane* pControl)
             &VelCreditsSettingWidget::sltSetUploadService);
 }
 
-QWidget* VelRecordSettingWidget::part(const QString& strName) const
-{
-    const QMap<QString, QWidget*> parts = {
-        {QStringLiteral("modeLabel"), m_pModeLabel},
-        {QStringLiteral("layoutLabel"), m_pLayoutLabel},
-        {QStringLiteral("strategyLabel"), m_pStrategyLabel},
-        {QStringLiteral("effectLabel"), m_pEffectLabel},
-        {QStringLiteral("storage"), m_pStorageLabel},
-        {QStringLiteral("clock"), m_pClockLabel},
-        {QStringLiteral("movie"), m_pMovieButton},
-        {QStringLiteral("movieAndResource"), m_pMovieResourceButton},
-        {QStringLiteral("layout"), m_pLayoutButton},
-        {QStringLiteral("auto"), m_pAutoButton},
-        {QStringLiteral("manual"), m_pManualButton},
-        {QStringLiteral("effect"), m_pEffectButton},
-        {QStringLiteral("captions"), m_pCaptionsButton},
-        {QStringLiteral("credits"), m_pCreditsButton},
-        {QStringLiteral("videoDot"), m_pVideoDotButton},
-        {QStringLiteral("course"), m_pCourseButton},
-        {QStringLiteral("liveAddress"), m_pLiveAddressButton}};
-    return parts.value(strName);
-}
-
 bool VelRecordSettingWidget::isShown(const QWidget* pWidget) const
 {
     const QGraphicsOpacityEffect* pEffect = m_effects.value(pWidget);
     return !pEffect || pEffect->opacity() != 0.0;
-}
-
-VelDialogFrame* VelRecordSettingWidget::creditsFrame() const
-{
-    return m_pCreditsFrame;
 }
 
 void VelRecordSettingWidget::resetCredits()
@@ -303,7 +277,7 @@ void VelRecordSettingWidget::sltReceiveCommand(QMap<QString, QString> mapMessage
         m_pEffectWidget->sltReceiveCommand(mapMessage);
     } else if (strKind == QLatin1String("videoDotPrepare")) {
         m_pDotWidget->sltReceiveCommand(mapMessage);
-        m_pDotFrame->exec();
+        velExecModal(m_pDotFrame, this);
     } else if (strKind == QLatin1String("prelude") || strKind == QLatin1String("curtain")) {
         m_pCreditsWidget->sltReceiveCommand(mapMessage);
     } else if (strKind == QLatin1String("courseInfo")) {
@@ -459,7 +433,7 @@ void VelRecordSettingWidget::sltVideoPointClicked()
 
 void VelRecordSettingWidget::sltCaptionsClicked()
 {
-    m_pCaptionsFrame->exec();
+    velExecModal(m_pCaptionsFrame, this);
 }
 
 void VelRecordSettingWidget::sltCreditsClicked()

@@ -46,49 +46,8 @@ public:
     void resetCredits();
 
     void setSmartDevice(bool bSmart) { m_bSmartDevice = bSmart; }
-    bool isSmartDevice() const { return m_bSmartDevice; }
-    bool isSingleScreen() const { return m_bSingleScreen; }
-    QString workingMode() const { return m_strWorkingMode; }
-    QString liveAddress() const { return m_strLiveAddress; }
-
-    QButtonGroup* modeGroup() const { return m_pModeGroup; }
+    // The control asks it whether directing is manual.
     QButtonGroup* strategyGroup() const { return m_pStrategyGroup; }
-    // A strip's widget by its function name ("movie", "movieAndResource",
-    // "layout", "auto", "manual", "effect", "captions", "credits", "videoDot",
-    // "course", "liveAddress", "storage", "clock", the labels "modeLabel",
-    // "layoutLabel", "strategyLabel", "effectLabel"), or null.
-    QWidget* part(const QString& strName) const;
-    QPushButton* movieButton() const { return m_pMovieButton; }
-    QPushButton* movieResourceButton() const { return m_pMovieResourceButton; }
-    QPushButton* autoButton() const { return m_pAutoButton; }
-    QPushButton* manualButton() const { return m_pManualButton; }
-    QPushButton* layoutButton() const { return m_pLayoutButton; }
-    QPushButton* effectButton() const { return m_pEffectButton; }
-    QPushButton* captionsButton() const { return m_pCaptionsButton; }
-    QPushButton* creditsButton() const { return m_pCreditsButton; }
-    QPushButton* videoDotButton() const { return m_pVideoDotButton; }
-    QPushButton* courseButton() const { return m_pCourseButton; }
-    QPushButton* liveAddressButton() const { return m_pLiveAddressButton; }
-    QLabel* storageLabel() const { return m_pStorageLabel; }
-    QLabel* clockLabel() const { return m_pClockLabel; }
-    // Whether a widget of the strip is shown (its opacity effect at 1); widgets
-    // without an effect always are.
-    bool isShown(const QWidget* pWidget) const;
-
-    VelPopContainer* layoutPopup() const { return m_pLayoutPopup; }
-    VelScreenSettingWidget* screenSettingWidget() const { return m_pScreenSettingWidget; }
-    VelPopContainer* effectPopup() const { return m_pEffectPopup; }
-    VelTransitionEffectSettingWidget* effectWidget() const { return m_pEffectWidget; }
-    VelDialogFrame* courseFrame() const { return m_pCourseFrame; }
-    VelCourseInfoWidget* courseWidget() const { return m_pCourseWidget; }
-    VelDialogFrame* dotFrame() const { return m_pDotFrame; }
-    VelAddPointWidget* dotWidget() const { return m_pDotWidget; }
-    VelDialogFrame* captionsFrame() const { return m_pCaptionsFrame; }
-    VelCaptionsWidget* captionsWidget() const { return m_pCaptionsWidget; }
-    VelDialogFrame* creditsFrame() const;
-    VelCreditsSettingWidget* creditsWidget() const { return m_pCreditsWidget; }
-    VelDialogFrame* addressFrame() const { return m_pAddressFrame; }
-    VelEditWidget* addressEdit() const { return m_pAddressEdit; }
 
 signals:
     void sigBroadcastStrategyChanged(bool isHandControl);
@@ -124,6 +83,9 @@ private:
     QGraphicsOpacityEffect* attachEffect(QWidget* pWidget);
     void buildLayout();
     void connectChildren(Corvane* pControl);
+    // Whether a widget of the strip is shown (its opacity effect at 1); widgets
+    // without an effect always are.
+    bool isShown(const QWidget* pWidget) const;
     // Shows or hides widgets together: opacity and enabled state.
     void setShown(const QList<QWidget*>& widgets, bool bShown);
     // Enables or disables widgets; a hidden one stays disabled.

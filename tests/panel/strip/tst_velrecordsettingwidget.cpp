@@ -7,6 +7,7 @@
 #include "velcourseinfowidget.h"
 #include "velcreditssettingwidget.h"
 #include "veldialogframe.h"
+#include "veleditwidget.h"
 #include "vellineedit.h"
 #include "velmodalcloser.h"
 #include "veloverviewlistwidget.h"
@@ -19,7 +20,7 @@
 #include "veltitlesettingwidget.h"
 #include "veltransitioneffectsettingwidget.h"
 
-#include <QButtonGroup>
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,13 +44,58 @@ bool shown(const QWidget* pWidget)
     return !pEffect || pEffect->opacity() != 0.0;
 }
 
-// Exactly one button of a group checked: the group is exclusive again.
-int checkedCount(const QButtonGroup* pGroup)
+// A strip widget by its function name, found as a user finds it: by the
+// object name the page also knows it by.
+QWidget* part(const Corvane& control, const QString& strName)
 {
-    int n = 0;
-    for (const QAbstractButton* pButton : pGroup->buttons())
-        n += pButton->isChecked() ? 1 : 0;
-    return n;
+    static const QMap<QString, QString> named = {
+        {"movie", "recordingModeMovie"},   {"movieAndResource", "recordingModeMovieAndResource"},
+        {"auto", "directModeAuto"},        {"manual", "directModeManual"},
+        {"storage", "storageLabel"},       {"clock", "clockLabel"}};
+    const QString strObject =
+        named.value(strName, strName.endsWith("Label") ? strName : strName + "Button");
+    return control.recordSettingWidget()->findChild<QWidget*>(strObject,
+                                                              Qt::FindDirectChildrenOnly);
+}
+
+QPushButton* button(const Corvane& control, const QString& strName)
+{
+    return qobject_cast<QPushButton*>(part(control, strName));
+}
+
+// The checked ones of a pair of exclusive buttons: exactly one when the pair
+// is exclusive again.
+QStringList checkedOf(const Corvane& control, const QStringList& pair)
+{
+    QStringList checked;
+    for (const QString& strName : pair)
+        if (QPushButton* pButton = button(control, strName); pButton->isChecked())
+            checked << pButton->objectName();
+    return checked;
+}
+
+// A dialog's content inside the strip, or a pop-up's content in its own
+// top-level window.
+template <class T> T* content(const Corvane& control)
+{
+    if (T* pFound = control.recordSettingWidget()->findChild<T*>())
+        return pFound;
+    for (QWidget* pWindow : QApplication::topLevelWidgets())
+        if (auto* pPopup = qobject_cast<VelPopContainer*>(pWindow))
+            if (T* pFound = pPopup->findChild<T*>())
+                return pFound;
+    return nullptr;
+}
+
+// The live address as its dialog shows it; the dialog is closed again.
+QString liveAddressShown(const Corvane& control)
+{
+    button(control, "liveAddress")->click();
+    auto* pEdit = control.recordSettingWidget()->findChild<VelEditWidget*>();
+    if (!pEdit)
+        return "no dialog";
+    pEdit->window()->hide();
+    return pEdit->lineEdit()->text();
 }
 
 QString commandKind(const QVariantList& args)
@@ -174,13 +220,12 @@ void TstVelRecordSettingWidget::functionStates()
     QFETCH(bool, isEnabled);
 
     Corvane control;
-    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
     for (const QString& strStep : before)
         control.sltReceiveCommand(
             functionState(strStep.section(':', 0, 0), strStep.section(':', 1)));
     control.sltReceiveCommand(functionState(index, state));
     for (const QString& strPart : parts) {
-        QWidget* pWidget = pStrip->part(strPart);
+        QWidget* pWidget = part(control, strPart);
         QVERIFY2(pWidget, qPrintable(strPart));
         QCOMPARE(shown(pWidget), isShown);
         QCOMPARE(pWidget->isEnabled(), isEnabled);
@@ -189,7 +234,7 @@ void TstVelRecordSettingWidget::functionStates()
     control.sltStateChanged(true);
     if (!isShown)
         for (const QString& strPart : parts)
-            QVERIFY(!shown(pStrip->part(strPart)));
+            QVERIFY(!shown(part(control, strPart)));
 }
 
 void TstVelRecordSettingWidget::forcedSwaps_data()
@@ -239,7 +284,7 @@ void TstVelRecordSettingWidget::forcedSwaps()
 
     const QString strWhat = action.section(':', 1);
     if (action.startsWith("click:")) {
-        qobject_cast<QPushButton*>(pStrip->part(strWhat))->click();
+        button(control, strWhat)->click();
     } else if (action.startsWith("mode:")) {
         emit control.outputWidget()->sigSetRecordMode(strWhat);
         // Live casting after the page's choice pins the movie mode.
@@ -250,16 +295,18 @@ void TstVelRecordSettingWidget::forcedSwaps()
             QStringLiteral("{\"requestParam\":\"directMode\",\"target\":\"%1\"}").arg(strWhat));
     }
 
-    QCOMPARE(checkedCount(pStrip->modeGroup()), 1);
-    QCOMPARE(checkedCount(pStrip->strategyGroup()), 1);
-    QCOMPARE(pStrip->modeGroup()->checkedButton()->objectName(), checkedMode);
-    QCOMPARE(pStrip->strategyGroup()->checkedButton()->objectName(), checkedStrategy);
+    const QStringList modes = checkedOf(control, {"movie", "movieAndResource"});
+    const QStringList strategies = checkedOf(control, {"auto", "manual"});
+    QCOMPARE(modes.size(), 1);
+    QCOMPARE(strategies.size(), 1);
+    QCOMPARE(modes.first(), checkedMode);
+    QCOMPARE(strategies.first(), checkedStrategy);
     QStringList names;
     for (const QVariantList& args : spyReported)
         names << args.at(0).value<QAbstractButton*>()->objectName();
     QCOMPARE(names, reported);
     // The layout button follows the strategy: only manual directing picks layouts.
-    QCOMPARE(pStrip->layoutButton()->isEnabled(), checkedStrategy == "directModeManual");
+    QCOMPARE(button(control, "layout")->isEnabled(), checkedStrategy == "directModeManual");
 }
 
 void TstVelRecordSettingWidget::strategyAndCloudControl_data()
@@ -297,9 +344,9 @@ void TstVelRecordSettingWidget::strategyAndCloudControl()
                        &VelOverviewListWidget::sigCloudButtonsStateChanged);
 
     // The layout widget reports the single screen as the page's choice would.
-    emit pStrip->screenSettingWidget()->sigSelectedSingleScreen(singleScreen);
+    emit content<VelScreenSettingWidget>(control)->sigSelectedSingleScreen(singleScreen);
     for (const QString& strClick : clicks)
-        qobject_cast<QPushButton*>(pStrip->part(strClick))->click();
+        button(control, strClick)->click();
 
     QList<bool> heard;
     for (const QVariantList& args : spyStrategy)
@@ -341,9 +388,9 @@ void TstVelRecordSettingWidget::nonSmartFollowUp()
     control.sltSetFunctionShownState("deviceType", deviceType);
     VelRecordSettingWidget* pStrip = control.recordSettingWidget();
     QSignalSpy spyCommands(pStrip, &VelRecordSettingWidget::sigSendCommand);
-    pStrip->manualButton()->click();
-    pStrip->layoutButton()->setText("双屏");
-    pStrip->autoButton()->click();
+    button(control, "manual")->click();
+    button(control, "layout")->setText("双屏");
+    button(control, "auto")->click();
     QCOMPARE(spyCommands.count(), 2); // nothing follows at once
 
     // Long enough for the follow-up, bounded.
@@ -360,7 +407,7 @@ void TstVelRecordSettingWidget::nonSmartFollowUp()
     QCOMPARE(heardKinds, kinds);
     QCOMPARE(heardTargets, targets);
     QVERIFY(control.text().contains(kinds.last()));
-    QCOMPARE(pStrip->layoutButton()->text(), kinds.size() > 2 ? QString("单屏") : QString("双屏"));
+    QCOMPARE(button(control, "layout")->text(), kinds.size() > 2 ? QString("单屏") : QString("双屏"));
 }
 
 void TstVelRecordSettingWidget::recordingStates_data()
@@ -391,7 +438,6 @@ void TstVelRecordSettingWidget::recordingStates()
     QFETCH(QList<bool>, enabled);
 
     Corvane control;
-    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
     for (const QString& strStep : steps) {
         if (strStep == "start" || strStep == "stop")
             control.sltStateChanged(strStep == "start");
@@ -401,14 +447,14 @@ void TstVelRecordSettingWidget::recordingStates()
             control.sltReceiveCommand(
                 functionState(strStep.section(':', 1, 1), strStep.section(':', 2)));
     }
-    const QList<QPushButton*> buttons = {pStrip->captionsButton(), pStrip->videoDotButton(),
-                                         pStrip->creditsButton(), pStrip->movieButton(),
-                                         pStrip->movieResourceButton()};
+    QList<QPushButton*> buttons;
+    for (const char* szName : {"captions", "videoDot", "credits", "movie", "movieAndResource"})
+        buttons << button(control, szName);
     for (int i = 0; i < buttons.size(); ++i)
         QVERIFY2(buttons.at(i)->isEnabled() == enabled.at(i), qPrintable(buttons.at(i)->text()));
     const QString strLast = steps.isEmpty() ? QString() : steps.last();
     if (strLast.startsWith("state:"))
-        QCOMPARE(pStrip->courseWidget()->recordStatus(), strLast.section(':', 1));
+        QCOMPARE(content<VelCourseInfoWidget>(control)->recordStatus(), strLast.section(':', 1));
 }
 
 void TstVelRecordSettingWidget::routing_data()
@@ -470,7 +516,6 @@ void TstVelRecordSettingWidget::routing()
 
     Corvane control;
     control.sltSetDeviceType("1");
-    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
     if (message.contains("\"mutilScreen\""))
         control.sltReceiveCommand(
             "{\"requestParam\":\"settingMutilScreen\",\"event\":\"VelRECLayout2\",\"target\":["
@@ -478,31 +523,33 @@ void TstVelRecordSettingWidget::routing()
             "\"tokens\":[]}],\"token\":\"\"}");
     VelModalCloser closer;
     control.sltReceiveCommand(message);
+    // The address probe opens its dialog: count what the message opened first.
+    const int nClosed = closer.closed();
 
     QString actual;
     if (probe == "strategy")
-        actual = pStrip->strategyGroup()->checkedButton()->objectName();
+        actual = checkedOf(control, {"auto", "manual"}).join(',');
     else if (probe == "layoutText")
-        actual = pStrip->layoutButton()->text();
+        actual = button(control, "layout")->text();
     else if (probe == "effect")
-        actual = pStrip->effectWidget()->currentEffect();
+        actual = content<VelTransitionEffectSettingWidget>(control)->currentEffect();
     else if (probe == "dot")
-        actual = closer.closed() == 1 ? pStrip->dotWidget()->dotTime() : "no dialog";
+        actual = nClosed == 1 ? content<VelAddPointWidget>(control)->dotTime() : "no dialog";
     else if (probe == "title")
-        actual = pStrip->creditsWidget()->titlePage()->picturePath()->text();
+        actual = content<VelCreditsSettingWidget>(control)->titlePage()->picturePath()->text();
     else if (probe == "tail")
-        actual = pStrip->creditsWidget()->tailPage()->picturePath()->text();
+        actual = content<VelCreditsSettingWidget>(control)->tailPage()->picturePath()->text();
     else if (probe == "course")
-        actual = pStrip->courseWidget()->field("title")->text();
+        actual = content<VelCourseInfoWidget>(control)->field("title")->text();
     else if (probe == "storage")
-        actual = pStrip->storageLabel()->text();
+        actual = qobject_cast<QLabel*>(part(control, "storage"))->text();
     else if (probe == "address")
-        actual = pStrip->liveAddress();
+        actual = liveAddressShown(control);
     else if (probe == "dialogs")
-        actual = QString::number(closer.closed());
+        actual = QString::number(nClosed);
     QCOMPARE(actual, expected);
     if (probe != "dot")
-        QCOMPARE(closer.closed(), 0);
+        QCOMPARE(nClosed, 0);
 }
 
 // Frames used to open at the middle of the desktop, wherever the page put the
@@ -512,9 +559,8 @@ void TstVelRecordSettingWidget::dialogsOpenOverTheControl()
     Corvane control;
     control.setGeometry(40, 30, 900, 700);
     control.show();
-    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
-    pStrip->courseButton()->click();
-    VelDialogFrame* pFrame = pStrip->courseFrame();
+    button(control, "course")->click();
+    QWidget* pFrame = content<VelCourseInfoWidget>(control)->window();
     QVERIFY(pFrame->isVisible());
     const QPoint centre = control.frameGeometry().center();
     QTRY_VERIFY_WITH_TIMEOUT((pFrame->frameGeometry().center() - centre).manhattanLength() <= 2,
@@ -544,7 +590,7 @@ void TstVelRecordSettingWidget::creditsResetOnStart()
     control.sltReceiveCommand(
         "{\"requestParam\":\"prelude\",\"target\":{\"picture\":\"title.png\"}}");
     control.sltStateChanged(isStart);
-    QCOMPARE(control.recordSettingWidget()->creditsWidget()->titlePage()->picturePath()->text(),
+    QCOMPARE(content<VelCreditsSettingWidget>(control)->titlePage()->picturePath()->text(),
              picture);
 }
 
@@ -569,14 +615,14 @@ void TstVelRecordSettingWidget::popupsStayOnScreen()
     if (QCursor::pos() != pointer)
         QSKIP("this platform does not move the cursor");
     Corvane control;
-    VelRecordSettingWidget* pStrip = control.recordSettingWidget();
     control.show();
     QVERIFY(QTest::qWaitForWindowExposed(&control));
     const bool bLayout = strButton == QLatin1String("layout");
-    QPushButton* pButton = bLayout ? pStrip->layoutButton() : pStrip->effectButton();
+    QPushButton* pButton = button(control, strButton);
     pButton->setEnabled(true);
     pButton->click();
-    VelPopContainer* pPopup = bLayout ? pStrip->layoutPopup() : pStrip->effectPopup();
+    QWidget* pPopup = bLayout ? content<VelScreenSettingWidget>(control)->window()
+                              : content<VelTransitionEffectSettingWidget>(control)->window();
     QVERIFY(pPopup->isVisible());
     QTRY_VERIFY2(screen.contains(pPopup->geometry()),
                  qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
