@@ -37,13 +37,3 @@ function(vel_form_target target form)
   endif()
 endfunction()
 
-# vel_add_subfolders(): adds every subfolder of the current folder that has a
-# CMakeLists.txt (one program or test area each).
-function(vel_add_subfolders)
-  file(GLOB subdirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  foreach(dir ${subdirs})
-    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    endif()
-  endforeach()
-endfunction()

@@ -1,8 +1,6 @@
 #ifndef VELTHREADS_H
 #define VELTHREADS_H
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 
@@ -13,27 +11,6 @@
 
 // A critical section is a plain mutex; use std::lock_guard<VelCriticalSection>.
 using VelCriticalSection = std::mutex;
-
-// Win32 event object: manual-reset stays signalled until reset, auto-reset
-// releases one waiter and clears itself.
-class VelEvent {
-public:
-    VelEvent(bool bManualReset, bool bInitiallySignalled);
-    VelEvent(const VelEvent&) = delete;
-    VelEvent& operator=(const VelEvent&) = delete;
-
-    void set();
-    void reset();
-    // true when signalled within nTimeoutMs (negative: wait forever).
-    bool wait(int nTimeoutMs);
-    bool isSet() const;
-
-private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_cond;
-    const bool m_bManualReset;
-    bool m_bSignalled;
-};
 
 // Sleep(ms).
 void velSleep(int nMilliseconds);
