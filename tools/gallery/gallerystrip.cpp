@@ -7,12 +7,16 @@
 #include "veladdpointwidget.h"
 #include "velcommand.h"
 #include "velcourseinfowidget.h"
+#include "velcaptionswidget.h"
 #include "velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "velpopcontainer.h"
 #include "velrecordsettingwidget.h"
+#include "veleditwidget.h"
 #include "velscreensettingwidget.h"
+#include "veltransitioneffectsettingwidget.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QPushButton>
 #include <QScopedPointer>
@@ -51,6 +55,25 @@ struct StripHost {
     }
 
     QWidget* picture() { return galleryBackdrop(host.grab(), kPanel); }
+
+    // A strip button by the object name a user's script knows it by.
+    QPushButton* button(const char* szName) const
+    {
+        return pStrip->findChild<QPushButton*>(QLatin1String(szName), Qt::FindDirectChildrenOnly);
+    }
+
+    // The window that shows a dialog's or a pop-up's content: dialogs are the
+    // strip's children, pop-ups top-level windows of their own.
+    template <class T> QWidget* windowOf() const
+    {
+        if (T* pContent = pStrip->findChild<T*>())
+            return pContent->window();
+        for (QWidget* pWindow : QApplication::topLevelWidgets())
+            if (auto* pPopup = qobject_cast<VelPopContainer*>(pWindow))
+                if (pPopup->findChild<T*>())
+                    return pPopup;
+        return nullptr;
+    }
 
     void clickAt(QPushButton* pButton)
     {
@@ -98,7 +121,7 @@ QWidget* stripManual()
 {
     StripHost strip;
     strip.pStrip->sltReceiveCommand(layoutsAnswer());
-    strip.pStrip->manualButton()->click();
+    strip.button("directModeManual")->click();
     strip.pStrip->sltReceiveCommand(
         {{"requestParam", "switchingEffects"}, {"target", "switchingEffectsFade"}});
     return strip.picture();
@@ -109,7 +132,7 @@ QWidget* stripLiveCasting()
     StripHost strip;
     strip.pStrip->sltSetRecordMode(QStringLiteral("recordingModeMovieAndResource"));
     strip.pStrip->sltSetRecordType(QStringLiteral("workingModeLiveCasting"));
-    strip.pStrip->movieResourceButton()->click(); // refused: movie mode stays
+    strip.button("recordingModeMovieAndResource")->click(); // refused: movie mode stays
     return strip.picture();
 }
 
@@ -143,29 +166,29 @@ QWidget* stripLayoutPopup()
 {
     StripHost strip(400);
     strip.pStrip->sltReceiveCommand(layoutsAnswer());
-    strip.pStrip->manualButton()->click();
-    strip.clickAt(strip.pStrip->layoutButton());
-    return strip.withWindow(strip.pStrip->layoutPopup());
+    strip.button("directModeManual")->click();
+    strip.clickAt(strip.button("layoutButton"));
+    return strip.withWindow(strip.windowOf<VelScreenSettingWidget>());
 }
 
 QWidget* stripEffectPopup()
 {
     StripHost strip(400);
-    strip.clickAt(strip.pStrip->effectButton());
-    return strip.withWindow(strip.pStrip->effectPopup());
+    strip.clickAt(strip.button("effectButton"));
+    return strip.withWindow(strip.windowOf<VelTransitionEffectSettingWidget>());
 }
 
 QWidget* stripCourse()
 {
     StripHost strip(800);
-    strip.pStrip->courseWidget()->fillFromSettings({{"title", "分数的认识"},
+    strip.pStrip->findChild<VelCourseInfoWidget*>()->fillFromSettings({{"title", "分数的认识"},
                                                     {"course", "数学"},
                                                     {"grade", "三年级"},
                                                     {"subject", "数学"},
                                                     {"teacher", "王老师"},
                                                     {"school", "实验小学"}});
-    strip.pStrip->courseButton()->click();
-    return strip.withWindow(strip.pStrip->courseFrame());
+    strip.button("courseButton")->click();
+    return strip.withWindow(strip.windowOf<VelCourseInfoWidget>());
 }
 
 QWidget* stripVideoDot()
@@ -173,33 +196,35 @@ QWidget* stripVideoDot()
     StripHost strip(800);
     strip.pStrip->sltStateChanged(true);
     // The page's "videoDotPrepare" answer opens it modally; shown directly here.
-    strip.pStrip->dotWidget()->sltReceiveCommand(
+    strip.pStrip->findChild<VelAddPointWidget*>()->sltReceiveCommand(
         {{"requestParam", "videoDotPrepare"}, {"target", "3725"}});
-    strip.pStrip->dotFrame()->show();
-    return strip.withWindow(strip.pStrip->dotFrame());
+    QWidget* pFrame = strip.windowOf<VelAddPointWidget>();
+    pFrame->show();
+    return strip.withWindow(pFrame);
 }
 
 QWidget* stripCaptions()
 {
     StripHost strip(800);
     // The button runs it modally; shown directly here.
-    strip.pStrip->captionsFrame()->show();
-    return strip.withWindow(strip.pStrip->captionsFrame());
+    QWidget* pFrame = strip.windowOf<VelCaptionsWidget>();
+    pFrame->show();
+    return strip.withWindow(pFrame);
 }
 
 QWidget* stripTitleTail()
 {
     StripHost strip(800);
-    strip.pStrip->creditsButton()->click();
-    return strip.withWindow(strip.pStrip->creditsFrame());
+    strip.button("creditsButton")->click();
+    return strip.withWindow(strip.windowOf<VelCreditsSettingWidget>());
 }
 
 QWidget* stripLiveAddress()
 {
     StripHost strip(800);
     strip.pStrip->sltSetLiveAddress(QStringLiteral("rtmp://live.example.edu/class/301"));
-    strip.pStrip->liveAddressButton()->click();
-    return strip.withWindow(strip.pStrip->addressFrame());
+    strip.button("liveAddressButton")->click();
+    return strip.withWindow(strip.windowOf<VelEditWidget>());
 }
 
 std::vector<GalleryEntry> stripEntries()
