@@ -6,6 +6,7 @@
 #include "veldiaglog.h"
 #include "veldrive.h"
 #include "velmaskaddress.h"
+#include "velmodal.h"
 #include "veloverviewlistwidget.h"
 #include "veloverviewwidget.h"
 #include "veloutputwidget.h"
@@ -31,6 +32,14 @@ const QString kMovieMode = QStringLiteral("电影模式");
 bool containsAll(const QString& strText, const char* szA, const char* szB)
 {
     return strText.contains(QLatin1String(szA)) && strText.contains(QLatin1String(szB));
+}
+
+// The diagnostic mode's message box. It runs a nested event loop in which a
+// page timer may replace or delete the control: false when pCaller is gone.
+bool debugBox(const QObject* pCaller, const QString& strTitle, const QString& strText)
+{
+    QMessageBox box(QMessageBox::Information, strTitle, strText, QMessageBox::Ok);
+    return velExecModal(&box, pCaller);
 }
 
 } // namespace
@@ -185,8 +194,7 @@ void Corvane::sltSendCommand(QMap<QString, QString> lstParam)
     setText(strText);
 
     if (debugMode)
-        QMessageBox::information(nullptr, QStringLiteral("send"), velMaskAddresses(strText),
-                                 QMessageBox::Ok);
+        debugBox(this, QStringLiteral("send"), velMaskAddresses(strText)); // nothing follows
 }
 
 void Corvane::sltReceiveCommand(QString message)
@@ -205,12 +213,7 @@ void Corvane::sltReceiveCommand(QString message)
     message = rewriteArrayTargets(message);
 
     if (debugMode) {
-        // The box runs a nested event loop: a page timer may replace or delete
-        // this control before it returns.
-        const QPointer<Corvane> pSelf(this);
-        QMessageBox::information(nullptr, QStringLiteral("reveive"), velMaskAddresses(message),
-                                 QMessageBox::Ok);
-        if (!pSelf)
+        if (!debugBox(this, QStringLiteral("reveive"), velMaskAddresses(message)))
             return;
     }
 
@@ -279,9 +282,7 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
         if (debugMode) {
             // Hiding the control during the box's event loop deletes the manager,
             // deleting the control deletes us: the manager is fetched after it.
-            const QPointer<Corvane> pSelf(this);
-            QMessageBox::information(nullptr, strIndex, velMaskUrl(source), QMessageBox::Ok);
-            if (!pSelf)
+            if (!debugBox(this, strIndex, velMaskUrl(source)))
                 return;
         }
         VelVlcPlayerManger* pManager = VelVlcPlayerManger::Instance();
@@ -301,11 +302,9 @@ void Corvane::sltSetOverviewSource(QString source, QString name, const QString& 
         if (debugMode) {
             // Same nested loop as above: the control, the thumbnail or the
             // manager may be gone when the box returns.
-            const QPointer<Corvane> pSelf(this);
             const QPointer<VelOverviewWidget> pAlive(pOverview);
-            QMessageBox::information(nullptr, strIndex, velMaskUrl(source), QMessageBox::Ok);
             // A thumbnail gone means the list changed under us: stop.
-            if (!pSelf || !pAlive)
+            if (!debugBox(this, strIndex, velMaskUrl(source)) || !pAlive)
                 return;
         }
         // Thumbnails play without sound: their players never decode audio.
