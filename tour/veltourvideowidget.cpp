@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QtDebug>
@@ -107,9 +108,16 @@ void VelTourVideoWidget::Play(QString address)
     SetPlayer(pPlayer);
     // A new player starts without sound; the button must not claim otherwise.
     m_pControlBar->setAudioState(false);
-    if (debugMode)
-        QMessageBox::information(this, QStringLiteral("open url"), velMaskUrl(address),
-                                 QMessageBox::Ok);
+    if (debugMode) {
+        // The box's nested loop may delete this widget and its player: the box
+        // is not our child, and nothing of ours is touched when we are gone.
+        const QPointer<VelTourVideoWidget> pSelf(this);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("open url"), velMaskUrl(address),
+                        QMessageBox::Ok);
+        box.exec();
+        if (!pSelf)
+            return;
+    }
     pPlayer->SetUrl(address);
     pPlayer->StartPlay();
 }

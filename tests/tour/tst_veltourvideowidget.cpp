@@ -3,6 +3,7 @@
 #include "crtspplayer.h"
 #include "recordthread.h"
 #include "velcloudsettingwidget.h"
+#include "veldiaglog.h"
 #include "velplayertestenv.h"
 #include "velpopcontainer.h"
 #include "velprobe.h"
@@ -15,6 +16,7 @@
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
@@ -56,6 +58,7 @@ private slots:
     void buttonEnableByKey_data();
     void buttonEnableByKey();
     void audioButtonFollowsThePlayer();
+    void debugBoxMayDeleteTheWidget();
 
 private:
     // A shown widget playing the mount, with its first picture.
@@ -482,6 +485,33 @@ void TstVelTourVideoWidget::audioButtonFollowsThePlayer()
     widget.Stop();
     QVERIFY(!widget.GetPlayer());
     QVERIFY(!widget.controlBar()->audioState());
+}
+
+// The diagnostic mode's box runs a nested event loop in which a page may
+// delete the view: Play used to crash on its player afterwards.
+void TstVelTourVideoWidget::debugBoxMayDeleteTheWidget()
+{
+    // After construction: the widget reads the switch from its marker.
+    QPointer<VelTourVideoWidget> pWidget = new VelTourVideoWidget(nullptr);
+    const bool bWasDebug = debugMode;
+    debugMode = true;
+    int nBoxes = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, [&] {
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!pBox)
+            return;
+        ++nBoxes;
+        delete pWidget;
+        pBox->accept();
+    });
+    timer.start();
+    pWidget->Play(QStringLiteral("rtsp://127.0.0.1:1/none"));
+    timer.stop();
+    debugMode = bWasDebug;
+    QCOMPARE(nBoxes, 1);
+    QVERIFY(pWidget.isNull());
 }
 
 QTEST_MAIN(TstVelTourVideoWidget)
