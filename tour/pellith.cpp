@@ -62,6 +62,9 @@ void Pellith::playPendingLater()
                 return;
             pWidget->hide();
             pWidget->Play(strAddress);
+            // Play's diagnostic box may have let the page delete the view.
+            if (!pWidget)
+                return;
             pWidget->show();
             qDebug("Pellith::Task::run");
         },

@@ -170,9 +170,11 @@ QImage VelTourVideoWidget::currentPicture()
 
 void VelTourVideoWidget::snapshot()
 {
+    // The page may delete this view while the dialog is open.
+    const QPointer<VelTourVideoWidget> pSelf(this);
     const QString strPath =
         VelSaveDialog::ShowSaveDialog(this, QStringLiteral("snapshot.png"), false);
-    if (strPath.isEmpty())
+    if (strPath.isEmpty() || !pSelf)
         return;
     const QImage picture = currentPicture();
     if (picture.isNull())
@@ -193,7 +195,10 @@ void VelTourVideoWidget::record(bool checked)
         m_pControlBar->setRecordState(true);
         return;
     }
+    const QPointer<VelTourVideoWidget> pSelf(this);
     const QString strPath = VelSaveDialog::ShowSaveDialog(this, QStringLiteral("record.mp4"), true);
+    if (!pSelf)
+        return;
     if (!strPath.isEmpty() && GetPlayer())
         startRecorder(strPath);
     m_pControlBar->setRecordState(m_pRecorder != nullptr);

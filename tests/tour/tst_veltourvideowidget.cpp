@@ -59,6 +59,8 @@ private slots:
     void buttonEnableByKey();
     void audioButtonFollowsThePlayer();
     void debugBoxMayDeleteTheWidget();
+    void saveDialogMayDeleteTheWidget_data();
+    void saveDialogMayDeleteTheWidget();
 
 private:
     // A shown widget playing the mount, with its first picture.
@@ -70,6 +72,7 @@ private:
     int m_nDialogs = 0;
     QWidget* m_pDialogOwner = nullptr;
     VelSaveDialog::Request m_request;
+    std::function<void()> m_fnDuringDialog; // what the page does while it is open
 };
 
 void TstVelTourVideoWidget::initTestCase()
@@ -82,6 +85,8 @@ void TstVelTourVideoWidget::initTestCase()
             ++m_nDialogs;
             m_pDialogOwner = pOwner;
             m_request = request;
+            if (m_fnDuringDialog)
+                m_fnDuringDialog();
             return m_strAnswer;
         });
 }
@@ -92,6 +97,7 @@ void TstVelTourVideoWidget::init()
     m_strAnswer.clear();
     m_nDialogs = 0;
     m_pDialogOwner = nullptr;
+    m_fnDuringDialog = nullptr;
 }
 
 void TstVelTourVideoWidget::cleanup()
@@ -512,6 +518,30 @@ void TstVelTourVideoWidget::debugBoxMayDeleteTheWidget()
     debugMode = bWasDebug;
     QCOMPARE(nBoxes, 1);
     QVERIFY(pWidget.isNull());
+}
+
+void TstVelTourVideoWidget::saveDialogMayDeleteTheWidget_data()
+{
+    QTest::addColumn<bool>("bRecord");
+    QTest::newRow("snapshot") << false;
+    QTest::newRow("record") << true;
+}
+
+// The save dialog runs its own event loop too; the view gone meanwhile is
+// touched no more and nothing is written.
+void TstVelTourVideoWidget::saveDialogMayDeleteTheWidget()
+{
+    QFETCH(bool, bRecord);
+    QPointer<VelTourVideoWidget> pWidget = playingWidget("cam720").release();
+    m_strAnswer = path(bRecord ? "gone.mp4" : "gone.png");
+    m_fnDuringDialog = [&] { delete pWidget; };
+    if (bRecord)
+        pWidget->record(true);
+    else
+        pWidget->snapshot();
+    QCOMPARE(m_nDialogs, 1);
+    QVERIFY(pWidget.isNull());
+    QVERIFY(!QFile::exists(m_strAnswer));
 }
 
 QTEST_MAIN(TstVelTourVideoWidget)
