@@ -26,7 +26,14 @@ VelServeSession::VelServeSession(QWebSocket* pSocket, VelServeServer* pServer,
     });
     connect(pSocket, &QWebSocket::disconnected, this, [this]() {
         m_state = kClosed;
-        deleteLater();
+        // A message of this page may still be running further down the stack
+        // (a control in a modal dialog's exec()): the channel, the proxies and
+        // the control must outlive it.
+        m_pending.clear();
+        if (m_nDelivering > 0)
+            m_bGoneWhileDelivering = true;
+        else
+            deleteLater();
     });
     m_tokenTimer.setSingleShot(true);
     connect(&m_tokenTimer, &QTimer::timeout, this, [this]() {
@@ -122,7 +129,25 @@ void VelServeSession::handle(const QString& strMessage)
         refuse(QWebSocketProtocol::CloseCodePolicyViolated, strRefused);
         return;
     }
-    m_pTransport->deliver(document.object());
+    // Out of QtWebSockets' frame reading: a nested event loop under the
+    // delivery would read (and close) this socket again from inside it.
+    m_pending.enqueue(document.object());
+    if (!m_bDeliveryQueued) {
+        m_bDeliveryQueued = true;
+        QMetaObject::invokeMethod(this, &VelServeSession::deliverPending, Qt::QueuedConnection);
+    }
+}
+
+void VelServeSession::deliverPending()
+{
+    m_bDeliveryQueued = false;
+    while (!m_pending.isEmpty() && m_state == kOpen) {
+        ++m_nDelivering;
+        m_pTransport->deliver(m_pending.dequeue());
+        --m_nDelivering;
+    }
+    if (m_nDelivering == 0 && m_bGoneWhileDelivering)
+        deleteLater();
 }
 
 QObject* VelServeSession::createControl(const QString& strClassId, QString* pError)

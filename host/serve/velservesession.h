@@ -3,9 +3,11 @@
 
 #include "velservefilter.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QQueue>
 #include <QString>
 #include <QTimer>
 
@@ -24,8 +26,11 @@ class VelServeTransport;
 // connection only (no state shared with other pages), or at its next message.
 // Every later message is checked by the page's filter before the channel sees
 // it; a refused or malformed message closes this connection (policy violation)
-// and no other. The page's controls are released when it goes. Deletes itself
-// when the socket is closed. GUI thread only.
+// and no other. A checked message reaches the channel from the event loop, not
+// from inside the socket's frame reading: a control may run a modal dialog
+// for it, and the page may go meanwhile. The page's controls are released when
+// it goes. Deletes itself when the socket is closed, or, when one of the
+// page's messages is still running, once that has returned. GUI thread only.
 class VelServeSession : public QObject
 {
     Q_OBJECT
@@ -46,6 +51,7 @@ private:
 
     void onText(const QString& strMessage);
     void handle(const QString& strMessage);
+    void deliverPending();
     void checkToken(const QString& strMessage);
     void openChannel();
     void refuse(int nCode, const QString& strReason);
@@ -63,6 +69,12 @@ private:
     State m_state = kAwaitingToken;
     QString m_strRefusal;
     QTimer m_tokenTimer;
+    // Checked messages waiting for the event loop, and those being handled
+    // (nested when a control runs an event loop); the session outlives them.
+    QQueue<QJsonObject> m_pending;
+    bool m_bDeliveryQueued = false;
+    int m_nDelivering = 0;
+    bool m_bGoneWhileDelivering = false;
 };
 
 #endif // VELSERVESESSION_H

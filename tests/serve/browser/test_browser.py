@@ -229,6 +229,27 @@ def case_replaced(driver, host, out):
         "the replaced panel is still callable"
 
 
+def case_leave_during_warning(driver, host, out):
+    """A page that leaves while its own message holds a warning open in the
+    host (a refused start) must not take the host down: the socket's frame
+    reading is still on the stack under the dialog."""
+    driver.get(host.url)
+    wait_for(driver, "return velDemo.state === 'open'")
+    driver.execute_script("""
+        var start = '{"event":"start","requestParam":"workingMode","target":{"recordingMode":"recordingModeMovie","workingMode":"workingModeRecording"},"token":""}';
+        velDemo.panel.text = start;
+        velDemo.panel.text = start;   // refused by the platform: the bar's warning opens
+    """)
+    wait_for(driver, "return velDemo.log.filter(function (e) { return e.kind === 'platform'; }).length >= 2")
+    time.sleep(1)
+    driver.get("about:blank")
+    time.sleep(2)
+    assert host.alive(), "the host died when the page left"
+    # The host still serves: a new page gets its panel (and replaces the old one).
+    driver.get(host.url)
+    wait_for(driver, "return velDemo.state === 'open'")
+
+
 def refused(driver, host, url, reason):
     before = host.output().count("refused: " + reason)
     driver.get("about:blank")  # a new fragment alone would not load the page again
@@ -261,7 +282,7 @@ def case_foreign_origin(driver, host, out):
 
 
 CASES = [case_directing, case_round_trip, case_screenshot, case_oversized, case_replaced, case_no_token,
-         case_wrong_token, case_foreign_origin]
+         case_wrong_token, case_foreign_origin, case_leave_during_warning]
 
 
 def main():
