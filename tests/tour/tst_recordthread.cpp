@@ -113,6 +113,7 @@ void TstRecordThread::liveRecordingHoldsEveryStream()
     recorder.StartRecording(m_server.url("cam720"), strFile);
     QVERIFY(opened.wait(10000));
     QCOMPARE(opened.first().first().toBool(), true);
+    const double dOpened = clock.elapsed() / 1000.0;
     QTest::qWait(kRecordMs - int(clock.elapsed()));
     const double dRecorded = clock.elapsed() / 1000.0;
     recorder.StopRecording();
@@ -122,10 +123,15 @@ void TstRecordThread::liveRecordingHoldsEveryStream()
     QCOMPARE(VelProbe::codecs(info), QStringList({"h264", "aac"}));
     const double dDuration =
         info.value("format").toObject().value("duration").toString().toDouble();
-    qInfo("recorded %.2f s, the file holds %.2f s", dRecorded, dDuration);
-    QVERIFY2(qAbs(dDuration - dRecorded) <= 0.1 * dRecorded,
-             qPrintable(
-                 QStringLiteral("%1 s in the file, %2 s recorded").arg(dDuration).arg(dRecorded)));
+    qInfo("recorded %.2f s (open %.2f s), the file holds %.2f s", dRecorded, dOpened, dDuration);
+    // Everything from the open on is kept; the camera's media before it (the
+    // open's own time, long on a loaded machine) cannot be.
+    const double dSinceOpen = dRecorded - dOpened;
+    QVERIFY2(dDuration >= 0.9 * dSinceOpen && dDuration <= 1.1 * dRecorded,
+             qPrintable(QStringLiteral("%1 s in the file, %2 s recorded, %3 s of it after the open")
+                            .arg(dDuration)
+                            .arg(dRecorded)
+                            .arg(dSinceOpen)));
     QString strWhy;
     QVERIFY2(monotonic(info, &strWhy), qPrintable(strWhy));
     QCOMPARE(VelProbe::decode(strFile), 0);
