@@ -5,7 +5,7 @@
 #include "velcommand.h"
 #include "veldiaglog.h"
 #include "velmodalcloser.h"
-#include "veloverviewlistwidget.h"
+#include "overview/veloverviewlistwidget.h"
 #include "velvideolabel.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 // give geometry a widget cannot hold, a well-formed answer must come back as
 // it went, and a preview (a live widget, offscreen) must take the cells.
 #include "velcommand.h"
-#include "velscreenlayoutpreviewwidget.h"
-#include "velscreenlayoutscan.h"
+#include "layout/velscreenlayoutpreviewwidget.h"
+#include "layout/velscreenlayoutscan.h"
 
 #include <QApplication>
 #include <QStringList>

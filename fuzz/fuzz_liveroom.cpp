@@ -2,7 +2,7 @@
 // target read as JSON or by the plain scan must neither crash nor hang, and
 // a JSON array of rooms must come back as it went.
 #include "velcommand.h"
-#include "velliveroomlist.h"
+#include "output/velliveroomlist.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 #define CORVANE_H
 
 #include "velcommand.h"
-#include "veloutputwidget.h"
+#include "output/veloutputwidget.h"
 
 #include <QMap>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "veladdpointwidget.h"
+#include "dialogs/veladdpointwidget.h"
 
 #include "velcommand.h"
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "velcaptionswidget.h"
+#include "dialogs/velcaptionswidget.h"
 
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

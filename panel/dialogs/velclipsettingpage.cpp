@@ -1,9 +1,9 @@
-#include "velclipsettingpage.h"
+#include "dialogs/velclipsettingpage.h"
 
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
 #include "velfilechooser.h"
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 #include "vellineedit.h"
 #include "velpopcontainer.h"
 

@@ -1,7 +1,7 @@
-#include "velcourseinfowidget.h"
+#include "dialogs/velcourseinfowidget.h"
 
 #include "velcommand.h"
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 #include "vellineedit.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
-#include "velcreditssettingwidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 
 #include "velcommand.h"
 #include "veldialogframe.h"
-#include "veltailsettingwidget.h"
-#include "veltitlesettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
 
 #include <QButtonGroup>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 
 #include <QComboBox>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "veltailsettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
 
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 #include "vellineedit.h"
 
 #include <QHBoxLayout>

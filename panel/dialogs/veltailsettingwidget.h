@@ -1,7 +1,7 @@
 #ifndef VELTAILSETTINGWIDGET_H
 #define VELTAILSETTINGWIDGET_H
 
-#include "velclipsettingpage.h"
+#include "dialogs/velclipsettingpage.h"
 
 // The tail clip page ("片尾"): the shared clip fields plus production unit,
 // copyright unit and recording date, duration 2 to 5 seconds.

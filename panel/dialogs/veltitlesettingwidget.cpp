@@ -1,6 +1,6 @@
-#include "veltitlesettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
 
-#include "velcourseinfowidget.h"
+#include "dialogs/velcourseinfowidget.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 #ifndef VELTITLESETTINGWIDGET_H
 #define VELTITLESETTINGWIDGET_H
 
-#include "velclipsettingpage.h"
+#include "dialogs/velclipsettingpage.h"
 
 class VelCourseInfoWidget;
 

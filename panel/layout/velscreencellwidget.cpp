@@ -1,9 +1,9 @@
-#include "velscreencellwidget.h"
+#include "layout/velscreencellwidget.h"
 
 #include "corvane.h"
-#include "veloverviewlistwidget.h"
+#include "overview/veloverviewlistwidget.h"
 #include "velpopcontainer.h"
-#include "velscreensettingwidget.h"
+#include "layout/velscreensettingwidget.h"
 
 #include <QCursor>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
-#include "velscreenlayoutpreviewwidget.h"
+#include "layout/velscreenlayoutpreviewwidget.h"
 
 #include "corvane.h"
 #include "velcommand.h"
-#include "velscreencellwidget.h"
-#include "velscreenlayoutscan.h"
-#include "velscreensettingwidget.h"
+#include "layout/velscreencellwidget.h"
+#include "layout/velscreenlayoutscan.h"
+#include "layout/velscreensettingwidget.h"
 
 #include <QMouseEvent>
 

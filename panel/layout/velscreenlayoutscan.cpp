@@ -1,4 +1,4 @@
-#include "velscreenlayoutscan.h"
+#include "layout/velscreenlayoutscan.h"
 
 #include "velcommand.h"
 

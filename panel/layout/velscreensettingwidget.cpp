@@ -1,11 +1,11 @@
-#include "velscreensettingwidget.h"
+#include "layout/velscreensettingwidget.h"
 
 #include "corvane.h"
 #include "velcommand.h"
 #include "velpushbutton.h"
-#include "velscreencellwidget.h"
-#include "velscreenlayoutpreviewwidget.h"
-#include "velscreenlayoutscan.h"
+#include "layout/velscreencellwidget.h"
+#include "layout/velscreenlayoutpreviewwidget.h"
+#include "layout/velscreenlayoutscan.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

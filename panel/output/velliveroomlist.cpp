@@ -1,4 +1,4 @@
-#include "velliveroomlist.h"
+#include "output/velliveroomlist.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "vellivesettingwidget.h"
+#include "output/vellivesettingwidget.h"
 
-#include "velformstyle.h"
+#include "dialogs/velformstyle.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,15 +1,15 @@
-#include "veloutputcontrolbar.h"
+#include "output/veloutputcontrolbar.h"
 
 #include "velcommand.h"
 #include "veldialogframe.h"
-#include "velliveroomlist.h"
-#include "vellivesettingwidget.h"
+#include "output/velliveroomlist.h"
+#include "output/vellivesettingwidget.h"
 #include "velmodal.h"
 #include "velpopcontainer.h"
 #include "velpushbutton.h"
-#include "velrecordtypewidget.h"
-#include "velsaveinfowidget.h"
-#include "velsaveprogresswidget.h"
+#include "output/velrecordtypewidget.h"
+#include "output/velsaveinfowidget.h"
+#include "output/velsaveprogresswidget.h"
 #include "veltipwidget.h"
 
 #include <QCursor>

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "veltaskstate.h"
+#include "output/veltaskstate.h"
 
 class QAbstractButton;
 class QHBoxLayout;

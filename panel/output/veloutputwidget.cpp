@@ -1,6 +1,6 @@
-#include "veloutputwidget.h"
+#include "output/veloutputwidget.h"
 
-#include "veloutputcontrolbar.h"
+#include "output/veloutputcontrolbar.h"
 
 #include <QAbstractButton>
 #include <QGraphicsOpacityEffect>

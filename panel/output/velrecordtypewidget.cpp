@@ -1,4 +1,4 @@
-#include "velrecordtypewidget.h"
+#include "output/velrecordtypewidget.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

@@ -1,4 +1,4 @@
-#include "velsaveinfowidget.h"
+#include "output/velsaveinfowidget.h"
 
 #include "velcommand.h"
 #include "vellineedit.h"

@@ -1,4 +1,4 @@
-#include "velsaveprogresswidget.h"
+#include "output/velsaveprogresswidget.h"
 
 #include <QDialog>
 #include <QProgressBar>

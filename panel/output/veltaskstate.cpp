@@ -1,4 +1,4 @@
-#include "veltaskstate.h"
+#include "output/veltaskstate.h"
 
 #include "velcommand.h"
 

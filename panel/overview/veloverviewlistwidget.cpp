@@ -1,7 +1,7 @@
-#include "veloverviewlistwidget.h"
+#include "overview/veloverviewlistwidget.h"
 
 #include "corvane.h"
-#include "veloverviewwidget.h"
+#include "overview/veloverviewwidget.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "veloverviewwidget.h"
+#include "overview/veloverviewwidget.h"
 
 #include "velcloudsettingwidget.h"
 #include "velpopcontainer.h"

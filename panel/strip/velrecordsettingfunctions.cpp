@@ -1,11 +1,11 @@
 // The page's function switches of the record setting strip: which widgets each
 // function name covers and what "show", "hide", "enable" and "disable" do.
 
-#include "velrecordsettingwidget.h"
+#include "strip/velrecordsettingwidget.h"
 
 #include "corvane.h"
-#include "velcreditssettingwidget.h"
-#include "velscreensettingwidget.h"
+#include "dialogs/velcreditssettingwidget.h"
+#include "layout/velscreensettingwidget.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

@@ -1,15 +1,15 @@
-#include "velrecordsettingwidget.h"
+#include "strip/velrecordsettingwidget.h"
 
 #include "corvane.h"
-#include "veladdpointwidget.h"
-#include "velcaptionswidget.h"
-#include "velcourseinfowidget.h"
-#include "velcreditssettingwidget.h"
+#include "dialogs/veladdpointwidget.h"
+#include "dialogs/velcaptionswidget.h"
+#include "dialogs/velcourseinfowidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "veleditwidget.h"
 #include "velpopcontainer.h"
-#include "velscreensettingwidget.h"
-#include "veltransitioneffectsettingwidget.h"
+#include "layout/velscreensettingwidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
 #include "velmodal.h"
 
 #include <QButtonGroup>

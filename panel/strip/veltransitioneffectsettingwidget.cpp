@@ -1,4 +1,4 @@
-#include "veltransitioneffectsettingwidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
 
 #include "velpushbutton.h"
 

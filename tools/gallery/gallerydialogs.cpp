@@ -4,17 +4,17 @@
 #include "gallery.h"
 #include "galleryhelpers.h"
 
-#include "veladdpointwidget.h"
-#include "velcaptionswidget.h"
+#include "dialogs/veladdpointwidget.h"
+#include "dialogs/velcaptionswidget.h"
 #include "velcommand.h"
-#include "velcourseinfowidget.h"
-#include "velcreditssettingwidget.h"
+#include "dialogs/velcourseinfowidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "velfilechooser.h"
-#include "vellivesettingwidget.h"
+#include "output/vellivesettingwidget.h"
 #include "velpopcontainer.h"
-#include "veltailsettingwidget.h"
-#include "veltitlesettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -4,13 +4,13 @@
 #include "galleryhelpers.h"
 
 #include "veldialogframe.h"
-#include "vellivesettingwidget.h"
-#include "veloutputcontrolbar.h"
-#include "veloutputwidget.h"
-#include "velrecordtypewidget.h"
-#include "velsaveinfowidget.h"
-#include "velsaveprogresswidget.h"
-#include "veltransitioneffectsettingwidget.h"
+#include "output/vellivesettingwidget.h"
+#include "output/veloutputcontrolbar.h"
+#include "output/veloutputwidget.h"
+#include "output/velrecordtypewidget.h"
+#include "output/velsaveinfowidget.h"
+#include "output/velsaveprogresswidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
 
 #include <QGraphicsOpacityEffect>
 

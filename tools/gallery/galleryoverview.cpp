@@ -4,13 +4,13 @@
 
 #include "corvane.h"
 #include "velcommand.h"
-#include "veloverviewlistwidget.h"
-#include "veloverviewwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
 #include "velpopcontainer.h"
 #include "velpushbutton.h"
-#include "velscreencellwidget.h"
-#include "velscreenlayoutpreviewwidget.h"
-#include "velscreensettingwidget.h"
+#include "layout/velscreencellwidget.h"
+#include "layout/velscreenlayoutpreviewwidget.h"
+#include "layout/velscreensettingwidget.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -5,9 +5,9 @@
 #include "galleryhelpers.h"
 
 #include "corvane.h"
-#include "veloutputwidget.h"
-#include "veloverviewlistwidget.h"
-#include "veloverviewwidget.h"
+#include "output/veloutputwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
 #include "velvideolabel.h"
 
 #include <QCoreApplication>

@@ -4,17 +4,17 @@
 #include "galleryhelpers.h"
 
 #include "corvane.h"
-#include "veladdpointwidget.h"
+#include "dialogs/veladdpointwidget.h"
 #include "velcommand.h"
-#include "velcourseinfowidget.h"
-#include "velcaptionswidget.h"
-#include "velcreditssettingwidget.h"
+#include "dialogs/velcourseinfowidget.h"
+#include "dialogs/velcaptionswidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "velpopcontainer.h"
-#include "velrecordsettingwidget.h"
+#include "strip/velrecordsettingwidget.h"
 #include "veleditwidget.h"
-#include "velscreensettingwidget.h"
-#include "veltransitioneffectsettingwidget.h"
+#include "layout/velscreensettingwidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
 
 #include <QApplication>
 #include <QCursor>

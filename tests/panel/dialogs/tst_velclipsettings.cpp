@@ -1,17 +1,17 @@
 // The title and tail clip pages and the clip dialog's decisions that need no
 // upload: the page's fill rules, page checks, upload names, the chooser, reset
 // and the sends that skip the upload.
-#include "velclipsettingpage.h"
+#include "dialogs/velclipsettingpage.h"
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
-#include "velcourseinfowidget.h"
-#include "velcreditssettingwidget.h"
+#include "dialogs/velcourseinfowidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "velfilechooser.h"
 #include "vellineedit.h"
 #include "velpopcontainer.h"
-#include "veltailsettingwidget.h"
-#include "veltitlesettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
 
 #include <QComboBox>
 #include <QHttpMultiPart>

@@ -2,14 +2,14 @@
 // (tests/support/veluploadserver.py): the bytes and headers that arrive, the
 // command sent only after a 2xx answer, and the retryable dialog after a 500,
 // a reset connection or a service that never answers.
-#include "velclipsettingpage.h"
+#include "dialogs/velclipsettingpage.h"
 #include "velcommand.h"
-#include "velcreditssettingwidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "velfilechooser.h"
 #include "vellineedit.h"
-#include "veltailsettingwidget.h"
-#include "veltitlesettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
 #include "veluploadserver.h"
 
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The course, video dot and caption forms driven as the operator and the page
 // drive them: the page's messages in, the command out through the frame's OK.
-#include "veladdpointwidget.h"
-#include "velcaptionswidget.h"
+#include "dialogs/veladdpointwidget.h"
+#include "dialogs/velcaptionswidget.h"
 #include "velcapturefd.h"
 #include "velcolorcellwidget.h"
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
-#include "velcourseinfowidget.h"
+#include "dialogs/velcourseinfowidget.h"
 #include "veldebug.h"
 #include "veldialogframe.h"
 #include "vellineedit.h"

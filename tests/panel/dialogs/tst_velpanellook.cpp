@@ -2,13 +2,13 @@
 // drop-down lists (it was white on white), the clip dialog's browse buttons
 // (grey as if disabled) and the panel's own background in its margins.
 #include "corvane.h"
-#include "velcaptionswidget.h"
-#include "velclipsettingpage.h"
-#include "velcreditssettingwidget.h"
-#include "vellivesettingwidget.h"
-#include "veltailsettingwidget.h"
+#include "dialogs/velcaptionswidget.h"
+#include "dialogs/velclipsettingpage.h"
+#include "dialogs/velcreditssettingwidget.h"
+#include "output/vellivesettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
 #include "veltestdrives.h"
-#include "veltitlesettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // must cover the screen, and the panel behind must keep the view's place.
 // Runs under xvfb-run; starts openbox itself and skips when it is missing.
 #include "corvane.h"
-#include "veloutputwidget.h"
+#include "output/veloutputwidget.h"
 #include "veltestdrives.h"
 
 #include <QFileInfo>

@@ -4,10 +4,10 @@
 // it) and every answer comes back through sltReceiveCommand.
 #include "corvane.h"
 #include "veldialogdriver.h"
-#include "vellivesettingwidget.h"
-#include "veloutputcontrolbar.h"
-#include "veloutputwidget.h"
-#include "velrecordtypewidget.h"
+#include "output/vellivesettingwidget.h"
+#include "output/veloutputcontrolbar.h"
+#include "output/veloutputwidget.h"
+#include "output/velrecordtypewidget.h"
 #include "veltestdrives.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Live room answers: JSON ids and names kept exactly; the plain scan of text
 // that is not JSON, with keys inside values and long texts without quotes.
-#include "velliveroomlist.h"
+#include "output/velliveroomlist.h"
 
 #include <QtTest>
 

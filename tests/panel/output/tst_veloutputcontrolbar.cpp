@@ -3,10 +3,10 @@
 // answers through sltReceiveCommand.
 #include "corvane.h"
 #include "veldialogdriver.h"
-#include "vellivesettingwidget.h"
-#include "veloutputcontrolbar.h"
-#include "veloutputwidget.h"
-#include "velrecordtypewidget.h"
+#include "output/vellivesettingwidget.h"
+#include "output/veloutputcontrolbar.h"
+#include "output/veloutputwidget.h"
+#include "output/velrecordtypewidget.h"
 #include "veltestdrives.h"
 #include "veltipwidget.h"
 

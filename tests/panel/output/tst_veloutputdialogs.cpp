@@ -3,12 +3,12 @@
 #include "velcommand.h"
 #include "veldialogdriver.h"
 #include "vellineedit.h"
-#include "vellivesettingwidget.h"
+#include "output/vellivesettingwidget.h"
 #include "velpushbutton.h"
-#include "velrecordtypewidget.h"
-#include "velsaveinfowidget.h"
-#include "velsaveprogresswidget.h"
-#include "veltransitioneffectsettingwidget.h"
+#include "output/velrecordtypewidget.h"
+#include "output/velsaveinfowidget.h"
+#include "output/velsaveprogresswidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

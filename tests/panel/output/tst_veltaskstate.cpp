@@ -1,7 +1,7 @@
 // The page's task answers applied to the task state, without widgets: what the
 // control bar will show after each answer.
 #include "velcommand.h"
-#include "veltaskstate.h"
+#include "output/veltaskstate.h"
 
 #include <QtTest>
 

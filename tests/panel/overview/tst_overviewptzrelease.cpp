@@ -3,8 +3,8 @@
 // mouse events go through the pad's pop-up window, as the operator's do.
 #include "corvane.h"
 #include "velcloudsettingwidget.h"
-#include "veloverviewlistwidget.h"
-#include "veloverviewwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
 #include "velpopcontainer.h"
 #include "veltestdrives.h"
 

@@ -1,8 +1,8 @@
 // Thumbnails play the page's cameras through the player manager, without sound.
 #include "corvane.h"
 #include "crtspplayer.h"
-#include "veloverviewlistwidget.h"
-#include "veloverviewwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
 #include "velplayertestenv.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"

@@ -2,23 +2,23 @@
 // widget states and outgoing commands out.
 
 #include "corvane.h"
-#include "veladdpointwidget.h"
+#include "dialogs/veladdpointwidget.h"
 #include "velcommand.h"
-#include "velcourseinfowidget.h"
-#include "velcreditssettingwidget.h"
+#include "dialogs/velcourseinfowidget.h"
+#include "dialogs/velcreditssettingwidget.h"
 #include "veldialogframe.h"
 #include "veleditwidget.h"
 #include "vellineedit.h"
 #include "velmodalcloser.h"
-#include "veloverviewlistwidget.h"
-#include "veloverviewwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
 #include "velpopcontainer.h"
-#include "velrecordsettingwidget.h"
-#include "velscreensettingwidget.h"
-#include "veltailsettingwidget.h"
+#include "strip/velrecordsettingwidget.h"
+#include "layout/velscreensettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
 #include "veltestdrives.h"
-#include "veltitlesettingwidget.h"
-#include "veltransitioneffectsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
 
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
