@@ -2,10 +2,10 @@
 // path, overlays, array rewriting, parsing and routing, must neither crash
 // nor hang nor corrupt the control.
 #include "corvane.h"
+#include "overview/veloverviewlistwidget.h"
 #include "velcommand.h"
 #include "veldiaglog.h"
 #include "velmodalcloser.h"
-#include "overview/veloverviewlistwidget.h"
 #include "velvideolabel.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 // target read into layouts and their cells must neither crash nor hang nor
 // give geometry a widget cannot hold, a well-formed answer must come back as
 // it went, and a preview (a live widget, offscreen) must take the cells.
-#include "velcommand.h"
 #include "layout/velscreenlayoutpreviewwidget.h"
 #include "layout/velscreenlayoutscan.h"
+#include "velcommand.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // The live room scanner under arbitrary text: an "initLiveRoom" answer's
 // target read as JSON or by the plain scan must neither crash nor hang, and
 // a JSON array of rooms must come back as it went.
-#include "velcommand.h"
 #include "output/velliveroomlist.h"
+#include "velcommand.h"
 
 #include <QStringList>
 

@@ -1,5 +1,9 @@
 #include "corvane.h"
 
+#include "output/veloutputwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
+#include "strip/velrecordsettingwidget.h"
 #include "velaxbindable.h"
 #include "velcloudsettingwidget.h"
 #include "velcommandroute.h"
@@ -7,14 +11,9 @@
 #include "veldrive.h"
 #include "velmaskaddress.h"
 #include "velmodal.h"
-#include "overview/veloverviewlistwidget.h"
-#include "overview/veloverviewwidget.h"
-#include "output/veloutputwidget.h"
-#include "strip/velrecordsettingwidget.h"
 #include "velvideolabel.h"
 #include "velvlcplayermanger.h"
 
-#include <QAbstractButton>
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QEvent>
@@ -23,7 +22,8 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 Corvane* s_pCurrentInstance = nullptr;
 
@@ -78,8 +78,8 @@ Corvane::Corvane(QWidget* parent) : QWidget(parent)
             m_pOverviewListWidget, &VelOverviewListWidget::sigCloudButtonsStateChanged);
     connect(m_pOverviewListWidget, &VelOverviewListWidget::sigHeightChanged, this,
             &Corvane::sltChangeOutputWidgetHeight);
-    connect(m_pRecordSettingWidget, &VelRecordSettingWidget::sigRecordModeChanged,
-            m_pOutputWidget, &VelOutputWidget::sigRecordModeChanged);
+    connect(m_pRecordSettingWidget, &VelRecordSettingWidget::sigRecordModeChanged, m_pOutputWidget,
+            &VelOutputWidget::sigRecordModeChanged);
     connect(m_pOutputWidget, &VelOutputWidget::sigSetRecordMode, m_pRecordSettingWidget,
             &VelRecordSettingWidget::sltSetRecordMode);
     connect(m_pOutputWidget, &VelOutputWidget::sigRecordStateChanged, m_pRecordSettingWidget,

@@ -1,8 +1,8 @@
 #ifndef CORVANE_H
 #define CORVANE_H
 
-#include "velcommand.h"
 #include "output/veloutputwidget.h"
+#include "velcommand.h"
 
 #include <QMap>
 #include <QString>
@@ -17,7 +17,8 @@ class VelOverviewListWidget;
 // reads every outgoing command from the property text; the children report the
 // operator's actions as command maps to sltSendCommand. At most one lives in a
 // process: constructing a control deletes the previous one. GUI thread only.
-class Corvane : public QWidget {
+class Corvane : public QWidget
+{
     Q_OBJECT
     Q_CLASSINFO("ClassID", "{15E44774-3BF3-4435-A9E2-9A7BCD1887F9}")
     Q_CLASSINFO("InterfaceID", "{29E33119-81B2-4309-96E8-8F40B07F0693}")

@@ -7,7 +7,8 @@ class VelColorDisplayButton;
 
 // Palette of thirty colours shown by the colour button's pop-up. Each item
 // carries its colour as "r,g,b" text in Qt::AccessibleDescriptionRole.
-class VelColorCellWidget : public QListWidget {
+class VelColorCellWidget : public QListWidget
+{
 public:
     explicit VelColorCellWidget(VelColorDisplayButton* owner);
 };

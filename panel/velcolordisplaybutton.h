@@ -10,7 +10,8 @@ class VelPopContainer;
 
 // Colour chooser: a push button with a corner triangle in the current colour
 // that opens a palette pop-up at the cursor. The button owns the pop-up.
-class VelColorDisplayButton : public QPushButton {
+class VelColorDisplayButton : public QPushButton
+{
     Q_OBJECT
 
 public:

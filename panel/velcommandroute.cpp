@@ -2,10 +2,12 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 template <typename Route, size_t N>
-Route lookup(const std::pair<const char*, Route> (&table)[N], const QString& strKind, Route fallback)
+Route lookup(const std::pair<const char*, Route> (&table)[N], const QString& strKind,
+             Route fallback)
 {
     for (const auto& entry : table)
         if (strKind == QLatin1String(entry.first))

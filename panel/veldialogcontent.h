@@ -7,7 +7,8 @@
 
 // Base of every dialog content. The frame around it asks the content whether
 // the dialog may close; contents that send a command do so while confirming.
-class VelDialogContent : public QFrame {
+class VelDialogContent : public QFrame
+{
     Q_OBJECT
 
 public:

@@ -16,7 +16,8 @@ class VelPushButton;
 // button, cancel and OK buttons, dragging by the title, centring on the desktop
 // and a short slide-in on every show. It closes only on the content's verdict
 // (checkAccept / checkReject); Escape never closes it.
-class VelDialogFrame : public QDialog {
+class VelDialogFrame : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -7,7 +7,8 @@ class QLineEdit;
 
 // Single-line text shown in a line edit that takes no focus; the record setting
 // strip shows the live address with it.
-class VelEditWidget : public VelDialogContent {
+class VelEditWidget : public VelDialogContent
+{
     Q_OBJECT
 
 public:

@@ -7,7 +7,8 @@
 // the limit is undone to the last text that had exactly the limit's length;
 // when a selection was made since the last cut, the over-long text is cut to
 // the limit instead (so replacing a selection keeps what was typed).
-class VelLineEdit : public QLineEdit {
+class VelLineEdit : public QLineEdit
+{
     Q_OBJECT
 
 public:

@@ -6,7 +6,8 @@
 class QLabel;
 
 // One-line message inside a dialog frame (warnings, confirmations).
-class VelTipWidget : public VelDialogContent {
+class VelTipWidget : public VelDialogContent
+{
     Q_OBJECT
 
 public:

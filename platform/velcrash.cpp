@@ -6,7 +6,8 @@
 #include <initializer_list>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Only async-signal-safe calls from here on.
 void writeLine(const char* szText)
@@ -19,12 +20,23 @@ void onFatalSignal(int nSignal)
 {
     const char* szName = "signal";
     switch (nSignal) {
-    case SIGSEGV: szName = "SIGSEGV"; break;
-    case SIGBUS: szName = "SIGBUS"; break;
-    case SIGFPE: szName = "SIGFPE"; break;
-    case SIGILL: szName = "SIGILL"; break;
-    case SIGABRT: szName = "SIGABRT"; break;
-    default: break;
+    case SIGSEGV:
+        szName = "SIGSEGV";
+        break;
+    case SIGBUS:
+        szName = "SIGBUS";
+        break;
+    case SIGFPE:
+        szName = "SIGFPE";
+        break;
+    case SIGILL:
+        szName = "SIGILL";
+        break;
+    case SIGABRT:
+        szName = "SIGABRT";
+        break;
+    default:
+        break;
     }
     writeLine("unhandled exception: ");
     writeLine(szName);

@@ -2,7 +2,8 @@
 
 #include <QDir>
 
-namespace {
+namespace
+{
 
 QString defaultDataDir()
 {
@@ -49,8 +50,8 @@ QString velDriveRoot(QChar cDrive)
 
 QString velDrivePath(const QString& strWindowsPath)
 {
-    const bool bHasDrive = strWindowsPath.size() >= 2 && strWindowsPath.at(1) == QLatin1Char(':')
-                           && strWindowsPath.at(0).isLetter() && strWindowsPath.at(0).unicode() < 128;
+    const bool bHasDrive = strWindowsPath.size() >= 2 && strWindowsPath.at(1) == QLatin1Char(':') &&
+                           strWindowsPath.at(0).isLetter() && strWindowsPath.at(0).unicode() < 128;
     if (!bHasDrive)
         return collapseSlashes(strWindowsPath);
     QString strRest = collapseSlashes(strWindowsPath.mid(2));

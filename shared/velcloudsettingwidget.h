@@ -16,7 +16,8 @@ class VelPushButton;
 // way (the pop-up around the pad hides, the pointer leaves the pop-up, the
 // window loses the mouse, the pad goes), since a camera keeps moving until
 // the release reaches it.
-class VelCloudSettingWidget : public QWidget {
+class VelCloudSettingWidget : public QWidget
+{
     Q_OBJECT
 
 public:

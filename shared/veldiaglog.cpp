@@ -14,7 +14,8 @@
 
 bool debugMode = false;
 
-namespace {
+namespace
+{
 
 // Plain character arrays: Qt may deliver a message after static destruction
 // (a library's destructor at exit), when a QByteArray would already be freed.
@@ -53,11 +54,16 @@ QString contentLine(QtMsgType type, const QString& strMsg)
     // not survive Latin-1 on the way to the file becomes '?'.
     const QString strText = QString::fromLocal8Bit(boundedText(strMsg).toLocal8Bit());
     switch (type) {
-    case QtDebugMsg: return QStringLiteral("DebugContent: %1").arg(strText);
-    case QtWarningMsg: return QStringLiteral("WarningContent: %1").arg(strText);
-    case QtCriticalMsg: return QStringLiteral("CriticalContent: %1").arg(strText);
-    case QtFatalMsg: return QStringLiteral("FatalContent: %1").arg(strText);
-    default: return QString();
+    case QtDebugMsg:
+        return QStringLiteral("DebugContent: %1").arg(strText);
+    case QtWarningMsg:
+        return QStringLiteral("WarningContent: %1").arg(strText);
+    case QtCriticalMsg:
+        return QStringLiteral("CriticalContent: %1").arg(strText);
+    case QtFatalMsg:
+        return QStringLiteral("FatalContent: %1").arg(strText);
+    default:
+        return QString();
     }
 }
 
@@ -108,8 +114,8 @@ void velDiagLogHandler(QtMsgType type, const QMessageLogContext& context, const 
     }
     file.write(kStars.szText, kStarCount);
     file.write(kEol);
-    writeLine(file, QStringLiteral("Data: ")
-                        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy.MM.dd  h:m:s")));
+    writeLine(file, QStringLiteral("Data: ") +
+                        QDateTime::currentDateTime().toString(QStringLiteral("yyyy.MM.dd  h:m:s")));
     writeLine(file, QStringLiteral("File: ") + QString::fromLocal8Bit(context.file));
     writeLine(file, QStringLiteral("Line: ") + QString::number(context.line));
     writeLine(file, QStringLiteral("Function: ") + QString::fromLocal8Bit(context.function));

@@ -4,8 +4,8 @@
 #include <QBitmap>
 #include <QDesktopWidget>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>

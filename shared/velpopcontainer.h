@@ -14,7 +14,8 @@ class QPropertyAnimation;
 // while fading in and slides out to the right while fading out. close() only
 // starts the fade-out; the end of it hides the panel, so one container serves
 // every pop-up of its owner. GUI thread only.
-class VelPopContainer : public QFrame {
+class VelPopContainer : public QFrame
+{
     Q_OBJECT
 
 public:

@@ -8,7 +8,8 @@
 // icon according to the mouse and, for checkable buttons, the check state.
 // The tour library builds it flat, without hover handling, and with a state flag
 // of its own that the tour bar drives (setToggleMode / setButtonState).
-class VelPushButton : public QPushButton {
+class VelPushButton : public QPushButton
+{
     Q_OBJECT
 
 public:
@@ -24,11 +25,20 @@ public:
     QIcon hoverIcon() const { return m_hoverIcon; }
 
 #ifdef VEL_FORM_VIMBREL
-    void setToggleMode(bool bToggle) { m_bToggleMode = bToggle; }
-    bool toggleMode() const { return m_bToggleMode; }
+    void setToggleMode(bool bToggle)
+    {
+        m_bToggleMode = bToggle;
+    }
+    bool toggleMode() const
+    {
+        return m_bToggleMode;
+    }
     // Sets the state flag; in toggle mode also shows the pressed (true) or normal icon.
     void setButtonState(bool bState);
-    bool buttonState() const { return m_bButtonState; }
+    bool buttonState() const
+    {
+        return m_bButtonState;
+    }
 #endif
 
 protected:

@@ -84,7 +84,10 @@ public:
     int GetAudioQueueMs() const;
     // Video packets read since the first key frame of this open: pictures
     // the camera delivered that could be shown. Any thread.
-    quint64 GetVideoPacketsRead() const { return m_nVideoPacketsRead.load(); }
+    quint64 GetVideoPacketsRead() const
+    {
+        return m_nVideoPacketsRead.load();
+    }
     // The result of the last try to open the sound device, kept across
     // reopens until the next try. Any thread.
     AudioDeviceState GetAudioDeviceState() const

@@ -474,9 +474,9 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
         // on, the ones that never reached the label. Over TCP every picture
         // the server sends is read; a server that falls behind its 25 a
         // second shows in handed/s, not here.
-        const double lost =
-            stream.read > 0 ? qMax(0.0, 1.0 - double(stream.handed) / double(stream.read)) * 100
-                            : 100;
+        const double lost = stream.read > 0
+                                ? qMax(0.0, 1.0 - double(stream.handed) / double(stream.read)) * 100
+                                : 100;
         const QByteArray label = QByteArray::number(stream.labelSize.width()) + "x" +
                                  QByteArray::number(stream.labelSize.height());
         // Read to label: median / 95th percentile. Sound: what the player

@@ -1,16 +1,16 @@
 #include "velservesession.h"
 
 #include "velhostloader.h"
-#include "velservehost.h"
 #include "velservecontrolproxy.h"
+#include "velservehost.h"
 #include "velserveserver.h"
 #include "velservetransport.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QWidget>
 #include <QWebChannel>
 #include <QWebSocket>
+#include <QWidget>
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "dialogs/veladdpointwidget.h"
 
-#include "velcommand.h"
 #include "dialogs/velformstyle.h"
+#include "velcommand.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "dialogs/velcaptionswidget.h"
 
+#include "dialogs/velformstyle.h"
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
-#include "dialogs/velformstyle.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

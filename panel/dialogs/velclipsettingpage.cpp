@@ -1,9 +1,9 @@
 #include "dialogs/velclipsettingpage.h"
 
+#include "dialogs/velformstyle.h"
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
 #include "velfilechooser.h"
-#include "dialogs/velformstyle.h"
 #include "vellineedit.h"
 #include "velpopcontainer.h"
 

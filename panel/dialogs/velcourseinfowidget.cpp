@@ -1,7 +1,7 @@
 #include "dialogs/velcourseinfowidget.h"
 
-#include "velcommand.h"
 #include "dialogs/velformstyle.h"
+#include "velcommand.h"
 #include "vellineedit.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "dialogs/velcreditssettingwidget.h"
 
-#include "velcommand.h"
-#include "veldialogframe.h"
 #include "dialogs/veltailsettingwidget.h"
 #include "dialogs/veltitlesettingwidget.h"
+#include "velcommand.h"
+#include "veldialogframe.h"
 
 #include <QButtonGroup>
 #include <QDebug>

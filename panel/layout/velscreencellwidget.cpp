@@ -1,9 +1,9 @@
 #include "layout/velscreencellwidget.h"
 
 #include "corvane.h"
+#include "layout/velscreensettingwidget.h"
 #include "overview/veloverviewlistwidget.h"
 #include "velpopcontainer.h"
-#include "layout/velscreensettingwidget.h"
 
 #include <QCursor>
 #include <QGridLayout>

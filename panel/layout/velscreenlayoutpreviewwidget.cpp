@@ -1,10 +1,10 @@
 #include "layout/velscreenlayoutpreviewwidget.h"
 
 #include "corvane.h"
-#include "velcommand.h"
 #include "layout/velscreencellwidget.h"
 #include "layout/velscreenlayoutscan.h"
 #include "layout/velscreensettingwidget.h"
+#include "velcommand.h"
 
 #include <QMouseEvent>
 

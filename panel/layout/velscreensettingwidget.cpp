@@ -1,11 +1,11 @@
 #include "layout/velscreensettingwidget.h"
 
 #include "corvane.h"
-#include "velcommand.h"
-#include "velpushbutton.h"
 #include "layout/velscreencellwidget.h"
 #include "layout/velscreenlayoutpreviewwidget.h"
 #include "layout/velscreenlayoutscan.h"
+#include "velcommand.h"
+#include "velpushbutton.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

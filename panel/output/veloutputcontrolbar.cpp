@@ -1,15 +1,15 @@
 #include "output/veloutputcontrolbar.h"
 
-#include "velcommand.h"
-#include "veldialogframe.h"
 #include "output/velliveroomlist.h"
 #include "output/vellivesettingwidget.h"
-#include "velmodal.h"
-#include "velpopcontainer.h"
-#include "velpushbutton.h"
 #include "output/velrecordtypewidget.h"
 #include "output/velsaveinfowidget.h"
 #include "output/velsaveprogresswidget.h"
+#include "velcommand.h"
+#include "veldialogframe.h"
+#include "velmodal.h"
+#include "velpopcontainer.h"
+#include "velpushbutton.h"
 #include "veltipwidget.h"
 
 #include <QCursor>

@@ -7,8 +7,7 @@
 // The recording or live-casting task as the page last described it. The output
 // control bar renders this value; velApplyTaskAnswer is the only place that
 // reads the page's "workingMode" and "initLiveRoom" answers.
-struct VelTaskState
-{
+struct VelTaskState {
     QString strWorkingMode = QStringLiteral("workingModeRecording");
     bool bRecording = false; // the task runs (paused or not): the recording layout shows
     bool bPaused = false;
@@ -17,8 +16,7 @@ struct VelTaskState
 };
 
 // What one answer of the page does to the task and what the bar must show.
-struct VelTaskAnswer
-{
+struct VelTaskAnswer {
     enum Kind {
         Start,
         Pause,
@@ -30,12 +28,12 @@ struct VelTaskAnswer
         RoomFailed // "initLiveRoom" refused: warning, back to recording
     };
     Kind kind = Volume;
-    VelTaskState state;       // the task after the answer
-    bool bNamesMode = false;  // the answer names a working mode (state.strWorkingMode)
-    bool bNamesTime = false;  // the answer reports the running time (state.nSeconds)
+    VelTaskState state;      // the task after the answer
+    bool bNamesMode = false; // the answer names a working mode (state.strWorkingMode)
+    bool bNamesTime = false; // the answer reports the running time (state.nSeconds)
     bool bNamesRecordMode = false;
-    QString strRecordMode;    // the recording mode named, passed on even when empty
-    QString strText;          // Error: the page's warning; RoomList: the room list target
+    QString strRecordMode; // the recording mode named, passed on even when empty
+    QString strText;       // Error: the page's warning; RoomList: the room list target
     int nVolume = 0;
 };
 

@@ -5,12 +5,12 @@
 #include "dialogs/velcaptionswidget.h"
 #include "dialogs/velcourseinfowidget.h"
 #include "dialogs/velcreditssettingwidget.h"
-#include "veldialogframe.h"
-#include "veleditwidget.h"
-#include "velpopcontainer.h"
 #include "layout/velscreensettingwidget.h"
 #include "strip/veltransitioneffectsettingwidget.h"
+#include "veldialogframe.h"
+#include "veleditwidget.h"
 #include "velmodal.h"
+#include "velpopcontainer.h"
 
 #include <QButtonGroup>
 #include <QCursor>

@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 QByteArray readAll(const QString& strPath)
 {
@@ -49,7 +50,8 @@ __attribute__((init_priority(101))) LateMessageAtExit s_lateMessageAtExit;
 
 } // namespace
 
-class TstDiagLog : public QObject {
+class TstDiagLog : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -115,8 +117,8 @@ void TstDiagLog::blockFormat()
     QCOMPARE(lines.at(0).chopped(1), stars);
     const QByteArray data = lines.at(1).chopped(1);
     const QString fmt = QStringLiteral("yyyy.MM.dd  h:m:s");
-    QVERIFY2(data == "Data: " + before.toString(fmt).toLatin1()
-                 || data == "Data: " + after.toString(fmt).toLatin1(),
+    QVERIFY2(data == "Data: " + before.toString(fmt).toLatin1() ||
+                 data == "Data: " + after.toString(fmt).toLatin1(),
              data.constData());
     QCOMPARE(lines.at(2).chopped(1), QByteArray("File: panel/corvane.cpp"));
     QCOMPARE(lines.at(3).chopped(1), QByteArray("Line: 42"));
@@ -143,7 +145,7 @@ void TstDiagLog::contentPrefixes()
     QFETCH(QByteArray, line);
     velDiagLogHandler(QtMsgType(type), QMessageLogContext(), QStringLiteral("m"));
     const QList<QByteArray> lines = readAll(m_pDrives->d(logName())).split('\n');
-    QCOMPARE(lines.at(2), QByteArray("File: \r"));  // no context
+    QCOMPARE(lines.at(2), QByteArray("File: \r")); // no context
     QCOMPARE(lines.at(3), QByteArray("Line: 0\r"));
     QCOMPARE(lines.at(6).chopped(1), line);
 }

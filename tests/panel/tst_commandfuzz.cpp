@@ -1,21 +1,51 @@
 // Randomised messages through the parser and the control's incoming path: no
 // text may crash, hang or corrupt the control. Fixed seed, so a failure repeats.
 #include "corvane.h"
-#include "velmodalcloser.h"
 #include "velcommand.h"
+#include "velmodalcloser.h"
 #include "veltestdrives.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const QStringList kPieces = {
-    "{", "}", "\"", ":", ",", "[", "]", " ", "a", "b", "7", "电影模式", "rand_flag", "rand_flagchange",
-    "workingMode", "start", "stop", "error", "singleScreen", "settingMutilScreen", "initLiveRoom",
-    "}],", "}]", "\"target\":", "\"requestParam\":", "functionState", "setOverviewWidget",
-    "setOverviewSource", "\"index\":\"uploadPath\"", "\\", "\n", QString(QChar(0)), "\U0001F600",
+    "{",
+    "}",
+    "\"",
+    ":",
+    ",",
+    "[",
+    "]",
+    " ",
+    "a",
+    "b",
+    "7",
+    "电影模式",
+    "rand_flag",
+    "rand_flagchange",
+    "workingMode",
+    "start",
+    "stop",
+    "error",
+    "singleScreen",
+    "settingMutilScreen",
+    "initLiveRoom",
+    "}],",
+    "}]",
+    "\"target\":",
+    "\"requestParam\":",
+    "functionState",
+    "setOverviewWidget",
+    "setOverviewSource",
+    "\"index\":\"uploadPath\"",
+    "\\",
+    "\n",
+    QString(QChar(0)),
+    "\U0001F600",
 };
 
 QString randomMessage(QRandomGenerator& rng)
@@ -33,8 +63,12 @@ QString mutate(QString strText, QRandomGenerator& rng)
     for (int i = 0; i < nEdits; ++i) {
         const int nPos = strText.isEmpty() ? 0 : rng.bounded(strText.size() + 1);
         switch (rng.bounded(3)) {
-        case 0: strText.insert(nPos, kPieces.at(rng.bounded(kPieces.size()))); break;
-        case 1: strText.remove(nPos, rng.bounded(1, 4)); break;
+        case 0:
+            strText.insert(nPos, kPieces.at(rng.bounded(kPieces.size())));
+            break;
+        case 1:
+            strText.remove(nPos, rng.bounded(1, 4));
+            break;
         default:
             if (nPos < strText.size())
                 strText[nPos] = QChar(ushort(rng.bounded(0x20, 0x3000)));
@@ -72,7 +106,8 @@ int parseDeep(const QString& strMessage)
 
 const QStringList kSeeds = {
     "{\"requestParam\":\"functionState\",\"target\":{\"index\":\"Captions\",\"state\":\"hide\"}}",
-    "{\"requestParam\":\"settingMutilScreen\",\"target\":[{\"a\":\"1\"},{\"b\":\"2\"}],\"event\":\"e\"}",
+    "{\"requestParam\":\"settingMutilScreen\",\"target\":[{\"a\":\"1\"},{\"b\":\"2\"}],\"event\":"
+    "\"e\"}",
     "{\"requestParam\":\"initLiveRoom\",\"event\":\"\",\"target\":[{\"id\":\"1\"}]}",
     "{\"requestParam\":\"workingMode\",\"event\":\"start\",\"target\":{\"time\":\"10:00:00\"}}",
     "{\"requestParam\":\"setOverviewWidget\",\"target\":{\"name\":\"cam 1\",\"tokenId\":\"t1\","
@@ -81,7 +116,8 @@ const QStringList kSeeds = {
 
 } // namespace
 
-class TstCommandFuzz : public QObject {
+class TstCommandFuzz : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -100,7 +136,6 @@ void TstCommandFuzz::initTestCase()
 {
     // Any debug message box would block the run.
     QVERIFY(!QFile::exists(m_drives.c("beginLog.txt")));
-
 }
 
 void TstCommandFuzz::generatedMessages()

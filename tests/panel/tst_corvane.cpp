@@ -1,6 +1,6 @@
 #include "corvane.h"
-#include "velmodalcloser.h"
 #include "veldiaglog.h"
+#include "velmodalcloser.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
@@ -11,7 +11,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 CommandMap envelope(const QString& strKind, const QString& strTarget, const QString& strEvent)
 {
@@ -32,7 +33,8 @@ void touch(const QString& strPath)
 
 } // namespace
 
-class TstCorvane : public QObject {
+class TstCorvane : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -100,10 +102,11 @@ void TstCorvane::scriptableSurface()
 
     const QMetaProperty text = mo.property(mo.indexOfProperty("text"));
     QVERIFY(text.isValid());
-    QVERIFY(text.isReadable() && text.isWritable() && text.isDesignable() && text.isScriptable()
-            && text.isStored());
+    QVERIFY(text.isReadable() && text.isWritable() && text.isDesignable() && text.isScriptable() &&
+            text.isStored());
     QVERIFY(!text.hasNotifySignal());
-    QCOMPARE(QString(mo.classInfo(mo.indexOfClassInfo("DefaultProperty")).value()), QString("text"));
+    QCOMPARE(QString(mo.classInfo(mo.indexOfClassInfo("DefaultProperty")).value()),
+             QString("text"));
 }
 
 void TstCorvane::constructionLayoutAndStyle()
@@ -147,7 +150,8 @@ void TstCorvane::sendStoresTextAndSetsOverlays_data()
     QTest::addColumn<int>("bits");
     QTest::newRow("singleScreen switches movie")
         << envelope("singleScreen", "cam2", "change")
-        << "{\"event\":\"change\",\"requestParam\":\"singleScreen\",\"target\":\"cam2\",\"token\":\"\"}"
+        << "{\"event\":\"change\",\"requestParam\":\"singleScreen\",\"target\":\"cam2\",\"token\":"
+           "\"\"}"
         << int(VideoMovieSwitching);
     QTest::newRow("nested target")
         << envelope("x", "{\"a\":\"1\"}", "")
@@ -198,10 +202,10 @@ void TstCorvane::receiveClearsOverlays_data()
                                   << (nAll & ~VideoTaskStarting);
     QTest::newRow("stop answer") << "{\"requestParam\":\"workingMode\",\"event\":\"stop\"}"
                                  << (nAll & ~VideoTaskStopping);
-    QTest::newRow("error clears both") << "{\"requestParam\":\"workingMode\",\"event\":\"error\"}"
-                                       << int(VideoMovieSwitching);
-    QTest::newRow("singleScreen answer") << "{\"requestParam\":\"singleScreen\",\"target\":\"t\"}"
-                                         << (nAll & ~VideoMovieSwitching);
+    QTest::newRow("error clears both")
+        << "{\"requestParam\":\"workingMode\",\"event\":\"error\"}" << int(VideoMovieSwitching);
+    QTest::newRow("singleScreen answer")
+        << "{\"requestParam\":\"singleScreen\",\"target\":\"t\"}" << (nAll & ~VideoMovieSwitching);
     QTest::newRow("unrelated keeps all") << "{\"requestParam\":\"directMode\"}" << nAll;
     QTest::newRow("no braces still tested") << "workingMode start" << (nAll & ~VideoTaskStarting);
 }
@@ -376,8 +380,9 @@ void TstCorvane::debugMessageBoxes()
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen.at(0), QString("send|") + pControl->text());
     // The incoming box shows the rewritten message.
-    QCOMPARE(seen.at(1),
-             QString("reveive|{\"requestParam\":\"initLiveRoom\",\"target\":\"{[{\"id\":\"1\"}]}}"));
+    QCOMPARE(
+        seen.at(1),
+        QString("reveive|{\"requestParam\":\"initLiveRoom\",\"target\":\"{[{\"id\":\"1\"}]}}"));
     delete pControl;
 }
 

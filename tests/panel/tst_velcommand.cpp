@@ -7,17 +7,20 @@ Q_DECLARE_METATYPE(CommandMap)
 Q_DECLARE_METATYPE(CorvaneRoute)
 Q_DECLARE_METATYPE(RecordSettingRoute)
 
-namespace {
+namespace
+{
 
 CommandMap envelope(const QString& strKind, const QString& strTarget, const QString& strEvent,
                     const QString& strToken = QString())
 {
-    return {{"requestParam", strKind}, {"target", strTarget}, {"event", strEvent}, {"token", strToken}};
+    return {
+        {"requestParam", strKind}, {"target", strTarget}, {"event", strEvent}, {"token", strToken}};
 }
 
 } // namespace
 
-class TstVelCommand : public QObject {
+class TstVelCommand : public QObject
+{
     Q_OBJECT
 private slots:
     void format_data();
@@ -48,13 +51,14 @@ void TstVelCommand::format_data()
     QTest::newRow("one key") << CommandMap{{"a", "b"}} << "{\"a\":\"b\"}";
     QTest::newRow("envelope in key order")
         << envelope("singleScreen", "cam2", "change")
-        << "{\"event\":\"change\",\"requestParam\":\"singleScreen\",\"target\":\"cam2\",\"token\":\"\"}";
+        << "{\"event\":\"change\",\"requestParam\":\"singleScreen\",\"target\":\"cam2\",\"token\":"
+           "\"\"}";
     QTest::newRow("empty values") << envelope("directMode", "directModeAuto", "")
                                   << "{\"event\":\"\",\"requestParam\":\"directMode\",\"target\":"
                                      "\"directModeAuto\",\"token\":\"\"}";
     QTest::newRow("nothing escaped") << CommandMap{{"k", "a\"b,c"}} << "{\"k\":\"a\"b,c\"}";
-    QTest::newRow("upper case sorts first") << CommandMap{{"b", "1"}, {"B", "2"}}
-                                            << "{\"B\":\"2\",\"b\":\"1\"}";
+    QTest::newRow("upper case sorts first")
+        << CommandMap{{"b", "1"}, {"B", "2"}} << "{\"B\":\"2\",\"b\":\"1\"}";
 }
 
 void TstVelCommand::format()
@@ -68,14 +72,14 @@ void TstVelCommand::outgoing_data()
 {
     QTest::addColumn<CommandMap>("map");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("flat map unchanged")
-        << envelope("singleScreen", "cam2", "change")
-        << "{\"event\":\"change\",\"requestParam\":\"singleScreen\",\"target\":\"cam2\",\"token\":\"\"}";
+    QTest::newRow("flat map unchanged") << envelope("singleScreen", "cam2", "change")
+                                        << "{\"event\":\"change\",\"requestParam\":"
+                                           "\"singleScreen\",\"target\":\"cam2\",\"token\":\"\"}";
     QTest::newRow("nested target loses its quotes")
         << envelope("x", "{\"a\":\"1\"}", "")
         << "{\"event\":\"\",\"requestParam\":\"x\",\"target\":{\"a\":\"1\"},\"token\":\"\"}";
-    QTest::newRow("nested in the last key") << CommandMap{{"z", "{\"a\":\"1\"}"}}
-                                            << "{\"z\":{\"a\":\"1\"}}";
+    QTest::newRow("nested in the last key")
+        << CommandMap{{"z", "{\"a\":\"1\"}"}} << "{\"z\":{\"a\":\"1\"}}";
     QTest::newRow("empty map") << CommandMap() << "{}";
 }
 
@@ -92,19 +96,20 @@ void TstVelCommand::parse_data()
     QTest::addColumn<CommandMap>("expected");
     QTest::newRow("flat") << "{\"a\":\"1\",\"b\":\"2\"}" << CommandMap{{"a", "1"}, {"b", "2"}};
     QTest::newRow("nested object kept as text")
-        << "{\"requestParam\":\"functionState\",\"target\":{\"index\":\"Captions\",\"state\":\"hide\"}}"
+        << "{\"requestParam\":\"functionState\",\"target\":{\"index\":\"Captions\",\"state\":"
+           "\"hide\"}}"
         << CommandMap{{"requestParam", "functionState"},
                       {"target", "{\"index\":\"Captions\",\"state\":\"hide\"}"}};
     QTest::newRow("no trimming after colon") << "{\"a\": \"b\"}" << CommandMap{{"a", " b"}};
-    QTest::newRow("no trimming after comma") << "{\"a\":\"1\", \"b\":\"2\"}"
-                                             << CommandMap{{"a", "1"}, {" b", "2"}};
+    QTest::newRow("no trimming after comma")
+        << "{\"a\":\"1\", \"b\":\"2\"}" << CommandMap{{"a", "1"}, {" b", "2"}};
     QTest::newRow("no brace gives empty map") << "requestParam:x" << CommandMap();
     QTest::newRow("empty message") << "" << CommandMap();
     QTest::newRow("empty object") << "{}" << CommandMap{{"", ""}};
-    QTest::newRow("value keeps later colons") << "{\"url\":\"rtsp://h:554/x\"}"
-                                              << CommandMap{{"url", "rtsp://h:554/x"}};
-    QTest::newRow("part without colon is key and value") << "{\"a\",\"b\":\"c\"}"
-                                                         << CommandMap{{"a", "a"}, {"b", "c"}};
+    QTest::newRow("value keeps later colons")
+        << "{\"url\":\"rtsp://h:554/x\"}" << CommandMap{{"url", "rtsp://h:554/x"}};
+    QTest::newRow("part without colon is key and value")
+        << "{\"a\",\"b\":\"c\"}" << CommandMap{{"a", "a"}, {"b", "c"}};
     QTest::newRow("later key wins") << "{\"a\":\"1\",\"a\":\"2\"}" << CommandMap{{"a", "2"}};
     QTest::newRow("quotes inside values vanish") << "{\"a\":\"x\"y\"}" << CommandMap{{"a", "xy"}};
     QTest::newRow("comma inside value splits")
@@ -121,7 +126,8 @@ void TstVelCommand::parse_data()
         << "{\"a\":\"1\",\"b\":{\"c\":\"2\"" << CommandMap{{"a", "1"}, {"b", "{\"c\":\"2"}};
     QTest::newRow("missing closing brace drops last character")
         << "{\"a\":\"12" << CommandMap{{"a", "1"}};
-    QTest::newRow("non-Latin text") << "{\"name\":\"电影模式\"}" << CommandMap{{"name", "电影模式"}};
+    QTest::newRow("non-Latin text")
+        << "{\"name\":\"电影模式\"}" << CommandMap{{"name", "电影模式"}};
 }
 
 void TstVelCommand::parse()
@@ -133,8 +139,8 @@ void TstVelCommand::parse()
 
 void TstVelCommand::parseNestedTwice()
 {
-    const CommandMap outer = parseCommand(
-        "{\"requestParam\":\"functionState\",\"target\":{\"index\":\"Captions\",\"state\":\"hide\"}}");
+    const CommandMap outer = parseCommand("{\"requestParam\":\"functionState\",\"target\":{"
+                                          "\"index\":\"Captions\",\"state\":\"hide\"}}");
     const CommandMap inner = parseCommand(outer.value("target"));
     QCOMPARE(inner, (CommandMap{{"index", "Captions"}, {"state", "hide"}}));
 
@@ -214,13 +220,16 @@ void TstVelCommand::rewriteArrays_data()
     QTest::addColumn<QString>("expectedText");
     QTest::addColumn<QString>("expectedTarget");
     QTest::newRow("settingMutilScreen array")
-        << "{\"requestParam\":\"settingMutilScreen\",\"target\":[{\"a\":\"1\"},{\"b\":\"2\"}],\"event\":\"e\"}"
-        << "{\"requestParam\":\"settingMutilScreen\",\"target\":\"{[{\"a\":\"1\"},{\"b\":\"2\"}]}\",\"event\":\"e\"}"
+        << "{\"requestParam\":\"settingMutilScreen\",\"target\":[{\"a\":\"1\"},{\"b\":\"2\"}],"
+           "\"event\":\"e\"}"
+        << "{\"requestParam\":\"settingMutilScreen\",\"target\":\"{[{\"a\":\"1\"},{\"b\":\"2\"}]}"
+           "\",\"event\":\"e\"}"
         << "{[{\"a\":\"1\"},{\"b\":\"2\"}]}";
-    QTest::newRow("initLiveRoom array last")
-        << "{\"requestParam\":\"initLiveRoom\",\"event\":\"\",\"target\":[{\"id\":\"1\"},{\"id\":\"2\"}]}"
-        << "{\"requestParam\":\"initLiveRoom\",\"event\":\"\",\"target\":\"{[{\"id\":\"1\"},{\"id\":\"2\"}]}}"
-        << "{[{\"id\":\"1\"},{\"id\":\"2\"}]}";
+    QTest::newRow("initLiveRoom array last") << "{\"requestParam\":\"initLiveRoom\",\"event\":\"\","
+                                                "\"target\":[{\"id\":\"1\"},{\"id\":\"2\"}]}"
+                                             << "{\"requestParam\":\"initLiveRoom\",\"event\":\"\","
+                                                "\"target\":\"{[{\"id\":\"1\"},{\"id\":\"2\"}]}}"
+                                             << "{[{\"id\":\"1\"},{\"id\":\"2\"}]}";
     QTest::newRow("initLiveRoom without array untouched")
         << "{\"requestParam\":\"initLiveRoom\",\"event\":\"error\",\"target\":\"none\"}"
         << "{\"requestParam\":\"initLiveRoom\",\"event\":\"error\",\"target\":\"none\"}"
@@ -273,7 +282,8 @@ void TstVelCommand::recordSettingRoutes_data()
     QTest::addColumn<RecordSettingRoute>("route");
     QTest::newRow("directMode") << "directMode" << RecordSettingRoute::BroadcastStrategy;
     QTest::newRow("mutilScreen") << "mutilScreen" << RecordSettingRoute::ScreenSetting;
-    QTest::newRow("settingMutilScreen") << "settingMutilScreen" << RecordSettingRoute::ScreenSetting;
+    QTest::newRow("settingMutilScreen")
+        << "settingMutilScreen" << RecordSettingRoute::ScreenSetting;
     QTest::newRow("switchingEffects") << "switchingEffects" << RecordSettingRoute::TransitionEffect;
     QTest::newRow("subTitle ignored") << "subTitle" << RecordSettingRoute::Nothing;
     QTest::newRow("videoDotPrepare") << "videoDotPrepare" << RecordSettingRoute::VideoDot;

@@ -6,13 +6,14 @@
 #include <sys/stat.h>
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
 #include <thread>
 
-class TstPlatform : public QObject {
+class TstPlatform : public QObject
+{
     Q_OBJECT
 private slots:
     void drivePaths_data();
@@ -41,14 +42,22 @@ void TstPlatform::drivePaths_data()
 {
     QTest::addColumn<QString>("windowsPath");
     QTest::addColumn<QString>("expected"); // C: and D: stand for the mapped roots
-    QTest::newRow("marker") << "c:/beginLog.txt" << "C/beginLog.txt";
-    QTest::newRow("doubled slash") << "c://audio_cache.txt" << "C/audio_cache.txt";
-    QTest::newRow("upper-case drive") << "D:/tessaro.log" << "D/tessaro.log";
-    QTest::newRow("backslashes") << "c:\\\\dir\\file.txt" << "C/dir/file.txt";
-    QTest::newRow("no slash after colon") << "d:vimbrel.log" << "D/vimbrel.log";
-    QTest::newRow("plain path only tidied") << "/tmp//x" << "/tmp/x";
-    QTest::newRow("relative path kept") << "a/b" << "a/b";
-    QTest::newRow("non-Latin name") << "c:/课程.txt" << "C/课程.txt";
+    QTest::newRow("marker") << "c:/beginLog.txt"
+                            << "C/beginLog.txt";
+    QTest::newRow("doubled slash") << "c://audio_cache.txt"
+                                   << "C/audio_cache.txt";
+    QTest::newRow("upper-case drive") << "D:/tessaro.log"
+                                      << "D/tessaro.log";
+    QTest::newRow("backslashes") << "c:\\\\dir\\file.txt"
+                                 << "C/dir/file.txt";
+    QTest::newRow("no slash after colon") << "d:vimbrel.log"
+                                          << "D/vimbrel.log";
+    QTest::newRow("plain path only tidied") << "/tmp//x"
+                                            << "/tmp/x";
+    QTest::newRow("relative path kept") << "a/b"
+                                        << "a/b";
+    QTest::newRow("non-Latin name") << "c:/课程.txt"
+                                    << "C/课程.txt";
 }
 
 void TstPlatform::drivePaths()

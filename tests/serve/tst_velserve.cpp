@@ -174,7 +174,8 @@ void TestVelServe::initTestCase()
     qputenv("VEL_AX_STORE", m_storeDir.filePath("registry.json").toLocal8Bit());
     for (const char* szLibrary : {VEL_TESSARO_LIB, VEL_TESTCONTROLS_LIB}) {
         QString strError;
-        VelHostLibrary* pLibrary = VelHostLibrary::open(QString::fromLocal8Bit(szLibrary), &strError);
+        VelHostLibrary* pLibrary =
+            VelHostLibrary::open(QString::fromLocal8Bit(szLibrary), &strError);
         QVERIFY2(pLibrary, qPrintable(strError));
         QCOMPARE(pLibrary->registerServer(), VEL_S_OK);
     }
@@ -568,8 +569,8 @@ void TestVelServe::controlTheHostNeverHeardOf()
     QVERIFY2(!strId.isEmpty(), qPrintable(QJsonDocument(proxy).toJson()));
     const QJsonObject info = proxy.value("data").toObject();
     const QStringList names = memberNames(info);
-    for (const char* szMember : {"sltAdded", "sigEcho", "text", "level", "textChanged",
-                                 "levelChanged"})
+    for (const char* szMember :
+         {"sltAdded", "sigEcho", "text", "level", "textChanged", "levelChanged"})
         QVERIFY2(names.contains(szMember), szMember);
     for (const char* szHidden : {"sltTakesMap", "sltPrivate", "deleteLater", "sigControlGone"})
         QVERIFY2(!names.contains(szHidden), szHidden);
@@ -591,12 +592,8 @@ void TestVelServe::controlTheHostNeverHeardOf()
     const int nLevel = indexOf(info, "properties", "level");
     client.send({{"type", 9}, {"object", strId}, {"property", nLevel}, {"value", 7}});
     QTRY_COMPARE_WITH_TIMEOUT(client.messagesOfType(2).size(), 1, 5000);
-    const QJsonObject update = client.messagesOfType(2)
-                                   .first()
-                                   .value("data")
-                                   .toArray()
-                                   .at(0)
-                                   .toObject();
+    const QJsonObject update =
+        client.messagesOfType(2).first().value("data").toArray().at(0).toObject();
     QCOMPARE(update.value("properties").toObject().value(QString::number(nLevel)).toInt(), 7);
     QVERIFY(client.isOpen());
 }

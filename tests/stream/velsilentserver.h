@@ -20,18 +20,12 @@ public:
                 m_accepted << pSocket; // owned by the server
         });
     }
-    bool listen()
-    {
-        return m_server.listen(QHostAddress::LocalHost);
-    }
+    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
     QString url() const
     {
         return QStringLiteral("rtsp://127.0.0.1:%1/cam").arg(m_server.serverPort());
     }
-    int acceptedCount() const
-    {
-        return m_accepted.size();
-    }
+    int acceptedCount() const { return m_accepted.size(); }
 
 private:
     QTcpServer m_server;

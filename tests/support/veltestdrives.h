@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 
 // Points drives C and D at fresh temporary directories for the life of the object.
-class VelTestDrives {
+class VelTestDrives
+{
 public:
     VelTestDrives()
     {

@@ -359,10 +359,11 @@ void TstVelTourVideoWidget::ptzHeldButtonIsReleasedOnce()
     pWidget->show();
     QVERIFY(QTest::qWaitForWindowExposed(pWidget.get()));
     QStringList events;
-    connect(pWidget.get(), &VelTourVideoWidget::sigPtzControl, this, [&events](const QString& strJson) {
-        const QJsonObject object = QJsonDocument::fromJson(strJson.toUtf8()).object();
-        events << object.value("event").toString() + ' ' + object.value("target").toString();
-    });
+    connect(
+        pWidget.get(), &VelTourVideoWidget::sigPtzControl, this, [&events](const QString& strJson) {
+            const QJsonObject object = QJsonDocument::fromJson(strJson.toUtf8()).object();
+            events << object.value("event").toString() + ' ' + object.value("target").toString();
+        });
     QTest::mouseClick(pWidget->controlBar()->button("ptz"), Qt::LeftButton);
     VelPopContainer* pPopup = pWidget->ptzPopup();
     QVERIFY(pPopup);

@@ -109,7 +109,8 @@ double opaqueShare(const QImage& image)
 
 } // namespace
 
-class TstResources : public QObject {
+class TstResources : public QObject
+{
     Q_OBJECT
 
 private slots:

@@ -38,7 +38,8 @@ bool sameImage(const QIcon& icon, const QString& strPath)
 
 } // namespace
 
-class TstVelCloudSettingWidget : public QObject {
+class TstVelCloudSettingWidget : public QObject
+{
     Q_OBJECT
 
 private slots:

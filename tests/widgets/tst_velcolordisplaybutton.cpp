@@ -20,7 +20,8 @@ QColor colorOfText(const QString& strRgb)
 
 } // namespace
 
-class TstVelColorDisplayButton : public QObject {
+class TstVelColorDisplayButton : public QObject
+{
     Q_OBJECT
 
 private slots:

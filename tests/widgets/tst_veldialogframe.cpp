@@ -20,7 +20,8 @@ namespace
 const int kSettleMs = 2000;
 
 // A content whose verdicts the test sets, counting how often it was asked.
-class VerdictContent : public VelDialogContent {
+class VerdictContent : public VelDialogContent
+{
 public:
     explicit VerdictContent(QWidget* parent = nullptr) : VelDialogContent(parent)
     {
@@ -90,7 +91,8 @@ void sendMove(QWidget* pWidget, const QPoint& pos)
 
 } // namespace
 
-class TstVelDialogFrame : public QObject {
+class TstVelDialogFrame : public QObject
+{
     Q_OBJECT
 
 private slots:

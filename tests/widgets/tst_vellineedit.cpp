@@ -68,7 +68,8 @@ void run(VelLineEdit& edit, const QVector<Step>& steps)
 
 Q_DECLARE_METATYPE(QVector<Step>)
 
-class TstVelLineEdit : public QObject {
+class TstVelLineEdit : public QObject
+{
     Q_OBJECT
 
 private slots:

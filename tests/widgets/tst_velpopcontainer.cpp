@@ -35,7 +35,8 @@ void popUpAnimated(VelPopContainer& container, int x, int y)
 
 Q_DECLARE_METATYPE(QMargins)
 
-class TstVelPopContainer : public QObject {
+class TstVelPopContainer : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -201,8 +202,8 @@ void TstVelPopContainer::staysOnPointerScreen_data()
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<int>("nModeUsed");
     // 200 x 66 panels (190 x 50 content) on a 1920 x 1080 screen, dy 32.
-    QTest::newRow("last y that hangs below") << 0 << 50 << QPoint(500, 1014)
-                                             << QRect(484, 1014, 200, 66) << 0;
+    QTest::newRow("last y that hangs below")
+        << 0 << 50 << QPoint(500, 1014) << QRect(484, 1014, 200, 66) << 0;
     QTest::newRow("one lower stands above the pointer")
         << 0 << 50 << QPoint(500, 1015) << QRect(484, 1015 - 66, 200, 66) << 1;
     QTest::newRow("strip pop-up at the screen's bottom row")

@@ -34,7 +34,8 @@ void sendLeave(QWidget* pWidget)
 
 } // namespace
 
-class TstVelPushButton : public QObject {
+class TstVelPushButton : public QObject
+{
     Q_OBJECT
 
 private slots:

@@ -6,15 +6,15 @@
 
 #include "dialogs/veladdpointwidget.h"
 #include "dialogs/velcaptionswidget.h"
-#include "velcommand.h"
 #include "dialogs/velcourseinfowidget.h"
 #include "dialogs/velcreditssettingwidget.h"
-#include "veldialogframe.h"
-#include "velfilechooser.h"
-#include "output/vellivesettingwidget.h"
-#include "velpopcontainer.h"
 #include "dialogs/veltailsettingwidget.h"
 #include "dialogs/veltitlesettingwidget.h"
+#include "output/vellivesettingwidget.h"
+#include "velcommand.h"
+#include "veldialogframe.h"
+#include "velfilechooser.h"
+#include "velpopcontainer.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -3,7 +3,6 @@
 #include "gallery.h"
 #include "galleryhelpers.h"
 
-#include "veldialogframe.h"
 #include "output/vellivesettingwidget.h"
 #include "output/veloutputcontrolbar.h"
 #include "output/veloutputwidget.h"
@@ -11,6 +10,7 @@
 #include "output/velsaveinfowidget.h"
 #include "output/velsaveprogresswidget.h"
 #include "strip/veltransitioneffectsettingwidget.h"
+#include "veldialogframe.h"
 
 #include <QGraphicsOpacityEffect>
 

@@ -3,14 +3,14 @@
 #include "galleryhelpers.h"
 
 #include "corvane.h"
-#include "velcommand.h"
-#include "overview/veloverviewlistwidget.h"
-#include "overview/veloverviewwidget.h"
-#include "velpopcontainer.h"
-#include "velpushbutton.h"
 #include "layout/velscreencellwidget.h"
 #include "layout/velscreenlayoutpreviewwidget.h"
 #include "layout/velscreensettingwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
+#include "velcommand.h"
+#include "velpopcontainer.h"
+#include "velpushbutton.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -5,16 +5,16 @@
 
 #include "corvane.h"
 #include "dialogs/veladdpointwidget.h"
-#include "velcommand.h"
-#include "dialogs/velcourseinfowidget.h"
 #include "dialogs/velcaptionswidget.h"
+#include "dialogs/velcourseinfowidget.h"
 #include "dialogs/velcreditssettingwidget.h"
-#include "veldialogframe.h"
-#include "velpopcontainer.h"
-#include "strip/velrecordsettingwidget.h"
-#include "veleditwidget.h"
 #include "layout/velscreensettingwidget.h"
+#include "strip/velrecordsettingwidget.h"
 #include "strip/veltransitioneffectsettingwidget.h"
+#include "velcommand.h"
+#include "veldialogframe.h"
+#include "veleditwidget.h"
+#include "velpopcontainer.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -182,11 +182,11 @@ QWidget* stripCourse()
 {
     StripHost strip(800);
     strip.pStrip->findChild<VelCourseInfoWidget*>()->fillFromSettings({{"title", "分数的认识"},
-                                                    {"course", "数学"},
-                                                    {"grade", "三年级"},
-                                                    {"subject", "数学"},
-                                                    {"teacher", "王老师"},
-                                                    {"school", "实验小学"}});
+                                                                       {"course", "数学"},
+                                                                       {"grade", "三年级"},
+                                                                       {"subject", "数学"},
+                                                                       {"teacher", "王老师"},
+                                                                       {"school", "实验小学"}});
     strip.button("courseButton")->click();
     return strip.withWindow(strip.windowOf<VelCourseInfoWidget>());
 }

@@ -2,16 +2,16 @@
 // upload: the page's fill rules, page checks, upload names, the chooser, reset
 // and the sends that skip the upload.
 #include "dialogs/velclipsettingpage.h"
-#include "velcolordisplaybutton.h"
-#include "velcommand.h"
 #include "dialogs/velcourseinfowidget.h"
 #include "dialogs/velcreditssettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
+#include "velcolordisplaybutton.h"
+#include "velcommand.h"
 #include "veldialogframe.h"
 #include "velfilechooser.h"
 #include "vellineedit.h"
 #include "velpopcontainer.h"
-#include "dialogs/veltailsettingwidget.h"
-#include "dialogs/veltitlesettingwidget.h"
 
 #include <QComboBox>
 #include <QHttpMultiPart>

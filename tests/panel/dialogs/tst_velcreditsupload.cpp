@@ -3,13 +3,13 @@
 // command sent only after a 2xx answer, and the retryable dialog after a 500,
 // a reset connection or a service that never answers.
 #include "dialogs/velclipsettingpage.h"
-#include "velcommand.h"
 #include "dialogs/velcreditssettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
+#include "velcommand.h"
 #include "veldialogframe.h"
 #include "velfilechooser.h"
 #include "vellineedit.h"
-#include "dialogs/veltailsettingwidget.h"
-#include "dialogs/veltitlesettingwidget.h"
 #include "veluploadserver.h"
 
 #include <QLabel>

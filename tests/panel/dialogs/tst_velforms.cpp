@@ -2,11 +2,11 @@
 // drive them: the page's messages in, the command out through the frame's OK.
 #include "dialogs/veladdpointwidget.h"
 #include "dialogs/velcaptionswidget.h"
+#include "dialogs/velcourseinfowidget.h"
 #include "velcapturefd.h"
 #include "velcolorcellwidget.h"
 #include "velcolordisplaybutton.h"
 #include "velcommand.h"
-#include "dialogs/velcourseinfowidget.h"
 #include "veldebug.h"
 #include "veldialogframe.h"
 #include "vellineedit.h"

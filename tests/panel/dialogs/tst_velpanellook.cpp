@@ -5,10 +5,10 @@
 #include "dialogs/velcaptionswidget.h"
 #include "dialogs/velclipsettingpage.h"
 #include "dialogs/velcreditssettingwidget.h"
-#include "output/vellivesettingwidget.h"
 #include "dialogs/veltailsettingwidget.h"
-#include "veltestdrives.h"
 #include "dialogs/veltitlesettingwidget.h"
+#include "output/vellivesettingwidget.h"
+#include "veltestdrives.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

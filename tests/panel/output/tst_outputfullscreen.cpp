@@ -13,7 +13,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-class TstOutputFullScreen : public QObject {
+class TstOutputFullScreen : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -95,7 +96,8 @@ void TstOutputFullScreen::doubleClickCoversScreenAndPanelKeepsItsPlace()
 
     auto panelPlaces = [&control, pView]() {
         QList<QRect> places;
-        for (QWidget* pChild : control.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QWidget* pChild :
+             control.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             if (pChild != pView && pChild->isVisible())
                 places << pChild->geometry();
         return places;

@@ -3,11 +3,11 @@
 // platform of demo/platform.js (run in a script engine, as the demo page runs
 // it) and every answer comes back through sltReceiveCommand.
 #include "corvane.h"
-#include "veldialogdriver.h"
 #include "output/vellivesettingwidget.h"
 #include "output/veloutputcontrolbar.h"
 #include "output/veloutputwidget.h"
 #include "output/velrecordtypewidget.h"
+#include "veldialogdriver.h"
 #include "veltestdrives.h"
 
 #include <QCheckBox>
@@ -44,8 +44,7 @@ struct Session {
     {
         while (control.text() != strLastSeen) {
             strLastSeen = control.text();
-            const QJSValue command =
-                platform.property(QStringLiteral("parse")).call({strLastSeen});
+            const QJSValue command = platform.property(QStringLiteral("parse")).call({strLastSeen});
             sent << command.property(QStringLiteral("requestParam")).toString() + QLatin1Char('/') +
                         command.property(QStringLiteral("event")).toString();
             const QJSValue answers = platform.property(QStringLiteral("answer"))
@@ -93,8 +92,8 @@ void TstOutputSession::wholeTask_data()
         << QStringList{"mode:workingModeRecordingAndLivecast", "record", "pause", "pause",
                        "stop-close"}
         << QStringList{"idle", "running", "paused", "running", "idle"}
-        << QStringList{"initLiveRoom/", "setLiveRoom/", "workingMode/start", "workingMode/pause",
-                       "workingMode/restart", "workingMode/stop"}
+        << QStringList{"initLiveRoom/",     "setLiveRoom/",        "workingMode/start",
+                       "workingMode/pause", "workingMode/restart", "workingMode/stop"}
         << "workingModeRecording";
     QTest::newRow("live casting, live room kept")
         << QStringList{"mode:workingModeLiveCasting", "record", "stop-keep"}

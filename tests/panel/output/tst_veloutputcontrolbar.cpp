@@ -2,11 +2,11 @@
 // the operator clicks, the page reads each command from the control's text and
 // answers through sltReceiveCommand.
 #include "corvane.h"
-#include "veldialogdriver.h"
 #include "output/vellivesettingwidget.h"
 #include "output/veloutputcontrolbar.h"
 #include "output/veloutputwidget.h"
 #include "output/velrecordtypewidget.h"
+#include "veldialogdriver.h"
 #include "veltestdrives.h"
 #include "veltipwidget.h"
 

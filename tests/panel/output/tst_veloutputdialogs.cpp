@@ -1,14 +1,14 @@
 // The selectors and dialog contents of the output view: the working-mode and
 // transition effect selectors, the save forms and the live room chooser.
-#include "velcommand.h"
-#include "veldialogdriver.h"
-#include "vellineedit.h"
 #include "output/vellivesettingwidget.h"
-#include "velpushbutton.h"
 #include "output/velrecordtypewidget.h"
 #include "output/velsaveinfowidget.h"
 #include "output/velsaveprogresswidget.h"
 #include "strip/veltransitioneffectsettingwidget.h"
+#include "velcommand.h"
+#include "veldialogdriver.h"
+#include "vellineedit.h"
+#include "velpushbutton.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 // The page's task answers applied to the task state, without widgets: what the
 // control bar will show after each answer.
-#include "velcommand.h"
 #include "output/veltaskstate.h"
+#include "velcommand.h"
 
 #include <QtTest>
 
@@ -67,53 +67,77 @@ void TstVelTaskState::answers_data()
     const QString idle = QStringLiteral("workingModeRecording idle 0");
     QTest::newRow("start names mode, recording mode and time")
         << idle << workingModeAnswer("start", taskTarget(kLive, "75")) << int(VelTaskAnswer::Start)
-        << kLive + " running 75" << "mode time recordMode" << "";
+        << kLive + " running 75"
+        << "mode time recordMode"
+        << "";
     QTest::newRow("start with a mode the bar does not know keeps the mode")
         << idle << workingModeAnswer("start", taskTarget("workingModeBogus", "5"))
-        << int(VelTaskAnswer::Start) << "workingModeRecording running 5" << "time recordMode"
+        << int(VelTaskAnswer::Start) << "workingModeRecording running 5"
+        << "time recordMode"
         << "";
     QTest::newRow("start time that is no number counts from 0")
         << idle << workingModeAnswer("start", taskTarget(kBoth, "soon"))
-        << int(VelTaskAnswer::Start) << kBoth + " running 0" << "mode time recordMode" << "";
+        << int(VelTaskAnswer::Start) << kBoth + " running 0"
+        << "mode time recordMode"
+        << "";
     QTest::newRow("start while paused leaves the pause to its own answer")
         << kLive + " paused 30" << workingModeAnswer("start", taskTarget(kLive, "40"))
-        << int(VelTaskAnswer::Start) << kLive + " paused 40" << "mode time recordMode" << "";
+        << int(VelTaskAnswer::Start) << kLive + " paused 40"
+        << "mode time recordMode"
+        << "";
     QTest::newRow("pause keeps the mode without hostId")
         << kBoth + " running 10" << workingModeAnswer("pause", taskTarget(kLive, "12"))
-        << int(VelTaskAnswer::Pause) << kBoth + " paused 12" << "time recordMode" << "";
+        << int(VelTaskAnswer::Pause) << kBoth + " paused 12"
+        << "time recordMode"
+        << "";
     QTest::newRow("pause with hostId takes the mode")
         << kBoth + " running 10"
         << workingModeAnswer("pause", taskTarget(kLive, "12"), "\"hostId\":\"h2\",")
-        << int(VelTaskAnswer::Pause) << kLive + " paused 12" << "mode time recordMode" << "";
+        << int(VelTaskAnswer::Pause) << kLive + " paused 12"
+        << "mode time recordMode"
+        << "";
     QTest::newRow("pause at start time 0 keeps the count")
         << kBoth + " running 10" << workingModeAnswer("pause", taskTarget(kBoth, "0"))
-        << int(VelTaskAnswer::Pause) << kBoth + " paused 10" << "recordMode" << "";
-    QTest::newRow("pause joins a task the bar had not seen start")
-        << idle << workingModeAnswer("pause", taskTarget(kBoth, "90"))
-        << int(VelTaskAnswer::Pause) << "workingModeRecording paused 90" << "time recordMode"
+        << int(VelTaskAnswer::Pause) << kBoth + " paused 10"
+        << "recordMode"
         << "";
-    QTest::newRow("restart resumes")
-        << kLive + " paused 30" << workingModeAnswer("restart", "{}")
-        << int(VelTaskAnswer::Restart) << kLive + " running 30" << "" << "";
+    QTest::newRow("pause joins a task the bar had not seen start")
+        << idle << workingModeAnswer("pause", taskTarget(kBoth, "90")) << int(VelTaskAnswer::Pause)
+        << "workingModeRecording paused 90"
+        << "time recordMode"
+        << "";
+    QTest::newRow("restart resumes") << kLive + " paused 30" << workingModeAnswer("restart", "{}")
+                                     << int(VelTaskAnswer::Restart) << kLive + " running 30"
+                                     << ""
+                                     << "";
     QTest::newRow("stop ends a paused task")
         << kLive + " paused 30" << workingModeAnswer("stop", "\"\"") << int(VelTaskAnswer::Stop)
-        << kLive + " idle 0" << "" << "";
+        << kLive + " idle 0"
+        << ""
+        << "";
     QTest::newRow("error is a warning and changes nothing")
         << kLive + " running 30" << workingModeAnswer("error", "\"磁盘已满\"")
-        << int(VelTaskAnswer::Error) << kLive + " running 30" << "" << "磁盘已满";
-    QTest::newRow("volume")
-        << idle << workingModeAnswer("volume", "\"35\"") << int(VelTaskAnswer::Volume) << idle
-        << "" << "35";
+        << int(VelTaskAnswer::Error) << kLive + " running 30"
+        << ""
+        << "磁盘已满";
+    QTest::newRow("volume") << idle << workingModeAnswer("volume", "\"35\"")
+                            << int(VelTaskAnswer::Volume) << idle << ""
+                            << "35";
     QTest::newRow("an event the bar does not know is a volume")
         << idle << workingModeAnswer("", "\"abc\"") << int(VelTaskAnswer::Volume) << idle << ""
         << "0";
     QTest::newRow("room list")
         << kLive + " idle 0"
         << "{\"requestParam\":\"initLiveRoom\",\"event\":\"\",\"target\":{\"id\":\"r1\"}}"
-        << int(VelTaskAnswer::RoomList) << kLive + " idle 0" << "" << "{\"id\":\"r1\"}";
+        << int(VelTaskAnswer::RoomList) << kLive + " idle 0"
+        << ""
+        << "{\"id\":\"r1\"}";
     QTest::newRow("room refused goes back to recording")
-        << kLive + " idle 0" << "{\"requestParam\":\"initLiveRoom\",\"event\":\"error\"}"
-        << int(VelTaskAnswer::RoomFailed) << "workingModeRecording idle 0" << "mode" << "";
+        << kLive + " idle 0"
+        << "{\"requestParam\":\"initLiveRoom\",\"event\":\"error\"}"
+        << int(VelTaskAnswer::RoomFailed) << "workingModeRecording idle 0"
+        << "mode"
+        << "";
 }
 
 void TstVelTaskState::answers()

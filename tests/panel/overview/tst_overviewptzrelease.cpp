@@ -2,9 +2,9 @@
 // page gets is followed by exactly one release, whatever ends the press. Real
 // mouse events go through the pad's pop-up window, as the operator's do.
 #include "corvane.h"
-#include "velcloudsettingwidget.h"
 #include "overview/veloverviewlistwidget.h"
 #include "overview/veloverviewwidget.h"
+#include "velcloudsettingwidget.h"
 #include "velpopcontainer.h"
 #include "veltestdrives.h"
 
@@ -19,7 +19,8 @@ using CommandMap = QMap<QString, QString>;
 enum class PressEnd { LeavePopup, HideControl, DeleteControl };
 Q_DECLARE_METATYPE(PressEnd)
 
-class TstOverviewPtzRelease : public QObject {
+class TstOverviewPtzRelease : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -35,7 +36,8 @@ void TstOverviewPtzRelease::heldButtonIsReleasedOnce_data()
         << "Cloud_Down" << PressEnd::LeavePopup;
     QTest::newRow("preset two, pointer out of the pop-up before letting go")
         << "Cloud_Two" << PressEnd::LeavePopup;
-    QTest::newRow("zoom out, control hidden while held") << "Cloud_ZoomOut" << PressEnd::HideControl;
+    QTest::newRow("zoom out, control hidden while held")
+        << "Cloud_ZoomOut" << PressEnd::HideControl;
     QTest::newRow("right, control deleted while held") << "Cloud_Right" << PressEnd::DeleteControl;
 }
 
@@ -85,7 +87,8 @@ void TstOverviewPtzRelease::heldButtonIsReleasedOnce()
         pControl.reset();
         break;
     }
-    QCOMPARE(commands, QStringList({"press " + strName + " tok-3", "release " + strName + " tok-3"}));
+    QCOMPARE(commands,
+             QStringList({"press " + strName + " tok-3", "release " + strName + " tok-3"}));
     pControl.reset();
     QCOMPARE(commands.size(), 2);
 }

@@ -1,7 +1,7 @@
 #include "corvane.h"
-#include "velcloudsettingwidget.h"
 #include "overview/veloverviewlistwidget.h"
 #include "overview/veloverviewwidget.h"
+#include "velcloudsettingwidget.h"
 #include "velpopcontainer.h"
 #include "velpushbutton.h"
 #include "veltestdrives.h"

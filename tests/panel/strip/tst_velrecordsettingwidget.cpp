@@ -3,22 +3,22 @@
 
 #include "corvane.h"
 #include "dialogs/veladdpointwidget.h"
-#include "velcommand.h"
 #include "dialogs/velcourseinfowidget.h"
 #include "dialogs/velcreditssettingwidget.h"
+#include "dialogs/veltailsettingwidget.h"
+#include "dialogs/veltitlesettingwidget.h"
+#include "layout/velscreensettingwidget.h"
+#include "overview/veloverviewlistwidget.h"
+#include "overview/veloverviewwidget.h"
+#include "strip/velrecordsettingwidget.h"
+#include "strip/veltransitioneffectsettingwidget.h"
+#include "velcommand.h"
 #include "veldialogframe.h"
 #include "veleditwidget.h"
 #include "vellineedit.h"
 #include "velmodalcloser.h"
-#include "overview/veloverviewlistwidget.h"
-#include "overview/veloverviewwidget.h"
 #include "velpopcontainer.h"
-#include "strip/velrecordsettingwidget.h"
-#include "layout/velscreensettingwidget.h"
-#include "dialogs/veltailsettingwidget.h"
 #include "veltestdrives.h"
-#include "dialogs/veltitlesettingwidget.h"
-#include "strip/veltransitioneffectsettingwidget.h"
 
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
@@ -49,9 +49,9 @@ bool shown(const QWidget* pWidget)
 QWidget* part(const Corvane& control, const QString& strName)
 {
     static const QMap<QString, QString> named = {
-        {"movie", "recordingModeMovie"},   {"movieAndResource", "recordingModeMovieAndResource"},
-        {"auto", "directModeAuto"},        {"manual", "directModeManual"},
-        {"storage", "storageLabel"},       {"clock", "clockLabel"}};
+        {"movie", "recordingModeMovie"}, {"movieAndResource", "recordingModeMovieAndResource"},
+        {"auto", "directModeAuto"},      {"manual", "directModeManual"},
+        {"storage", "storageLabel"},     {"clock", "clockLabel"}};
     const QString strObject =
         named.value(strName, strName.endsWith("Label") ? strName : strName + "Button");
     return control.recordSettingWidget()->findChild<QWidget*>(strObject,
@@ -407,7 +407,8 @@ void TstVelRecordSettingWidget::nonSmartFollowUp()
     QCOMPARE(heardKinds, kinds);
     QCOMPARE(heardTargets, targets);
     QVERIFY(control.text().contains(kinds.last()));
-    QCOMPARE(button(control, "layout")->text(), kinds.size() > 2 ? QString("单屏") : QString("双屏"));
+    QCOMPARE(button(control, "layout")->text(),
+             kinds.size() > 2 ? QString("单屏") : QString("双屏"));
 }
 
 void TstVelRecordSettingWidget::recordingStates_data()
