@@ -16,7 +16,7 @@ PACKAGES=(
   libgstrtspserver-1.0-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
-  xvfb xauth fonts-wqy-microhei util-linux openbox xdotool x11-apps
+  xvfb xauth fonts-wqy-microhei util-linux openbox xdotool x11-apps clang-format
   clang libclang-rt-14-dev
   libqt5webchannel5-dev libqt5websockets5-dev chromium chromium-driver python3-selenium
 )
@@ -68,6 +68,19 @@ run_tests() {
   return $status
 }
 
+# Every C++ file as clang-format (.clang-format at the root) writes it.
+check_format() {
+  local bad=()
+  while IFS= read -r f; do
+    clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || bad+=("$f")
+  done < <(git -C "$ROOT" ls-files '*.cpp' '*.h')
+  if ((${#bad[@]})); then
+    echo "run.sh: not formatted (clang-format -i FILE): ${bad[*]}" >&2
+    return 1
+  fi
+  echo "run.sh: formatting checked"
+}
+
 run_demo() {
   build "$BUILD" all
   exec "$ROOT/demo/run-demo.sh" "$BUILD" "$@"
@@ -79,5 +92,6 @@ case "$cmd" in
   demo) install_packages; run_demo "$@" ;;
   test) install_packages; run_tests ;;
   build) install_packages; build "$BUILD" all ;;
-  *) echo "usage: bash run.sh demo|test|build" >&2; exit 2 ;;
+  format) install_packages; cd "$ROOT" && check_format ;;
+  *) echo "usage: bash run.sh demo|test|build|format" >&2; exit 2 ;;
 esac
