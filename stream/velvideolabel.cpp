@@ -174,15 +174,20 @@ QString VelVideoLabel::snapshotPathFor(const QString& strUrl)
     return strDir + QLatin1Char('/') + strName + QStringLiteral(".png");
 }
 
-QString VelVideoLabel::snapshotPath() const
+QString VelVideoLabel::posterSource() const
 {
 #if defined(VEL_FORM_TESSARO)
     std::lock_guard<std::mutex> lock(m_sourceLock);
-    return snapshotPathFor(m_strSource);
+    return m_strSource;
 #else
     CRTSPPlayer* pPlayer = m_pPlayer.load();
-    return snapshotPathFor(pPlayer ? pPlayer->GetUrl() : QString());
+    return pPlayer ? pPlayer->GetUrl() : QString();
 #endif
+}
+
+QString VelVideoLabel::snapshotPath() const
+{
+    return snapshotPathFor(posterSource());
 }
 
 #if defined(VEL_FORM_TESSARO)
@@ -346,11 +351,13 @@ QRect VelVideoLabel::pictureBox() const
 void VelVideoLabel::drawPoster(QPainter& painter)
 {
     // One look at the disk per source: without a saved picture this would
-    // otherwise read the disk on every spinner frame.
+    // otherwise check the private directory and read the disk on every
+    // spinner frame.
     if (m_poster.isNull()) {
-        const QString strPath = snapshotPath();
-        if (strPath != m_strPosterTried) {
-            m_strPosterTried = strPath;
+        const QString strSource = posterSource();
+        if (strSource != m_strPosterTried) {
+            m_strPosterTried = strSource;
+            const QString strPath = snapshotPathFor(strSource);
             if (!strPath.isEmpty())
                 m_poster.load(strPath);
         }

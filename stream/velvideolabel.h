@@ -118,6 +118,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    QString posterSource() const; // the address the poster is named after
     bool isPlayingState(int nState) const;
     bool isNoSignalState(int nState) const;
     bool isConnectingState(int nState) const;
@@ -141,7 +142,7 @@ private:
     qint64 m_nPaintedReadAtUs = -1; // GUI thread
     std::atomic<quint32> m_nShownSize{0}; // box width << 16 | height, device pixels
     QPixmap m_poster;                     // GUI thread
-    QString m_strPosterTried;             // GUI thread: the snapshot path m_poster was loaded from
+    QString m_strPosterTried;             // GUI thread: the source m_poster was looked up for
     double m_dAngle = 0;
     // False while one side copies or paints m_newest; the other side then
     // leaves m_newest alone. Changed only under m_availableLock.
