@@ -348,8 +348,10 @@ void TstCRTSPPlayer::soundKeepsUpWithThePicture()
         depths << playback.player->GetAudioQueueMs();
     }
     std::sort(depths.begin(), depths.end());
-    // Two device buffers of 100 ms, a ring cut to 50 ms beyond the next one.
-    QVERIFY2(depths.at(depths.size() / 2) <= 320, qPrintable(QString::number(depths.at(10))));
+    // Two device buffers of 100 ms and a ring cut to 50 ms beyond the next
+    // one hold about 250 ms; the fault held the whole 1.6 s ring. The bound
+    // leaves room for a loaded machine (the benchmark prints the figure).
+    QVERIFY2(depths.at(depths.size() / 2) <= 640, qPrintable(QString::number(depths.at(10))));
 }
 
 void TstCRTSPPlayer::fileSourceShowsItsPictures()
