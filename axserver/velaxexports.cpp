@@ -37,8 +37,9 @@ VelAxResult DllRegisterServer()
     VelAxFactory* pFactory = velAxLibraryFactory();
     const QString strLibrary = libraryPath();
     QString strError;
+    const VelAxStore::Scope scope = VelAxStore::registrationScope();
     const bool isWritten = VelAxStore::edit(
-        VelAxStore::location(),
+        VelAxStore::location(scope),
         [&](VelAxStore& store) {
             for (const QString& strKey : pFactory->featureList()) {
                 VelAxStore::ClassEntry entry;
@@ -55,7 +56,7 @@ VelAxResult DllRegisterServer()
                              pFactory->version());
             store.setAppId(pFactory->appID(), pFactory->libraryName(), strLibrary);
         },
-        &strError);
+        &strError, scope);
     if (!isWritten) {
         report(QStringLiteral("DllRegisterServer: %1").arg(strError));
         return VEL_SELFREG_E_CLASS;
@@ -67,15 +68,16 @@ VelAxResult DllUnregisterServer()
 {
     VelAxFactory* pFactory = velAxLibraryFactory();
     QString strError;
+    const VelAxStore::Scope scope = VelAxStore::registrationScope();
     const bool isWritten = VelAxStore::edit(
-        VelAxStore::location(),
+        VelAxStore::location(scope),
         [&](VelAxStore& store) {
             for (const QString& strKey : pFactory->featureList())
                 store.removeClass(pFactory->classID(strKey));
             store.removeTypeLib(pFactory->typeLibID());
             store.removeAppId(pFactory->appID());
         },
-        &strError);
+        &strError, scope);
     if (!isWritten) {
         report(QStringLiteral("DllUnregisterServer: %1").arg(strError));
         return VEL_SELFREG_E_CLASS;

@@ -27,10 +27,12 @@ constexpr VelAxResult VEL_E_ACCESSDENIED = static_cast<VelAxResult>(0x80070005u)
 
 extern "C" {
 // Writes the entries of the library's classes, type library and application id
-// into the registration store (VelAxStore). VEL_SELFREG_E_CLASS when the store
-// cannot be read or written.
+// into the registration store (VelAxStore) of VelAxStore::registrationScope():
+// the user's, or the machine's when $VEL_AX_SCOPE is "system". VEL_SELFREG_E_CLASS
+// when the store cannot be read or written.
 VEL_AX_EXPORT VelAxResult DllRegisterServer();
-// Removes them again; removing what is not there succeeds.
+// Removes them again from the same scope's store only; removing what is not
+// there succeeds.
 VEL_AX_EXPORT VelAxResult DllUnregisterServer();
 // *ppFactory = the library's VelAxFactory when szClassId names one of its
 // classes; otherwise *ppFactory = null and VEL_CLASS_E_CLASSNOTAVAILABLE.

@@ -10,7 +10,12 @@
 #include <QStandardPaths>
 #include <QUuid>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -49,7 +54,40 @@ bool hasStoreShape(const QJsonObject& root, QString* pSection)
     return true;
 }
 
+// Root's or our own: nobody else's file decides which library we load.
+bool isTrustedOwner(const struct stat& st)
+{
+    return st.st_uid == 0 || st.st_uid == ::geteuid();
+}
+
+QString errnoText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 } // namespace
+
+QString VelAxStore::systemLocation()
+{
+    const QString strOverride = qEnvironmentVariable("VEL_AX_SYSTEM_STORE");
+    return strOverride.isEmpty() ? QStringLiteral("/etc/vel-controls/registry.json") : strOverride;
+}
+
+QString VelAxStore::location(Scope scope)
+{
+    return scope == Scope::System ? systemLocation() : location();
+}
+
+QString VelAxStore::scopeName(Scope scope)
+{
+    return scope == Scope::System ? QStringLiteral("system") : QStringLiteral("user");
+}
+
+VelAxStore::Scope VelAxStore::registrationScope()
+{
+    return qEnvironmentVariable("VEL_AX_SCOPE") == QLatin1String("system") ? Scope::System
+                                                                           : Scope::User;
+}
 
 QString VelAxStore::location()
 {
@@ -76,20 +114,66 @@ QString VelAxStore::normalizedId(const QString& strId)
     return id.isNull() ? QString() : id.toString(QUuid::WithBraces).toUpper();
 }
 
-VelAxStore::VelAxStore(const QString& strPath) : m_strPath(strPath) {}
+VelAxStore::VelAxStore(const QString& strPath, Scope scope) : m_strPath(strPath), m_scope(scope) {}
+
+bool VelAxStore::readTrusted(QByteArray* pData, QString* pError) const
+{
+    auto refuse = [&](const QString& strWhy) {
+        if (pError)
+            *pError =
+                QStringLiteral("the machine-wide store %1 is refused: %2").arg(m_strPath, strWhy);
+        return false;
+    };
+    struct stat st {
+    };
+    const QByteArray dir = QFile::encodeName(QFileInfo(m_strPath).absolutePath());
+    if (::stat(dir.constData(), &st) != 0)
+        return errno == ENOENT ? true : refuse(errnoText());
+    if (!isTrustedOwner(st) || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return refuse(QStringLiteral("its folder may be written by other users"));
+    // The file as it is, not what a link points to; a FIFO must not block us.
+    const int nFd = ::open(QFile::encodeName(m_strPath).constData(),
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (nFd < 0) {
+        if (errno == ENOENT)
+            return true;
+        return refuse(errno == ELOOP ? QStringLiteral("it is a symbolic link") : errnoText());
+    }
+    QFile file;
+    if (!file.open(nFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(nFd);
+        return refuse(file.errorString());
+    }
+    if (::fstat(nFd, &st) != 0)
+        return refuse(errnoText());
+    if (!S_ISREG(st.st_mode))
+        return refuse(QStringLiteral("it is not a plain file"));
+    if (!isTrustedOwner(st))
+        return refuse(QStringLiteral("it belongs to another user"));
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return refuse(QStringLiteral("other users may write it"));
+    *pData = file.readAll();
+    return true;
+}
 
 bool VelAxStore::load(QString* pError)
 {
     m_root = QJsonObject();
-    QFile file(m_strPath);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (pError)
-            *pError = QStringLiteral("cannot read %1: %2").arg(m_strPath, file.errorString());
-        return false;
+    QByteArray data;
+    if (m_scope == Scope::System) {
+        if (!readTrusted(&data, pError))
+            return false;
+    } else {
+        QFile file(m_strPath);
+        if (!file.exists())
+            return true;
+        if (!file.open(QIODevice::ReadOnly)) {
+            if (pError)
+                *pError = QStringLiteral("cannot read %1: %2").arg(m_strPath, file.errorString());
+            return false;
+        }
+        data = file.readAll();
     }
-    const QByteArray data = file.readAll();
     if (data.trimmed().isEmpty())
         return true;
     QJsonParseError parseError;
@@ -124,8 +208,10 @@ bool VelAxStore::save(QString* pError) const
     }
     QSaveFile file(m_strPath);
     // The user's own store: 0600, also where an earlier version left it
-    // readable (QSaveFile would keep that file's mode).
-    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), 0600) != 0 ||
+    // readable (QSaveFile would keep that file's mode). The machine's store is
+    // read by every user's host.
+    const mode_t nMode = m_scope == Scope::System ? 0644 : 0600;
+    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), nMode) != 0 ||
         file.write(QJsonDocument(m_root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         if (pError)
             *pError = QStringLiteral("cannot write %1: %2").arg(m_strPath, file.errorString());
@@ -135,14 +221,18 @@ bool VelAxStore::save(QString* pError) const
 }
 
 bool VelAxStore::edit(const QString& strPath, const std::function<void(VelAxStore&)>& change,
-                      QString* pError)
+                      QString* pError, Scope scope)
 {
     const QString strDir = QFileInfo(strPath).absolutePath();
+    const bool bNewDir = !QFileInfo::exists(strDir);
     if (!QDir().mkpath(strDir)) {
         if (pError)
             *pError = QStringLiteral("cannot create %1").arg(strDir);
         return false;
     }
+    // Readable by every user whatever root's umask; writable by root alone.
+    if (bNewDir && scope == Scope::System)
+        ::chmod(QFile::encodeName(strDir).constData(), 0755);
     QLockFile lock(strPath + QLatin1String(".lock"));
     if (!lock.tryLock(10000)) {
         if (pError)
@@ -151,7 +241,7 @@ bool VelAxStore::edit(const QString& strPath, const std::function<void(VelAxStor
                           : QStringLiteral("cannot lock %1").arg(strPath);
         return false;
     }
-    VelAxStore store(strPath);
+    VelAxStore store(strPath, scope);
     if (!store.load(pError))
         return false;
     change(store);

@@ -1,6 +1,7 @@
 #include "velhostloader.h"
 
 #include "velaxfactory.h"
+#include "velaxregistry.h"
 #include "velhostframe.h"
 #include "velhostlibrary.h"
 
@@ -21,15 +22,21 @@ VelHostLoader::Created VelHostLoader::create(const QString& strClassId, const QS
         return fail(QStringLiteral("\"%1\" is not a class id "
                                    "({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} expected)")
                         .arg(strClassId.left(64)));
-    VelAxStore store;
+    // The user's classes over the machine's.
+    VelAxRegistry registry;
     QString strError;
-    if (!store.load(&strError))
+    if (!registry.load(&strError))
         return fail(strError);
-    created.entry = store.findClass(strClassId);
+    created.entry = registry.findClass(strClassId).entry;
     const VelAxStore::ClassEntry& entry = created.entry;
-    if (!entry.isValid())
-        return fail(
-            QStringLiteral("class %1 is not registered (store %2)").arg(strClassId, store.path()));
+    if (!entry.isValid()) {
+        const QString strSystem =
+            registry.systemError().isEmpty()
+                ? QStringLiteral("machine-wide store %1").arg(registry.systemPath())
+                : registry.systemError();
+        return fail(QStringLiteral("class %1 is not registered (store %2; %3)")
+                        .arg(strClassId, registry.userPath(), strSystem));
+    }
     // The store's path is taken as it stands: a relative one would depend on
     // the current directory and the loader's search.
     if (!QDir::isAbsolutePath(entry.strLibrary))

@@ -8,6 +8,8 @@ host="$1"; tessaro="$2"; page="$3"; kind="$4"
 work="$(mktemp -d "${TMPDIR:-/tmp}/vel-libpath.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 export VEL_AX_STORE="$work/registry.json" VEL_DRIVE_C="$work/c" VEL_DRIVE_D="$work/d"
+# Classes an installed package registered machine-wide stay out of the test.
+export VEL_AX_SYSTEM_STORE="$work/system/registry.json"
 mkdir -p "$VEL_DRIVE_C" "$VEL_DRIVE_D" "$work/recorded" "$work/search"
 "$host" --register "$tessaro" >/dev/null || exit 1
 

@@ -28,6 +28,8 @@ done
 work="$(mktemp -d "${TMPDIR:-/tmp}/vel-page.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 export VEL_AX_STORE="$work/registry.json" VEL_DRIVE_C="$work/c" VEL_DRIVE_D="$work/d"
+# Classes an installed package registered machine-wide stay out of the test.
+export VEL_AX_SYSTEM_STORE="$work/system/registry.json"
 mkdir -p "$VEL_DRIVE_C" "$VEL_DRIVE_D"
 ((marker)) && : >"$VEL_DRIVE_C/beginLog.txt"
 
