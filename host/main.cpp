@@ -2,10 +2,12 @@
 // unregisters libraries through their exports, lists the registration store,
 // writes a library's interface description, and runs page scripts that create
 // controls by class id in its frame window.
+#include "velaxregistry.h"
 #include "velaxstore.h"
 #include "velhostframe.h"
 #include "velhostlibrary.h"
 #include "velhostpage.h"
+#include "velhostsession.h"
 #include "velservemain.h"
 
 #include <QApplication>
@@ -32,9 +34,9 @@ void err(const QString& strText)
 }
 
 // The version the library wrote for itself at registration.
-QString registeredVersion(const QString& strLibrary)
+QString registeredVersion(const QString& strLibrary, VelAxStore::Scope scope)
 {
-    VelAxStore store;
+    VelAxStore store(VelAxStore::location(scope), scope);
     if (!store.load())
         return QString();
     const QJsonObject typeLibs = store.root().value(QLatin1String("TypeLib")).toObject();
@@ -47,7 +49,7 @@ QString registeredVersion(const QString& strLibrary)
     return QString();
 }
 
-int registerLibrary(const QString& strPath, bool bRegister)
+int registerLibrary(const QString& strPath, bool bRegister, VelAxStore::Scope scope)
 {
     QString strError;
     VelHostLibrary* pLibrary = VelHostLibrary::open(strPath, &strError);
@@ -65,27 +67,37 @@ int registerLibrary(const QString& strPath, bool bRegister)
     }
     if (bRegister)
         out(QStringLiteral("registered %1 (%2) in %3")
-                .arg(pLibrary->path(), registeredVersion(pLibrary->path()),
-                     VelAxStore::location()));
+                .arg(pLibrary->path(), registeredVersion(pLibrary->path(), scope),
+                     VelAxStore::location(scope)));
     else
         out(QStringLiteral("unregistered %1 from %2")
-                .arg(pLibrary->path(), VelAxStore::location()));
+                .arg(pLibrary->path(), VelAxStore::location(scope)));
     return 0;
 }
 
+// Each class with the store it comes from; a machine entry that the user's
+// own entry hides is listed as such.
 int listStore()
 {
-    VelAxStore store;
+    VelAxRegistry registry;
     QString strError;
-    if (!store.load(&strError)) {
+    if (!registry.load(&strError)) {
         err(strError);
         return 1;
     }
-    out(QStringLiteral("store %1").arg(store.path()));
-    for (const VelAxStore::ClassEntry& entry : store.classes())
-        out(QStringLiteral("%1 %2 (%3) version %4 %5")
+    out(QStringLiteral("store %1").arg(registry.userPath()));
+    out(QStringLiteral("system store %1").arg(registry.systemPath()));
+    for (const VelAxRegistry::Class& cls : registry.classes()) {
+        const VelAxStore::ClassEntry& entry = cls.entry;
+        out(QStringLiteral("%1 %2 (%3) version %4 %5 [%6%7]")
                 .arg(entry.strClassId, entry.strClassName, entry.strProgId, entry.strVersion,
-                     entry.strLibrary));
+                     entry.strLibrary, VelAxStore::scopeName(cls.scope),
+                     cls.bHidden ? QStringLiteral(", hidden by user") : QString()));
+    }
+    if (!registry.systemError().isEmpty()) {
+        err(registry.systemError());
+        return 1;
+    }
     return 0;
 }
 
@@ -124,8 +136,8 @@ bool needsWindows(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        for (const char* szOption : {"--register", "--unregister", "--list", "--dump-idl", "--help",
-                                     "-h", "--version", "-v"}) {
+        for (const char* szOption : {"--register", "--unregister", "--list", "--dump-idl",
+                                     "--autostart", "--help", "-h", "--version", "-v"}) {
             if (arg == szOption || arg.startsWith(QByteArray(szOption) + '='))
                 return false;
         }
@@ -147,7 +159,8 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(
         QStringLiteral("Hosts the classroom controls: registers their libraries and runs page "
                        "scripts. The registration store is $VEL_AX_STORE, else "
-                       "~/.config/vel-controls/registry.json."));
+                       "~/.config/vel-controls/registry.json, over the machine's "
+                       "($VEL_AX_SYSTEM_STORE, else /etc/vel-controls/registry.json)."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption registerOption(QStringLiteral("register"),
@@ -162,6 +175,13 @@ int main(int argc, char** argv)
                                        QStringLiteral("Write the interface description of the "
                                                       "library LIB to the file given last."),
                                        QStringLiteral("LIB"));
+    const QCommandLineOption systemOption(
+        QStringLiteral("system"),
+        QStringLiteral("--register and --unregister write the machine-wide store (as root)."));
+    const QCommandLineOption autostartOption(
+        QStringLiteral("autostart"),
+        QStringLiteral("on: start --serve --publish-token when this user logs in; off: not."),
+        QStringLiteral("on|off"));
     const QCommandLineOption storeOption(QStringLiteral("store"),
                                          QStringLiteral("Use FILE as the registration store."),
                                          QStringLiteral("FILE"));
@@ -188,9 +208,9 @@ int main(int argc, char** argv)
         QStringLiteral("Half a second before the screenshot, move the pointer to X,Y of the "
                        "frame, as a user resting the mouse there."),
         QStringLiteral("X,Y"));
-    parser.addOptions({registerOption, unregisterOption, listOption, idlOption, storeOption,
-                       screenshotOption, waitOption, limitOption, sizeOption, argOption,
-                       pointerOption});
+    parser.addOptions({registerOption, unregisterOption, listOption, idlOption, systemOption,
+                       autostartOption, storeOption, screenshotOption, waitOption, limitOption,
+                       sizeOption, argOption, pointerOption});
     const QCommandLineOption serveOption(
         QStringLiteral("serve"),
         QStringLiteral("Serve the controls to pages in a browser on 127.0.0.1."));
@@ -201,7 +221,11 @@ int main(int argc, char** argv)
         QStringLiteral("allow-origin"),
         QStringLiteral("Let pages of ORIGIN connect (--serve; besides the host's own)."),
         QStringLiteral("ORIGIN"));
-    parser.addOptions({serveOption, portOption, originOption});
+    const QCommandLineOption publishOption(
+        QStringLiteral("publish-token"),
+        QStringLiteral("--serve: also write the token to $XDG_RUNTIME_DIR/vel-controls/serve-token "
+                       "(0600) for the platform's launcher."));
+    parser.addOptions({serveOption, portOption, originOption, publishOption});
     parser.addPositionalArgument(QStringLiteral("page"), QStringLiteral("The page script to run."),
                                  QStringLiteral("[page.js]"));
     parser.process(app);
@@ -209,14 +233,36 @@ int main(int argc, char** argv)
     if (parser.isSet(storeOption))
         qputenv("VEL_AX_STORE", parser.value(storeOption).toLocal8Bit());
     const QStringList positional = parser.positionalArguments();
+    // The libraries' exports read the scope from the environment, as Windows'
+    // registration reads where it runs; an inherited value never decides.
+    const VelAxStore::Scope scope =
+        parser.isSet(systemOption) ? VelAxStore::Scope::System : VelAxStore::Scope::User;
+    qputenv("VEL_AX_SCOPE", VelAxStore::scopeName(scope).toLatin1());
+
+    if (parser.isSet(autostartOption)) {
+        const QString strValue = parser.value(autostartOption);
+        if (strValue != QLatin1String("on") && strValue != QLatin1String("off")) {
+            err(QStringLiteral("--autostart takes on or off"));
+            return 2;
+        }
+        QString strError;
+        const QString strPath = velWriteAutostart(
+            strValue == QLatin1String("on"), QCoreApplication::applicationFilePath(), &strError);
+        if (strPath.isEmpty()) {
+            err(strError);
+            return 1;
+        }
+        out(QStringLiteral("autostart %1: %2").arg(strValue, strPath));
+        return 0;
+    }
 
     if (parser.isSet(registerOption) || parser.isSet(unregisterOption) ||
         parser.isSet(listOption) || parser.isSet(idlOption)) {
         int nStatus = 0;
         for (const QString& strLib : parser.values(unregisterOption))
-            nStatus |= registerLibrary(strLib, false);
+            nStatus |= registerLibrary(strLib, false, scope);
         for (const QString& strLib : parser.values(registerOption))
-            nStatus |= registerLibrary(strLib, true);
+            nStatus |= registerLibrary(strLib, true, scope);
         if (parser.isSet(idlOption)) {
             if (positional.size() != 1) {
                 err(QStringLiteral("--dump-idl LIB needs the output file"));
@@ -238,7 +284,8 @@ int main(int argc, char** argv)
         }
         const QStringList size = parser.value(sizeOption).split(QLatin1Char('x'));
         return velServeMain(quint16(nPort), parser.values(originOption),
-                            QSize(size.value(0).toInt(), size.value(1).toInt()));
+                            QSize(size.value(0).toInt(), size.value(1).toInt()),
+                            parser.isSet(publishOption));
     }
 
     if (positional.size() != 1) {

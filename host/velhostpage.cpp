@@ -4,6 +4,7 @@
 #include "velhostcontrol.h"
 #include "velhostframe.h"
 #include "velhostloader.h"
+#include "velhostpaths.h"
 #include "velhostscriptcall.h"
 #include "velhosttimers.h"
 #include "velhostwatchdog.h"
@@ -272,7 +273,7 @@ void VelHostPage::qtDebug(const QString& strText) const
 QJSValue VelHostPage::include(const QString& strPath)
 {
     // The page's folder and the demo folder (the demo page's platform answers).
-    QStringList lstRoots{m_strPageDir, QString::fromUtf8(VEL_HOST_DEMO_DIR)};
+    QStringList lstRoots{m_strPageDir, velHostDemoDir()};
     if (qEnvironmentVariableIsSet("VEL_DEMO_DIR"))
         lstRoots << qEnvironmentVariable("VEL_DEMO_DIR");
     QString strError;

@@ -2,6 +2,7 @@
 
 #include "velhostframe.h"
 #include "velhostloader.h"
+#include "velhostsession.h"
 #include "velserveserver.h"
 
 #include <QApplication>
@@ -26,7 +27,8 @@ void serveMessageHandler(QtMsgType type, const QMessageLogContext& context, cons
 
 } // namespace
 
-int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& frameSize)
+int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& frameSize,
+                 bool bPublishToken)
 {
     g_previousHandler = qInstallMessageHandler(serveMessageHandler);
     VelHostFrame frame(frameSize);
@@ -38,12 +40,27 @@ int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& 
         std::fprintf(stderr, "vel-host: %s\n", qPrintable(strError));
         return 1;
     }
+    // Started with the session, nobody reads our output: the platform's
+    // launcher reads the token from a file only this user can open.
+    QString strTokenFile;
+    if (bPublishToken) {
+        strTokenFile = velPublishServeToken(server.token(), &strError);
+        if (strTokenFile.isEmpty()) {
+            std::fprintf(stderr, "vel-host: %s\n", qPrintable(strError));
+            return 1;
+        }
+    }
     frame.show();
     std::fprintf(stdout,
                  "vel-host: serving on 127.0.0.1:%u\nvel-host: token %s\nvel-host: open %s\n",
                  unsigned(server.port()), qPrintable(server.token()), qPrintable(server.pageUrl()));
+    if (!strTokenFile.isEmpty())
+        std::fprintf(stdout, "vel-host: token file %s\n", qPrintable(strTokenFile));
     std::fflush(stdout);
     // Closing the frame ends the host, as closing a browser window would.
     QApplication::setQuitOnLastWindowClosed(true);
-    return QApplication::exec();
+    const int nStatus = QApplication::exec();
+    if (!strTokenFile.isEmpty())
+        velWithdrawServeToken(strTokenFile, server.token());
+    return nStatus;
 }
