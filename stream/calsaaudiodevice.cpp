@@ -117,6 +117,8 @@ bool CAlsaAudioDevice::open(int nSamplesPerSec, int nBitsPerSample, int nChannel
     m_bStop = false;
     m_nFramesPlayed = 0;
     m_tBase = std::chrono::steady_clock::now();
+    m_nFramesHanded = m_nFramesWritten = m_nAnchorDelay = 0;
+    m_tAnchor = m_tBase;
     m_thread = std::thread(&CAlsaAudioDevice::run, this);
     return true;
 }
@@ -131,6 +133,7 @@ bool CAlsaAudioDevice::write(int nBuffer, const char* pData, int nLength)
     item.pData = pData;
     item.nLength = nLength;
     ++m_nQueued;
+    m_nFramesHanded += nLength / m_nFrameBytes;
     m_cond.notify_one();
     return true;
 }
@@ -156,6 +159,37 @@ void CAlsaAudioDevice::close()
         snd_pcm_close(m_pPcm);
         m_pPcm = nullptr;
     }
+}
+
+long long CAlsaAudioDevice::delayFrames()
+{
+    using namespace std::chrono;
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_nRate <= 0)
+        return -1;
+    // Heard since the last note: real time, but never more than was taken.
+    const long long nSince =
+        duration_cast<microseconds>(steady_clock::now() - m_tAnchor).count() * m_nRate / 1000000;
+    const long long nHeard = m_nFramesWritten - m_nAnchorDelay + std::min(nSince, m_nAnchorDelay);
+    return std::max(0LL, m_nFramesHanded - nHeard);
+}
+
+// Playback thread, after ALSA took frames. snd_pcm_delay is asked here, on
+// the only thread that touches the PCM.
+void CAlsaAudioDevice::noteWritten(long long nFramesWritten)
+{
+    using namespace std::chrono;
+    snd_pcm_sframes_t nDelay = 0;
+    if (snd_pcm_delay(m_pPcm, &nDelay) < 0 || nDelay < 0)
+        nDelay = 0;
+    const auto tNow = steady_clock::now();
+    // Plugins without a clock report no delay; the pacing is then the delay.
+    const long long nAhead =
+        nFramesWritten - duration_cast<microseconds>(tNow - m_tBase).count() * m_nRate / 1000000;
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_nFramesWritten = nFramesWritten;
+    m_nAnchorDelay = std::min(nFramesWritten, std::max<long long>({0LL, nDelay, nAhead}));
+    m_tAnchor = tNow;
 }
 
 void CAlsaAudioDevice::run()
@@ -206,8 +240,10 @@ bool CAlsaAudioDevice::playBuffer(const Pending& item)
         }
         p += n * m_nFrameBytes;
         nLeft -= snd_pcm_uframes_t(n);
+        noteWritten(m_nFramesPlayed + nFrames - (long long)nLeft);
     }
     m_nFramesPlayed += nFrames;
+    noteWritten(m_nFramesPlayed);
     return true;
 }
 

@@ -27,6 +27,7 @@ public:
     bool write(int nBuffer, const char* pData, int nLength) override;
     void reset() override;
     void close() override;
+    long long delayFrames() override;
 
 private:
     struct Pending {
@@ -39,17 +40,25 @@ private:
     bool takeNext(Pending* pItem);
     bool playBuffer(const Pending& item);
     void keepToRealTime();
+    void noteWritten(long long nFramesWritten);
 
     snd_pcm_t* m_pPcm = nullptr; // set in open, used by the playback thread
     int m_nRate = 0;
     int m_nFrameBytes = 0;
     DoneHandler m_fnDone;
 
-    std::mutex m_lock; // guards m_queue, m_nQueued, m_nHead
+    std::mutex m_lock; // guards m_queue, m_nQueued, m_nHead and the clock below
     std::condition_variable m_cond;
     std::array<Pending, 8> m_queue;
     int m_nHead = 0;
     int m_nQueued = 0;
+    // The clock: frames accepted by write() and frames ALSA has taken, and
+    // what was still to be heard of those (ALSA's delay, or how far the
+    // thread ran ahead of real time, whichever is more) when last asked.
+    long long m_nFramesHanded = 0;
+    long long m_nFramesWritten = 0;
+    long long m_nAnchorDelay = 0;
+    std::chrono::steady_clock::time_point m_tAnchor;
     std::atomic<bool> m_bStop{false};
     std::thread m_thread;
 

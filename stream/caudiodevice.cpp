@@ -14,6 +14,11 @@ CAudioDevice::Factory s_fnFactory;
 
 CAudioDevice::~CAudioDevice() = default;
 
+long long CAudioDevice::delayFrames()
+{
+    return -1;
+}
+
 std::unique_ptr<CAudioDevice> CAudioDevice::create()
 {
     Factory fnFactory;

@@ -27,6 +27,10 @@ public:
     // or will run once this returns.
     virtual void reset() = 0;
     virtual void close() = 0;
+    // Frames handed to write() that have not been heard yet, now: what the
+    // audio clock is counted back from. -1 when the device cannot tell; the
+    // writer then counts from its done calls. Any thread.
+    virtual long long delayFrames();
 
     // The device CAudioWrite opens: the installed factory's, else ALSA's.
     static std::unique_ptr<CAudioDevice> create();

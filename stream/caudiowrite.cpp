@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -62,7 +63,12 @@ bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
 
     lock.lock();
     m_nBytesPerSec = nAvgBytesPerSec;
-    m_bCatchUp = true;
+    m_bFilling = true;
+    m_bCatchUp = false;
+    m_bSounded = false;
+    m_nHanded = m_nHandedNext = 0;
+    m_nHandedBytes = m_nDoneBytes = 0;
+    m_tLastDone = std::chrono::steady_clock::now();
     m_pBlock = std::move(pBlock);
     std::memset(m_pBlock.get(), 0, size_t(2 * nLength));
     for (int i = 0; i < 2; ++i) {
@@ -86,9 +92,16 @@ bool CAudioWrite::Open(int samplesPerSec, int bitsPerSample, int channels)
 
 bool CAudioWrite::Write(const void* data, int length)
 {
+    return Write(data, length, kNoClock);
+}
+
+bool CAudioWrite::Write(const void* data, int length, int64_t nPtsUs)
+{
     std::lock_guard<std::mutex> lock(m_lock);
-    if (m_pRing && data && length > 0)
+    if (m_pRing && data && length > 0 && length <= m_nCapacity) {
+        noteAnchor(nPtsUs);
         ringWrite(static_cast<const char*>(data), length);
+    }
     return true;
 }
 
@@ -137,7 +150,95 @@ void CAudioWrite::SetEnabled(bool bEnabled)
 void CAudioWrite::SetBacklogLimit(int nMs)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    m_nBacklogLimitMs = nMs > 0 ? nMs : 0;
+    m_nMarginMs = nMs > 0 ? nMs : 0;
+}
+
+int64_t CAudioWrite::Clock() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_bDeviceOpen || m_nBytesPerSec <= 0)
+        return kNoClock;
+    const int64_t nHeard = heardBytes();
+    for (int i = 1; i <= m_nHanded; ++i) {
+        const Handed& handed =
+            m_handed[size_t((m_nHandedNext - i + int(m_handed.size())) % int(m_handed.size()))];
+        if (handed.nStart > nHeard)
+            continue;
+        if (handed.nPtsUs == kNoClock)
+            return kNoClock;
+        // Past the end of the newest buffer the device has run dry: the clock stops.
+        return handed.nPtsUs + bytesToUs(std::min<int64_t>(nHeard - handed.nStart, handed.nLength));
+    }
+    return kNoClock;
+}
+
+uint64_t CAudioWrite::SilencesInserted() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_nSilences;
+}
+
+uint64_t CAudioWrite::BytesCaughtUp() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_nCaughtUp;
+}
+
+// Lock held. Bytes of all handed to the device that have been heard.
+int64_t CAudioWrite::heardBytes() const
+{
+    const long long nDelay = m_pDevice ? m_pDevice->delayFrames() : -1;
+    if (nDelay >= 0) {
+        // 16-bit mono: two bytes a frame.
+        return std::max<int64_t>(0, m_nHandedBytes - int64_t(nDelay) * 2);
+    }
+    // A device that cannot tell: the buffer after the last one done has been
+    // playing since that done call.
+    if (m_nHandedBytes <= m_nDoneBytes)
+        return m_nDoneBytes;
+    using namespace std::chrono;
+    const int64_t nSinceUs = duration_cast<microseconds>(steady_clock::now() - m_tLastDone).count();
+    const int64_t nPlaying = std::min<int64_t>(m_nHandedBytes - m_nDoneBytes, m_headers[0].nLength);
+    return m_nDoneBytes + std::min(nPlaying, nSinceUs * m_nBytesPerSec / 1000000);
+}
+
+int64_t CAudioWrite::bytesToUs(int64_t nBytes) const
+{
+    return m_nBytesPerSec > 0 ? nBytes * 1000000 / m_nBytesPerSec : 0;
+}
+
+// Lock held, before the bytes go into the ring. A timestamp that follows on
+// from what is there adds nothing.
+void CAudioWrite::noteAnchor(int64_t nPtsUs)
+{
+    const int64_t nPos = m_nWrittenTotal;
+    if (m_nAnchors > 0) {
+        const Anchor& last =
+            m_anchors[size_t((m_nAnchorNext - 1 + int(m_anchors.size())) % int(m_anchors.size()))];
+        if (nPtsUs == kNoClock && last.nPtsUs == kNoClock)
+            return;
+        const int64_t nExpected = ptsAt(nPos);
+        if (nPtsUs != kNoClock && nExpected != kNoClock && std::abs(nPtsUs - nExpected) <= 2000)
+            return;
+    }
+    m_anchors[size_t(m_nAnchorNext)] = {nPos, nPtsUs};
+    m_nAnchorNext = (m_nAnchorNext + 1) % int(m_anchors.size());
+    m_nAnchors = std::min(m_nAnchors + 1, int(m_anchors.size()));
+}
+
+// Lock held.
+int64_t CAudioWrite::ptsAt(int64_t nPos) const
+{
+    for (int i = 1; i <= m_nAnchors; ++i) {
+        const Anchor& anchor =
+            m_anchors[size_t((m_nAnchorNext - i + int(m_anchors.size())) % int(m_anchors.size()))];
+        if (anchor.nPos > nPos)
+            continue;
+        if (anchor.nPtsUs == kNoClock || m_nBytesPerSec <= 0)
+            return kNoClock;
+        return anchor.nPtsUs + bytesToUs(nPos - anchor.nPos);
+    }
+    return kNoClock;
 }
 
 int CAudioWrite::LatencyMs() const
@@ -184,6 +285,10 @@ void CAudioWrite::onBufferDone(int nBuffer)
     if (nBuffer < 0 || nBuffer > 1)
         return;
     std::lock_guard<std::mutex> lock(m_lock);
+    if (m_headers[nBuffer].bInDevice) {
+        m_nDoneBytes += m_headers[nBuffer].nLength;
+        m_tLastDone = std::chrono::steady_clock::now();
+    }
     m_headers[nBuffer].bInDevice = false;
     if (!m_bPlaying)
         return;
@@ -200,28 +305,44 @@ void CAudioWrite::onBufferDone(int nBuffer)
 #endif
 }
 
-// Lock held.
+// Lock held. Sound starts (and resumes after an underrun) once the margin
+// waits beyond this buffer; a backlog of more than twice the margin is brought
+// back to it a twentieth of a buffer at a refill, inaudibly compared with the
+// silence of a cut.
 void CAudioWrite::refill(int nBuffer)
 {
     Header& header = m_headers[nBuffer];
-    if (m_nFill <= header.nLength) {
-        std::memset(header.pData, 0, size_t(header.nLength));
-        m_bCatchUp = true; // an underrun (or nothing yet)
+    const int nLength = header.nLength;
+    const int nMargin = int(int64_t(m_nMarginMs) * m_nBytesPerSec / 1000) & ~1;
+    if (m_nFill <= nLength || (m_bFilling && m_nFill < nLength + nMargin)) {
+        std::memset(header.pData, 0, size_t(nLength));
+        header.nPtsUs = kNoClock;
+        if (m_bSounded)
+            ++m_nSilences;
+        m_bFilling = true;
         return;
     }
-    if (m_bCatchUp && m_nBacklogLimitMs > 0) {
-        const int nLimit = int(int64_t(m_nBacklogLimitMs) * m_nBytesPerSec / 1000) & ~1;
-        const int nExcess = m_nFill - header.nLength - nLimit;
-        if (nExcess > 0) {
-            // Whole samples only, so the 16-bit stream keeps its alignment.
-            const int nDiscard = nExcess + (nExcess & 1);
-            m_nReadPos = (m_nReadPos + nDiscard) % m_nCapacity;
-            m_nFill -= nDiscard;
-        } else {
+    m_bFilling = false;
+    if (nMargin > 0) {
+        const int nBeyond = m_nFill - nLength - nMargin;
+        if (nBeyond > nMargin)
+            m_bCatchUp = true;
+        if (nBeyond <= 0)
             m_bCatchUp = false;
+        if (m_bCatchUp) {
+            // Whole samples only, so the 16-bit stream keeps its alignment.
+            const int nDrop = std::min(nBeyond, std::max(2, nLength / 20)) & ~1;
+            if (nDrop > 0) {
+                m_nReadPos = (m_nReadPos + nDrop) % m_nCapacity;
+                m_nFill -= nDrop;
+                m_nCaughtUp += uint64_t(nDrop);
+            }
+            m_bCatchUp = nBeyond - nDrop > 1;
         }
     }
-    ringRead(header.pData, header.nLength);
+    header.nPtsUs = ptsAt(m_nWrittenTotal - m_nFill);
+    ringRead(header.pData, nLength);
+    m_bSounded = true;
 }
 
 // Lock held.
@@ -231,6 +352,12 @@ void CAudioWrite::sendToDevice(int nBuffer)
     if (!m_bDeviceOpen || header.bInDevice)
         return;
     header.bInDevice = m_pDevice->write(nBuffer, header.pData, header.nLength);
+    if (!header.bInDevice)
+        return;
+    m_handed[size_t(m_nHandedNext)] = {m_nHandedBytes, header.nLength, header.nPtsUs};
+    m_nHandedNext = (m_nHandedNext + 1) % int(m_handed.size());
+    m_nHanded = std::min(m_nHanded + 1, int(m_handed.size()));
+    m_nHandedBytes += header.nLength;
 }
 
 #if defined(VEL_FORM_TESSARO)
@@ -291,6 +418,7 @@ int CAudioWrite::ringWrite(const char* pData, int nLength)
     std::memcpy(m_pRing.get(), pData + nFirst, size_t(nLength - nFirst));
     m_nWritePos = (m_nWritePos + nLength) % m_nCapacity;
     m_nFill += nLength;
+    m_nWrittenTotal += nLength;
     return nLength;
 }
 

@@ -3,8 +3,11 @@
 
 #include "caudiodevice.h"
 
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -15,6 +18,9 @@
 // finished buffer is refilled with a whole buffer from the ring or with
 // silence, never with part of one. tessaro hands refilled buffers back from
 // the thread pool; vimbrel has a feeder thread and an on/off switch.
+// Audio written with its timestamp gives the player a clock: the timestamp of
+// what is heard now, counted back from what the device was handed by the
+// device's delay.
 class CAudioWrite
 {
 public:
@@ -31,6 +37,9 @@ public:
     bool Open(int samplesPerSec, int bitsPerSample, int channels);
     // Any thread; always true.
     bool Write(const void* data, int length);
+    // The same, with the stream time of the first sample in microseconds:
+    // what Clock() reports once it is heard.
+    bool Write(const void* data, int length, int64_t nPtsUs);
     void Close();
 #if defined(VEL_FORM_VIMBREL)
     // GUI thread: while off, finished buffers are not returned to the device.
@@ -41,15 +50,25 @@ public:
     }
 #endif
 
-    // With a limit, the audio waiting beyond the buffer being refilled is cut
-    // to nMs (oldest first) at the first refill that finds audio after Open
-    // and after every refill that had to send silence, until a refill finds
-    // it within the limit: a start-up burst or a stall does not leave sound
-    // behind the picture for good. 0 (the default) keeps every byte.
+    // With a margin, the ring keeps about nMs beyond the buffer being
+    // refilled to ride out network jitter: sound starts, and resumes after an
+    // underrun, only once that much waits; a backlog of more than twice the
+    // margin (a start-up burst, a stall) is dropped back to it a little at
+    // every refill, never a whole buffer at once. 0 (the default) plays
+    // whatever is there.
     void SetBacklogLimit(int nMs);
     // How long audio written now waits before it is heard: the ring, the
     // buffer queued in the device and, on average, half the one playing.
     int LatencyMs() const;
+
+    static constexpr int64_t kNoClock = INT64_MIN;
+    // The stream time (microseconds) of the sound heard now; kNoClock while
+    // silence plays, before timed audio is heard, or without a device.
+    int64_t Clock() const;
+    // Silent buffers sent after sound had begun: gaps a listener hears.
+    uint64_t SilencesInserted() const;
+    // Bytes dropped to bring a backlog back to the margin.
+    uint64_t BytesCaughtUp() const;
 
     // Length of one output buffer in bytes (0 until a device is open).
     int BufferLength() const;
@@ -65,6 +84,19 @@ private:
         char* pData = nullptr;
         int nLength = 0;
         bool bInDevice = false;
+        int64_t nPtsUs = kNoClock; // of its first sample
+    };
+    // Where the stream time of the ring's bytes is known: from byte nPos
+    // (counted since Open) on, nPtsUs and onwards in real time.
+    struct Anchor {
+        int64_t nPos = 0;
+        int64_t nPtsUs = kNoClock;
+    };
+    // A buffer handed to the device, from byte nStart of all handed.
+    struct Handed {
+        int64_t nStart = 0;
+        int nLength = 0;
+        int64_t nPtsUs = kNoClock;
     };
 
     void onBufferDone(int nBuffer);
@@ -72,6 +104,10 @@ private:
     void sendToDevice(int nBuffer);
     int ringWrite(const char* pData, int nLength);
     int ringRead(char* pData, int nLength);
+    void noteAnchor(int64_t nPtsUs);
+    int64_t ptsAt(int64_t nPos) const;
+    int64_t heardBytes() const;
+    int64_t bytesToUs(int64_t nBytes) const;
 #if defined(VEL_FORM_TESSARO)
     void writeFromPool(int nBuffer);
 #else
@@ -98,8 +134,24 @@ private:
     int m_nCapacity = 0;
     int m_nFill = 0;
     int m_nBytesPerSec = 0;
-    int m_nBacklogLimitMs = 0;
-    bool m_bCatchUp = true; // the next refill with audio cuts the backlog
+    int m_nMarginMs = 0;
+    bool m_bFilling = true;  // waiting for the margin before sound (re)starts
+    bool m_bCatchUp = false; // dropping a backlog back to the margin
+    bool m_bSounded = false; // sound has been sent since Open
+    uint64_t m_nSilences = 0;
+    uint64_t m_nCaughtUp = 0;
+
+    // The clock. Anchors and handed buffers are kept in small rings.
+    int64_t m_nWrittenTotal = 0; // bytes ever written to the ring: its write end
+    std::array<Anchor, 16> m_anchors;
+    int m_nAnchors = 0;
+    int m_nAnchorNext = 0;
+    std::array<Handed, 8> m_handed;
+    int m_nHanded = 0;
+    int m_nHandedNext = 0;
+    int64_t m_nHandedBytes = 0;
+    int64_t m_nDoneBytes = 0;                          // reported done by the device
+    std::chrono::steady_clock::time_point m_tLastDone; // or the open
 
     // Guards the ring, the headers, m_bPlaying, m_bDeviceOpen and the counters
     // below; taken by the decode thread, the device thread and the pool or feeder.

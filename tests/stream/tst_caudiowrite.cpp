@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <atomic>
+
 namespace
 {
 
@@ -19,11 +21,20 @@ QByteArray pattern(int nLength, int nSeed)
     return bytes;
 }
 
+// A device that says how much of what it was handed is still to be heard.
+class DelayedAudioDevice : public ManualAudioDevice
+{
+public:
+    using ManualAudioDevice::ManualAudioDevice;
+    long long delayFrames() override { return nDelayFrames; }
+    std::atomic<long long> nDelayFrames{-1};
+};
+
 struct Rig {
     Rig()
     {
         pLog = std::make_shared<VelAudioLog>();
-        auto device = std::make_unique<ManualAudioDevice>(pLog);
+        auto device = std::make_unique<DelayedAudioDevice>(pLog);
         pDevice = device.get();
         pWriter = std::make_unique<CAudioWrite>(std::move(device));
     }
@@ -42,7 +53,7 @@ struct Rig {
     }
 
     std::shared_ptr<VelAudioLog> pLog;
-    ManualAudioDevice* pDevice = nullptr;
+    DelayedAudioDevice* pDevice = nullptr;
     std::unique_ptr<CAudioWrite> pWriter;
 };
 
@@ -69,8 +80,11 @@ private slots:
     void refillNeedsMoreThanOneBuffer();
     void ringRules_data();
     void ringRules();
-    void backlogCutAtStartAndAfterUnderrun_data();
-    void backlogCutAtStartAndAfterUnderrun();
+    void marginAndCatchUpInSmallSteps_data();
+    void marginAndCatchUpInSmallSteps();
+    void clockFromTheDevicePosition_data();
+    void clockFromTheDevicePosition();
+    void clockWithoutDeviceDelayFollowsDoneCalls();
     void closeEndsTheCycle();
     void deviceFailureKeepsTheRing();
 #if defined(VEL_FORM_VIMBREL)
@@ -195,33 +209,41 @@ void TstCAudioWrite::ringRules()
     QCOMPARE(rig.cycle(), QByteArray(1600, '\0'));
 }
 
-void TstCAudioWrite::backlogCutAtStartAndAfterUnderrun_data()
+void TstCAudioWrite::marginAndCatchUpInSmallSteps_data()
 {
     // Steps: a positive number writes that many bytes of one continuous
     // stream, 0 plays a buffer. Then where in the stream the last buffer
-    // played started, and what is left. 8000 Hz: 1600 bytes a buffer, a
-    // limit of 50 ms keeps 800 bytes beyond it.
+    // played started (-1: silence), what is left and the silences counted.
+    // 8000 Hz: 1600 bytes a buffer; the margin of 150 ms is 2400 bytes.
     QTest::addColumn<QList<int>>("steps");
     QTest::addColumn<int>("nSentFrom");
     QTest::addColumn<int>("nLeft");
-    QTest::newRow("start: the backlog is cut to the limit") << QList<int>{8000, 0} << 5600 << 800;
-    QTest::newRow("a backlog within the limit is kept") << QList<int>{2400, 0} << 0 << 800;
-    QTest::newRow("after an underrun: cut again") << QList<int>{2400, 0, 0, 8000, 0} << 8000 << 800;
-    QTest::newRow("grown without an underrun: kept")
-        << QList<int>{2400, 0, 8000, 0} << 1600 << 7200;
+    QTest::addColumn<int>("nSilences");
+    QTest::newRow("sound waits for the margin") << QList<int>{3999, 0} << -1 << 3999 << 0;
+    QTest::newRow("and starts with the margin behind it") << QList<int>{4000, 0} << 0 << 2400 << 0;
+    QTest::newRow("a backlog within twice the margin is kept")
+        << QList<int>{6400, 0} << 0 << 4800 << 0;
+    QTest::newRow("a larger one loses a twentieth of a buffer")
+        << QList<int>{10000, 0} << 80 << 8320 << 0;
+    QTest::newRow("and again at the next refill") << QList<int>{10000, 0, 0} << 1760 << 6640 << 0;
+    QTest::newRow("down to the margin, not below")
+        << QList<int>{6500, 0, 0, 0} << 3360 << 1540 << 0;
+    QTest::newRow("an underrun counts, and so does waiting for the margin again")
+        << QList<int>{4000, 0, 0, 0, 2000, 0, 2000, 0} << 3200 << 3200 << 2;
 }
 
-// Sound that piled up at the start or behind a stall would otherwise stay
-// that far behind the picture for good.
-void TstCAudioWrite::backlogCutAtStartAndAfterUnderrun()
+// The ring was cut to 50 ms beyond the next buffer at every underrun:
+// network jitter then cost a 100 ms silence and a cut each time.
+void TstCAudioWrite::marginAndCatchUpInSmallSteps()
 {
     QFETCH(QList<int>, steps);
     QFETCH(int, nSentFrom);
     QFETCH(int, nLeft);
+    QFETCH(int, nSilences);
     Rig rig;
     QVERIFY(openRig(rig, 8000));
-    rig.pWriter->SetBacklogLimit(50);
-    const QByteArray stream = pattern(20000, 9);
+    rig.pWriter->SetBacklogLimit(150);
+    const QByteArray stream = pattern(40000, 9);
     int nWritten = 0;
     QByteArray sent;
     for (int nStep : steps) {
@@ -232,8 +254,69 @@ void TstCAudioWrite::backlogCutAtStartAndAfterUnderrun()
             sent = rig.cycle();
         }
     }
-    QCOMPARE(sent, stream.mid(nSentFrom, 1600));
+    QCOMPARE(sent, nSentFrom < 0 ? QByteArray(1600, '\0') : stream.mid(nSentFrom, 1600));
     QCOMPARE(rig.pWriter->RingFill(), nLeft);
+    QCOMPARE(int(rig.pWriter->SilencesInserted()), nSilences);
+}
+
+void TstCAudioWrite::clockFromTheDevicePosition_data()
+{
+    // 1600 bytes at 10 s, then 1602 bytes at nSecondPts, two buffers played:
+    // the device holds two silent buffers, then the two of sound, 6400 bytes
+    // (3200 frames) in all, nDelay of them still to be heard.
+    const qint64 nFirst = 10000000;
+    QTest::addColumn<qint64>("nSecondPts");
+    QTest::addColumn<int>("nDelay");
+    QTest::addColumn<qint64>("nExpected");
+    const qint64 kNone = CAudioWrite::kNoClock;
+    QTest::newRow("silence heard: no clock") << nFirst + 100000 << 1700 << kNone;
+    QTest::newRow("into the first sound") << nFirst + 100000 << 1200 << nFirst + 50000;
+    QTest::newRow("into the second, which follows on") << nFirst + 100000 << 400 << nFirst + 150000;
+    QTest::newRow("a jump in time starts anew") << nFirst + 5000000 << 400 << nFirst + 5050000;
+    QTest::newRow("audio written without time") << kNone << 400 << kNone;
+    QTest::newRow("all heard: the clock stops at the end")
+        << nFirst + 100000 << 0 << nFirst + 200000;
+}
+
+// The picture follows this clock: the time of the sound heard now.
+void TstCAudioWrite::clockFromTheDevicePosition()
+{
+    QFETCH(qint64, nSecondPts);
+    QFETCH(int, nDelay);
+    QFETCH(qint64, nExpected);
+    Rig rig;
+    QVERIFY(openRig(rig, 8000));
+    QCOMPARE(rig.pWriter->Clock(), CAudioWrite::kNoClock);
+    const QByteArray audio = pattern(3202, 2);
+    QVERIFY(rig.pWriter->Write(audio.constData(), 1600, 10000000));
+    if (nSecondPts == CAudioWrite::kNoClock)
+        QVERIFY(rig.pWriter->Write(audio.constData() + 1600, 1602));
+    else
+        QVERIFY(rig.pWriter->Write(audio.constData() + 1600, 1602, nSecondPts));
+    QCOMPARE(rig.cycle(), audio.left(1600));
+    QCOMPARE(rig.cycle(), audio.mid(1600, 1600));
+    rig.pDevice->nDelayFrames = nDelay;
+    QCOMPARE(rig.pWriter->Clock(), nExpected);
+}
+
+// A device that cannot tell its delay: the buffer after the last one done has
+// been playing since that done call.
+void TstCAudioWrite::clockWithoutDeviceDelayFollowsDoneCalls()
+{
+    Rig rig;
+    QVERIFY(openRig(rig, 8000));
+    const QByteArray audio = pattern(3202, 3);
+    QVERIFY(rig.pWriter->Write(audio.constData(), audio.size(), 10000000));
+    QVERIFY(!rig.cycle().isEmpty()); // the first sound goes in behind a silent buffer
+    QCOMPARE(rig.pWriter->Clock(), CAudioWrite::kNoClock);
+    QElapsedTimer since;
+    since.start();
+    QVERIFY(!rig.cycle().isEmpty()); // the silent one is done: the sound plays
+    QTest::qWait(40);
+    const qint64 nClock = rig.pWriter->Clock();
+    const qint64 nElapsedUs = since.nsecsElapsed() / 1000;
+    QVERIFY2(nClock >= 10000000 + 40000 && nClock <= 10000000 + qMin<qint64>(nElapsedUs, 100000),
+             qPrintable(QString::number(nClock)));
 }
 
 void TstCAudioWrite::closeEndsTheCycle()
