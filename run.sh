@@ -2,6 +2,8 @@
 # Entry point: "bash run.sh demo" runs the host with the directing panel on the
 # built-in demo page; "bash run.sh test" builds and runs every test.
 # Both install what is missing (Debian 12, as root), then build incrementally.
+# "bash run.sh package" builds the Debian package vel-controls_<version>_<arch>.deb
+# into the build folder.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="${VEL_BUILD_DIR:-$ROOT/build}"
@@ -19,6 +21,7 @@ PACKAGES=(
   xvfb xauth fonts-wqy-microhei util-linux openbox xdotool x11-apps clang-format
   clang libclang-rt-14-dev
   libqt5webchannel5-dev libqt5websockets5-dev chromium chromium-driver python3-selenium
+  dpkg-dev file strace
 )
 
 install_packages() {
@@ -93,5 +96,6 @@ case "$cmd" in
   test) install_packages; run_tests ;;
   build) install_packages; build "$BUILD" all ;;
   format) install_packages; cd "$ROOT" && check_format ;;
-  *) echo "usage: bash run.sh demo|test|build|format" >&2; exit 2 ;;
+  package) install_packages; build "$BUILD" package ;;
+  *) echo "usage: bash run.sh demo|test|build|format|package" >&2; exit 2 ;;
 esac

@@ -2,15 +2,30 @@
 
 #include "veltempdir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
 
 const char kTokenFile[] = "/serve-token";
+
+int g_quitPipe[2] = {-1, -1};
+
+// Only what is safe in a signal handler: one byte into the pipe.
+void onTerminate(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_quitPipe[1], &c, 1);
+}
 
 bool writeFile(const QString& strPath, const QByteArray& data, bool bPrivate, QString* pError)
 {
@@ -48,6 +63,26 @@ void velWithdrawServeToken(const QString& strPath, const QString& strToken)
     file.close();
     if (bOurs)
         file.remove();
+}
+
+void velQuitOnTerminate()
+{
+    if (g_quitPipe[0] >= 0 || ::pipe2(g_quitPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* pNotifier =
+        new QSocketNotifier(g_quitPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(pNotifier, &QSocketNotifier::activated, pNotifier, []() {
+        char buffer[16];
+        while (::read(g_quitPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 QString velWriteAutostart(bool bOn, const QString& strProgram, QString* pError)

@@ -14,6 +14,12 @@ QString velPublishServeToken(const QString& strToken, QString* pError);
 // replaced it).
 void velWithdrawServeToken(const QString& strPath, const QString& strToken);
 
+// SIGTERM and SIGHUP (systemd stopping the unit, the session ending) quit the
+// application's event loop instead of killing the process, so that what runs
+// after exec() (the token file's removal) still runs. Call once, after the
+// application exists.
+void velQuitOnTerminate();
+
 // Writes <config dir>/autostart/vel-host.desktop ($XDG_CONFIG_HOME, else
 // ~/.config), which overrides the machine's entry of the same name: on, it
 // starts strProgram --serve --publish-token at login; off, it is hidden.

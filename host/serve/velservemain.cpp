@@ -44,6 +44,7 @@ int velServeMain(quint16 nPort, const QStringList& allowedOrigins, const QSize& 
     // launcher reads the token from a file only this user can open.
     QString strTokenFile;
     if (bPublishToken) {
+        velQuitOnTerminate();
         strTokenFile = velPublishServeToken(server.token(), &strError);
         if (strTokenFile.isEmpty()) {
             std::fprintf(stderr, "vel-host: %s\n", qPrintable(strError));
