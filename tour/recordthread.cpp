@@ -1,5 +1,6 @@
 #include "recordthread.h"
 
+#include "recordfinish.h"
 #include "veldrive.h"
 #include "velmaskaddress.h"
 
@@ -51,73 +52,13 @@ QThreadPool* finishingPool()
     return &s_pool;
 }
 
-struct PlainOutputDeleter {
-    void operator()(AVFormatContext* p) const
-    {
-        if (p && !(p->oformat->flags & AVFMT_NOFILE))
-            avio_closep(&p->pb);
-        avformat_free_context(p);
-    }
-};
-
-// Copies the stopped, fragmented recording into a plain MP4 beside it and
-// puts that in its place. Any failure leaves the fragmented file, which plays.
-bool rewritePlain(const QString& strPath)
-{
-    const QFileInfo info(strPath);
-    const QString strTemp = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                            QStringLiteral(".finishing.mp4");
-    const QByteArray strIn = QFile::encodeName(strPath);
-    const QByteArray strOut = QFile::encodeName(strTemp);
-
-    AVFormatContext* pRawInput = nullptr;
-    if (avformat_open_input(&pRawInput, strIn.constData(), nullptr, nullptr) < 0)
-        return false;
-    VelFormatInputPtr pInput(pRawInput);
-    if (avformat_find_stream_info(pInput.get(), nullptr) < 0)
-        return false;
-    AVFormatContext* pRawOutput = nullptr;
-    if (avformat_alloc_output_context2(&pRawOutput, nullptr, "mp4", strOut.constData()) < 0)
-        return false;
-    std::unique_ptr<AVFormatContext, PlainOutputDeleter> pOutput(pRawOutput);
-    for (unsigned i = 0; i < pInput->nb_streams; ++i) {
-        AVStream* pStream = avformat_new_stream(pOutput.get(), nullptr);
-        if (!pStream ||
-            avcodec_parameters_copy(pStream->codecpar, pInput->streams[i]->codecpar) < 0)
-            return false;
-        pStream->codecpar->codec_tag = 0;
-        pStream->time_base = pInput->streams[i]->time_base;
-    }
-    VelDictionary options;
-    options.set("movflags", "+faststart");
-    bool bOk = avio_open(&pOutput->pb, strOut.constData(), AVIO_FLAG_WRITE) >= 0 &&
-               avformat_write_header(pOutput.get(), options.address()) >= 0;
-    VelPacketPtr pPacket(av_packet_alloc());
-    while (bOk && pPacket && av_read_frame(pInput.get(), pPacket.get()) >= 0) {
-        const AVStream* pIn = pInput->streams[pPacket->stream_index];
-        const AVStream* pOut = pOutput->streams[pPacket->stream_index];
-        av_packet_rescale_ts(pPacket.get(), pIn->time_base, pOut->time_base);
-        pPacket->pos = -1;
-        bOk = av_interleaved_write_frame(pOutput.get(), pPacket.get()) >= 0;
-        av_packet_unref(pPacket.get());
-    }
-    bOk = bOk && av_write_trailer(pOutput.get()) >= 0;
-    pOutput.reset();
-    pInput.reset();
-    // rename(2) replaces the fragmented file in one step.
-    if (!bOk || std::rename(strOut.constData(), strIn.constData()) != 0) {
-        QFile::remove(strTemp);
-        qDebug("RecordThread: %s kept fragmented", strIn.constData());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void RecordThread::OutputDeleter::operator()(AVFormatContext* p) const
 {
-    PlainOutputDeleter()(p);
+    if (p && !(p->oformat->flags & AVFMT_NOFILE))
+        avio_closep(&p->pb);
+    avformat_free_context(p);
 }
 
 RecordThread::RecordThread(QObject* parent) : QThread(parent)
@@ -175,6 +116,10 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
     m_strInput = inputUrl.toLocal8Bit();
     m_strOutputName = outputFile;
     m_strOutput = QFile::encodeName(outputFile);
+    m_eEndReason = EndStopped;
+    m_eResult = ResultNothing;
+    m_nWritten = 0;
+    m_nWriteError = 0;
     m_nOpenLimitMs = readTuningFile(kOpenTimeoutFile, 3000);
     m_nProbeLimitMs = readTuningFile(kFindStreamTimeoutFile, 3000);
 
@@ -251,6 +196,8 @@ bool RecordThread::addStreams()
     m_streamMap.assign(m_pInput->nb_streams, -1);
     m_filters.clear();
     m_filters.resize(m_pInput->nb_streams);
+    m_transcoders.clear();
+    m_transcoders.resize(m_pInput->nb_streams);
     m_nVideoOutput = -1;
     for (unsigned i = 0; i < m_pInput->nb_streams; ++i) {
         if (!addStream(i))
@@ -264,12 +211,15 @@ bool RecordThread::addStreams()
     return true;
 }
 
-// A stream the container cannot hold (G.711 audio in MP4, say) is left out,
-// so that the rest still records.
+// G.711 sound becomes AAC; any other stream the container cannot hold is left
+// out, so that the rest still records.
 bool RecordThread::addStream(unsigned nIndex)
 {
     const AVStream* pIn = m_pInput->streams[nIndex];
     const AVCodecParameters* pPar = pIn->codecpar;
+    if (CAudioTranscoder::converts(pPar) &&
+        avformat_query_codec(m_pOutputFormat, AV_CODEC_ID_AAC, FF_COMPLIANCE_NORMAL) == 1)
+        return addConvertedStream(nIndex);
     if (avformat_query_codec(m_pOutputFormat, pPar->codec_id, FF_COMPLIANCE_NORMAL) != 1) {
         qDebug("RecordThread: stream %u (%s) left out, %s cannot hold it", nIndex,
                avcodec_get_name(pPar->codec_id), m_pOutputFormat->name);
@@ -302,6 +252,31 @@ bool RecordThread::addStream(unsigned nIndex)
     m_streamMap[nIndex] = pOut->index;
     if (pPar->codec_type == AVMEDIA_TYPE_VIDEO && m_nVideoOutput < 0)
         m_nVideoOutput = pOut->index;
+    return true;
+}
+
+bool RecordThread::addConvertedStream(unsigned nIndex)
+{
+    const AVStream* pIn = m_pInput->streams[nIndex];
+    const char* szCodec = avcodec_get_name(pIn->codecpar->codec_id);
+    auto pTranscoder = std::make_unique<CAudioTranscoder>();
+    AVCodecParameters* pPar = avcodec_parameters_alloc();
+    const bool bOpen =
+        pPar && pTranscoder->open(pIn, pPar, m_pOutputFormat->flags & AVFMT_GLOBALHEADER);
+    AVStream* pOut = bOpen ? avformat_new_stream(m_pOutput.get(), nullptr) : nullptr;
+    const bool bOk = pOut && avcodec_parameters_copy(pOut->codecpar, pPar) >= 0;
+    avcodec_parameters_free(&pPar);
+    if (!bOk) {
+        // The picture still records.
+        qDebug("RecordThread: stream %u (%s) left out, it cannot be converted to AAC", nIndex,
+               szCodec);
+        return !bOpen || pOut != nullptr;
+    }
+    qDebug("RecordThread: stream %u (%s) recorded as AAC", nIndex, szCodec);
+    pOut->codecpar->codec_tag = 0;
+    pOut->time_base = pTranscoder->timeBase();
+    m_transcoders[nIndex] = std::move(pTranscoder);
+    m_streamMap[nIndex] = pOut->index;
     return true;
 }
 
@@ -341,35 +316,52 @@ void RecordThread::run()
     }
     if (!m_pOutput)
         return;
-    copyLoop();
+    const EndReason eReason = copyLoop();
+    if (eReason == EndStopped)
+        return; // StopRecording() finishes the file
+    // Nobody asked for the end: the file is finished here, and the owner told.
+    m_eEndReason = eReason;
+    m_eResult = finish();
+    emit sigRecordingEnded(eReason);
 }
 
-void RecordThread::copyLoop()
+RecordThread::EndReason RecordThread::copyLoop()
 {
     m_bSawKeyFrame = m_nVideoOutput < 0;
     m_timed.assign(m_streamMap.size(), false);
+    EndReason eReason = EndStopped;
     while (m_bRun) {
         guard(kReadLimitMs);
-        const int nResult = av_read_frame(m_pInput.get(), m_pPacket.get());
+        int nResult = av_read_frame(m_pInput.get(), m_pPacket.get());
         if (nResult == AVERROR(EAGAIN))
             continue;
         if (nResult < 0) {
-            if (m_bRun)
-                qDebug("av_read_frame break run()\n");
+            if (m_bRun) {
+                qDebug("av_read_frame break run(): %s, the recording of %s stops",
+                       qPrintable(errorText(nResult)), maskedInput().constData());
+                eReason = EndInputLost;
+            }
             break;
         }
         const unsigned nInput = unsigned(m_pPacket->stream_index);
-        if (acceptPacket(m_pPacket.get()))
-            writePacket(m_pPacket.get(), nInput);
+        nResult = acceptPacket(m_pPacket.get()) ? writePacket(m_pPacket.get(), nInput) : 0;
         av_packet_unref(m_pPacket.get());
+        if (nResult < 0) {
+            // One line: every packet after it would fail the same way.
+            qDebug("RecordThread: writing %s failed (%s), the recording stops",
+                   m_strOutput.constData(), qPrintable(errorText(nResult)));
+            eReason = nResult == AVERROR(ENOSPC) ? EndDiskFull : EndWriteFailed;
+            break;
+        }
     }
     guard(0);
     if (!m_bRun)
         qDebug("WAIT_OBJECT_0 break run()\n");
+    return m_bRun ? eReason : EndStopped;
 }
 
-// Left-out streams are dropped, and so is video before its first key frame:
-// nothing before it decodes.
+// Left-out streams are dropped, and so is everything before the first video
+// key frame: no picture before it decodes.
 bool RecordThread::acceptPacket(const AVPacket* pPacket)
 {
     const unsigned nInput = unsigned(pPacket->stream_index);
@@ -382,65 +374,130 @@ bool RecordThread::acceptPacket(const AVPacket* pPacket)
             return false;
         m_timed[nInput] = true;
     }
-    if (!m_bSawKeyFrame && m_streamMap[nInput] == m_nVideoOutput) {
-        if (!(pPacket->flags & AV_PKT_FLAG_KEY))
+    // The file starts with its first picture: sound before it would make the
+    // tracks differ in length, and a player show nothing while it plays.
+    if (!m_bSawKeyFrame) {
+        if (m_streamMap[nInput] != m_nVideoOutput || !(pPacket->flags & AV_PKT_FLAG_KEY))
             return false;
         m_bSawKeyFrame = true;
     }
     return true;
 }
 
-void RecordThread::writePacket(AVPacket* pPacket, unsigned nInput)
+// Negative only for a write error: a packet the filter refuses is dropped.
+int RecordThread::writePacket(AVPacket* pPacket, unsigned nInput)
 {
-    const AVStream* pIn = m_pInput->streams[nInput];
-    AVStream* pOut = m_pOutput->streams[m_streamMap[nInput]];
+    if (m_transcoders[nInput])
+        return writeConverted(pPacket, nInput);
+    const AVRational from = m_pInput->streams[nInput]->time_base;
+    const int nOutput = m_streamMap[nInput];
     AVBSFContext* pBsf = m_filters[nInput].get();
-    if (pBsf && av_bsf_send_packet(pBsf, pPacket) < 0) {
+    if (!pBsf)
+        return mux(pPacket, from, nOutput);
+    if (av_bsf_send_packet(pBsf, pPacket) < 0) {
         av_packet_unref(pPacket);
-        return;
+        return 0;
     }
-    // Without a filter the one packet goes through once; with one, every
-    // packet the filter gives back.
-    bool bPending = true;
-    while (bPending) {
-        if (pBsf) {
-            if (av_bsf_receive_packet(pBsf, pPacket) < 0)
-                return;
-        } else {
-            bPending = false;
-        }
-        pPacket->pts = av_rescale_q_rnd(pPacket->pts, pIn->time_base, pOut->time_base,
-                                        AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-        pPacket->dts = av_rescale_q_rnd(pPacket->dts, pIn->time_base, pOut->time_base,
-                                        AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-        pPacket->duration = av_rescale_q(pPacket->duration, pIn->time_base, pOut->time_base);
-        pPacket->pos = -1;
-        pPacket->stream_index = pOut->index;
-        if (av_interleaved_write_frame(m_pOutput.get(), pPacket) < 0)
-            qDebug("Error muxing packet\n");
-        av_packet_unref(pPacket);
+    while (av_bsf_receive_packet(pBsf, pPacket) >= 0) {
+        const int nResult = mux(pPacket, from, nOutput);
+        if (nResult < 0)
+            return nResult;
     }
+    return 0;
 }
 
-void RecordThread::StopRecording()
+int RecordThread::writeConverted(AVPacket* pPacket, unsigned nInput)
+{
+    CAudioTranscoder* pTranscoder = m_transcoders[nInput].get();
+    const AVRational from = pTranscoder->timeBase();
+    const int nOutput = m_streamMap[nInput];
+    m_nWriteError = 0;
+    const int nResult = pTranscoder->send(
+        pPacket, [&](AVPacket* pEncoded) { return mux(pEncoded, from, nOutput); });
+    if (nResult >= 0 || m_nWriteError < 0)
+        return nResult;
+    // The encoder broke: the picture goes on without the sound.
+    qDebug("RecordThread: converting stream %u failed (%s), its sound is left out", nInput,
+           qPrintable(errorText(nResult)));
+    m_streamMap[nInput] = -1;
+    return 0;
+}
+
+int RecordThread::mux(AVPacket* pPacket, AVRational from, int nOutput)
+{
+    const AVRational to = m_pOutput->streams[nOutput]->time_base;
+    const auto rounding = AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
+    pPacket->pts = av_rescale_q_rnd(pPacket->pts, from, to, rounding);
+    pPacket->dts = av_rescale_q_rnd(pPacket->dts, from, to, rounding);
+    pPacket->duration = av_rescale_q(pPacket->duration, from, to);
+    pPacket->pos = -1;
+    pPacket->stream_index = nOutput;
+    const int nResult = av_interleaved_write_frame(m_pOutput.get(), pPacket);
+    av_packet_unref(pPacket);
+    if (nResult < 0)
+        m_nWriteError = nResult;
+    else
+        ++m_nWritten;
+    return nResult;
+}
+
+RecordThread::Result RecordThread::StopRecording()
 {
     // Also cuts an open or a read that is blocked right now.
     m_bRun = false;
     wait();
-    const bool bFinish = m_bHeaderWritten.exchange(false);
-    if (bFinish && av_write_trailer(m_pOutput.get()) < 0)
-        qDebug("RecordThread: writing the trailer of %s failed", m_strOutput.constData());
+    if (m_bHeaderWritten)
+        m_eResult = finish();
     release();
-    if (bFinish) {
-        const QString strPath = m_strOutputName;
-        finishingPool()->start([strPath] { rewritePlain(strPath); });
+    return m_eResult;
+}
+
+// Ends the file after the copy loop: the trailer, then the plain rewrite in
+// the background; after a write error the fragmented file cut back to a whole
+// fragment; no file at all when nothing was recorded.
+RecordThread::Result RecordThread::finish()
+{
+    m_bHeaderWritten = false;
+    const EndReason eReason = m_eEndReason;
+    bool bWriteFailed = eReason == EndDiskFull || eReason == EndWriteFailed;
+    if (!bWriteFailed) {
+        for (size_t i = 0; i < m_transcoders.size() && m_nWriteError == 0; ++i) {
+            if (!m_transcoders[i] || m_streamMap[i] < 0)
+                continue;
+            const AVRational from = m_transcoders[i]->timeBase();
+            const int nOutput = m_streamMap[i];
+            m_transcoders[i]->flush([&](AVPacket* p) { return mux(p, from, nOutput); });
+        }
+        if (m_nWritten > 0 && (m_nWriteError < 0 || av_write_trailer(m_pOutput.get()) < 0)) {
+            qDebug("RecordThread: writing the end of %s failed", m_strOutput.constData());
+            bWriteFailed = true;
+        }
     }
+    const qint64 nWritten = m_nWritten;
+    release();
+    const QString strPath = m_strOutputName;
+    qint64 nKept = nWritten;
+    if (nWritten > 0 && bWriteFailed) {
+        nKept = RecordFinish::cutToWholeFragment(strPath);
+        if (nKept < 0)
+            qDebug("RecordThread: %s could not be cut back to a whole fragment",
+                   m_strOutput.constData());
+    }
+    if (nKept == 0) {
+        QFile::remove(strPath);
+        qDebug("RecordThread: nothing was recorded, %s removed", m_strOutput.constData());
+        return ResultNothing;
+    }
+    if (!bWriteFailed)
+        finishingPool()->start([strPath] { RecordFinish::rewritePlain(strPath); });
+    return ResultSaved;
 }
 
 void RecordThread::release()
 {
     m_pPacket.reset();
     m_filters.clear();
+    m_transcoders.clear();
     m_pOutput.reset();
     m_pInput.reset();
     m_pOutputFormat = nullptr;

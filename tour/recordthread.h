@@ -1,6 +1,7 @@
 #ifndef RECORDTHREAD_H
 #define RECORDTHREAD_H
 
+#include "caudiotranscoder.h"
 #include "velffmpeg.h"
 
 extern "C" {
@@ -16,14 +17,18 @@ extern "C" {
 #include <memory>
 #include <vector>
 
-// Records one stream into an MP4 file without re-encoding: its own connection
-// to the address, every stream the container can hold copied packet by
-// packet, timestamps rescaled to the output's time bases.
+// Records one stream into an MP4 file: its own connection to the address,
+// every stream the container can hold copied packet by packet (timestamps
+// rescaled to the output's time bases), G.711 sound converted to AAC.
 //
 // While recording the file is fragmented, so that a recording whose process
 // dies still plays up to its last fragment. StopRecording() ends it cleanly;
 // the fragmented file is then rewritten as a plain MP4 (duration in its
 // header, index at the front) in the background, see waitForFinishing().
+// A recording that loses its camera or cannot write ends by itself on its
+// thread (sigRecordingEnded): after a write error the file is cut back to its
+// last whole fragment and stays fragmented. A recording that holds nothing
+// leaves no file.
 //
 // Driven from the GUI thread: Init() or StartRecording(), then
 // StopRecording(). The copy loop runs on the thread itself.
@@ -31,6 +36,19 @@ class RecordThread : public QThread
 {
     Q_OBJECT
 public:
+    // Why a recording ended.
+    enum EndReason {
+        EndStopped,     // StopRecording()
+        EndInputLost,   // the camera went away or the input ended
+        EndDiskFull,    // no room left for the file
+        EndWriteFailed, // any other write error
+    };
+    // What a stop left behind.
+    enum Result {
+        ResultSaved,   // the file holds what was recorded
+        ResultNothing, // nothing was recorded: no file
+    };
+
     explicit RecordThread(QObject* parent = nullptr);
     ~RecordThread() override;
 
@@ -42,8 +60,10 @@ public:
     // thread never waits on the network. sigInitFinished reports the open.
     void StartRecording(QString inputUrl, QString outputFile);
     // Interrupts a blocked read, waits for the thread to leave its loop, then
-    // writes the trailer and releases everything. Safe to repeat.
-    void StopRecording();
+    // writes the trailer and releases everything. Safe to repeat; after a
+    // recording that ended by itself it only gives that recording's result.
+    Result StopRecording();
+    EndReason endReason() const { return m_eEndReason.load(); }
 
     // The header is written: the file exists and grows.
     bool isRecording() const { return m_bHeaderWritten.load(); }
@@ -55,6 +75,9 @@ public:
 signals:
     // From the recorder's thread, once per StartRecording().
     void sigInitFinished(bool bOk);
+    // From the recorder's thread when the recording ended without a stop
+    // (nReason an EndReason); the file is finished by then.
+    void sigRecordingEnded(int nReason);
 
 protected:
     void run() override;
@@ -79,10 +102,14 @@ private:
     int openInput(bool bTcp);
     bool addStreams();
     bool addStream(unsigned nIndex);
+    bool addConvertedStream(unsigned nIndex);
     bool openOutput();
-    void copyLoop();
+    EndReason copyLoop();
     bool acceptPacket(const AVPacket* pPacket);
-    void writePacket(AVPacket* pPacket, unsigned nInput);
+    int writePacket(AVPacket* pPacket, unsigned nInput);
+    int writeConverted(AVPacket* pPacket, unsigned nInput);
+    int mux(AVPacket* pPacket, AVRational from, int nOutput);
+    Result finish();
     void release();
     void guard(int nLimitMs);
     QByteArray maskedInput() const; // the address as logs may show it
@@ -98,6 +125,10 @@ private:
     VelPacketPtr m_pPacket;
     std::vector<int> m_streamMap;  // input stream index -> output index, -1 left out
     std::vector<BsfPtr> m_filters; // per input stream, null when none is needed
+    // per input stream, null unless its sound is converted
+    std::vector<std::unique_ptr<CAudioTranscoder>> m_transcoders;
+    qint64 m_nWritten = 0; // packets the muxer took
+    int m_nWriteError = 0; // the last write's error, 0 when none
     int m_nVideoOutput = -1;
     bool m_bSawKeyFrame = false;
     std::vector<bool> m_timed; // per input stream: a packet with a timestamp went by
@@ -105,6 +136,8 @@ private:
     // The run event: the copy loop runs while it is set. Any thread.
     std::atomic<bool> m_bRun{true};
     std::atomic<bool> m_bHeaderWritten{false};
+    std::atomic<EndReason> m_eEndReason{EndStopped};
+    Result m_eResult = ResultNothing; // of the last finish
     Guard m_guard;
     int m_nOpenLimitMs = 3000;
     int m_nProbeLimitMs = 3000;

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -24,6 +25,8 @@ namespace
 {
 
 const int kFallbackRect[4] = {0, 0, 1920, 1080};
+// Long enough to read a short line, short enough not to hide the picture.
+constexpr int kNoticeMs = 6000;
 
 // A JSON string's content: the page parses the event text, so quotes,
 // backslashes and control characters must not end up in it raw.
@@ -68,9 +71,18 @@ VelTourVideoWidget::VelTourVideoWidget(QWidget* parent) : VelVideoLabel(parent)
     m_pPtzPad = new VelCloudSettingWidget(this);
     m_pPtzPad->hide();
 
+    m_pNotice = new QLabel(this);
+    m_pNotice->setObjectName(QStringLiteral("recordNotice"));
+    m_pNotice->setStyleSheet(QStringLiteral(
+        "color: white; background: rgba(0, 0, 0, 160); padding: 4px 10px; border-radius: 4px"));
+    m_pNotice->hide();
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, m_pNotice, &QWidget::hide);
+
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setContentsMargins(0, 0, 0, 0);
     m_pLayout->addStretch();
+    m_pLayout->addWidget(m_pNotice, 0, Qt::AlignHCenter);
     m_pLayout->addWidget(m_pControlBar);
 
     connect(m_pControlBar, &VelVideoControlBar::sigPtzClicked, this,
@@ -186,7 +198,9 @@ void VelTourVideoWidget::snapshot()
 void VelTourVideoWidget::record(bool checked)
 {
     if (!checked) {
-        dropRecorder();
+        // Pressed again at once: the user learns why no file appeared.
+        if (m_pRecorder && !dropRecorder())
+            showNotice(tr("录像未保存: 没有录到内容"));
         m_pControlBar->setRecordState(false);
         return;
     }
@@ -219,17 +233,51 @@ void VelTourVideoWidget::startRecorder(const QString& strPath)
             m_pControlBar->setRecordState(false);
         },
         Qt::QueuedConnection);
+    connect(
+        m_pRecorder, &RecordThread::sigRecordingEnded, this,
+        [this, nGeneration](int nReason) {
+            if (nGeneration == m_nRecorderGeneration && m_pRecorder)
+                recorderEnded(nReason);
+        },
+        Qt::QueuedConnection);
     m_pRecorder->StartRecording(GetPlayer()->GetUrl(), strPath);
 }
 
-void VelTourVideoWidget::dropRecorder()
+// The recorder stopped by itself and has finished its file already.
+void VelTourVideoWidget::recorderEnded(int nReason)
+{
+    dropRecorder();
+    m_pControlBar->setRecordState(false);
+    switch (nReason) {
+    case RecordThread::EndDiskFull:
+        showNotice(tr("录像已停止: 磁盘已满"));
+        break;
+    case RecordThread::EndWriteFailed:
+        showNotice(tr("录像已停止: 无法写入文件"));
+        break;
+    default:
+        showNotice(tr("录像已停止: 摄像机断开"));
+        break;
+    }
+}
+
+bool VelTourVideoWidget::dropRecorder()
 {
     if (!m_pRecorder)
-        return;
+        return false;
     ++m_nRecorderGeneration;
-    m_pRecorder->StopRecording();
+    const bool bSaved = m_pRecorder->StopRecording() == RecordThread::ResultSaved;
     delete m_pRecorder;
     m_pRecorder = nullptr;
+    return bSaved;
+}
+
+void VelTourVideoWidget::showNotice(const QString& strText)
+{
+    qDebug("VelTourVideoWidget: %s", qPrintable(strText));
+    m_pNotice->setText(strText);
+    m_pNotice->show();
+    m_noticeTimer.start(kNoticeMs);
 }
 
 void VelTourVideoWidget::audioPlay(bool checked)

@@ -6,8 +6,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QTimer>
 
 class QAbstractButton;
+class QLabel;
 class QVBoxLayout;
 class RecordThread;
 class VelCloudSettingWidget;
@@ -71,7 +73,11 @@ protected:
 private:
     void replacePlayer(const QString& strUrl);
     void startRecorder(const QString& strPath);
-    void dropRecorder();
+    void recorderEnded(int nReason);
+    // Stops and deletes the recorder; whether its file holds anything.
+    bool dropRecorder();
+    // A short line over the picture, gone after a few seconds.
+    void showNotice(const QString& strText);
 
     RecordThread* m_pRecorder = nullptr;
     // Tells a late report of a recorder that is gone from the current one's.
@@ -84,6 +90,8 @@ private:
     QString m_strSubStream;
     QString m_strPreviousAddress;
     QVBoxLayout* m_pLayout = nullptr;
+    QLabel* m_pNotice = nullptr;
+    QTimer m_noticeTimer;
     QPainter m_painter;
 };
 

@@ -68,7 +68,8 @@ private slots:
     void stopWhileReadIsBlocked();
     void openIsBoundedAgainstASilentCamera();
     void startRecordingKeepsTheCallerFree();
-    void unsupportedAudioIsLeftOut();
+    void audioMp4CannotHold_data();
+    void audioMp4CannotHold();
     void adtsAudioIsConverted();
     void secondInitLeavesTheRecordingAlone();
     void killedRecordingStillDecodes();
@@ -206,26 +207,45 @@ void TstRecordThread::startRecordingKeepsTheCallerFree()
     QVERIFY(!QFile::exists(path("pending.mp4")));
 }
 
-void TstRecordThread::unsupportedAudioIsLeftOut()
+void TstRecordThread::audioMp4CannotHold_data()
 {
-    const QString strSource = path("g711.mkv");
-    QVERIFY(VelProbe::makeFile(strSource, 3, "pcm_mulaw"));
-    QCOMPARE(VelProbe::codecs(VelProbe::probe(strSource)), QStringList({"h264", "pcm_mulaw"}));
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<QStringList>("recorded");
+    QTest::addColumn<QString>("log");
+    QTest::newRow("G.711 u-law becomes AAC")
+        << "pcm_mulaw" << QStringList({"h264", "aac"}) << "pcm_mulaw.*recorded as AAC";
+    QTest::newRow("G.711 A-law becomes AAC")
+        << "pcm_alaw" << QStringList({"h264", "aac"}) << "pcm_alaw.*recorded as AAC";
+    QTest::newRow("PCM is left out")
+        << "pcm_s16le" << QStringList({"h264"}) << "left out.*pcm_s16le|pcm_s16le.*left out";
+}
 
-    const QString strFile = path("g711.mp4");
+void TstRecordThread::audioMp4CannotHold()
+{
+    QFETCH(QString, codec);
+    QFETCH(QStringList, recorded);
+    QFETCH(QString, log);
+    const QString strSource = path(codec + ".mkv");
+    QVERIFY(VelProbe::makeFile(strSource, 3, codec));
+    QCOMPARE(VelProbe::codecs(VelProbe::probe(strSource)), QStringList({"h264", codec}));
+
+    const QString strFile = path(codec + ".mp4");
     RecordThread recorder;
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("left out.*pcm_mulaw|pcm_mulaw.*left out"));
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(log));
     QVERIFY(recorder.Init(strSource, strFile));
     recorder.start();
     QTRY_VERIFY_WITH_TIMEOUT(recorder.isFinished(), 10000); // end of the file
-    recorder.StopRecording();
+    QCOMPARE(recorder.StopRecording(), RecordThread::ResultSaved);
     QVERIFY(RecordThread::waitForFinishing(30000));
 
-    QCOMPARE(VelProbe::codecs(VelProbe::probe(strFile)), QStringList({"h264"}));
+    QCOMPARE(VelProbe::codecs(VelProbe::probe(strFile)), recorded);
     // The video went through untouched.
     const QByteArray strHash = VelProbe::streamHash(strFile, "0:v");
     QVERIFY(!strHash.isEmpty());
     QCOMPARE(strHash, VelProbe::streamHash(strSource, "0:v"));
+    QByteArray errors;
+    QCOMPARE(VelProbe::decode(strFile, &errors), 0);
+    QVERIFY2(errors.isEmpty(), errors.constData());
 }
 
 // AAC in ADTS frames (a transport stream) records only through the filter.
