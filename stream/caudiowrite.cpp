@@ -172,6 +172,13 @@ int64_t CAudioWrite::Clock() const
     return kNoClock;
 }
 
+bool CAudioWrite::HoldsMargin() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const int nMargin = int(int64_t(m_nMarginMs) * m_nBytesPerSec / 1000);
+    return m_bDeviceOpen && m_nFill >= m_headers[0].nLength + nMargin;
+}
+
 uint64_t CAudioWrite::SilencesInserted() const
 {
     std::lock_guard<std::mutex> lock(m_lock);

@@ -70,6 +70,10 @@ public:
     // Bytes dropped to bring a backlog back to the margin.
     uint64_t BytesCaughtUp() const;
 
+    // Whether the ring holds the margin beyond the next buffer: a source read
+    // at once (a file) decodes no more sound for now.
+    bool HoldsMargin() const;
+
     // Length of one output buffer in bytes (0 until a device is open).
     int BufferLength() const;
     // Bytes waiting in the ring.

@@ -94,6 +94,14 @@ public:
     {
         return AudioDeviceState(m_nAudioDeviceState.load());
     }
+    // In a player with sound: pictures dropped for coming later than their
+    // sound by more than a frame. Any thread.
+    quint64 GetPicturesLate() const
+    {
+        return m_nPicturesLate.load();
+    }
+    // Silent buffers the sound writer inserted after sound began. Any thread.
+    quint64 GetAudioSilences() const;
 #if defined(VEL_FORM_VIMBREL)
     void SetAudioEnabled(bool bEnabled);
     bool IsAudioEnabled() const
@@ -150,6 +158,11 @@ private:
                      FrameHandler onFrame);
     int receiveFrames(AVCodecContext* pContext, AVFrame* pFrame, FrameHandler onFrame);
     void showPicture(const AVFrame* pFrame);
+    void takePicture(const AVFrame* pFrame);
+    void presentHeld(bool bWaitForNext);
+    bool followsSound() const;
+    int64_t audioClockUs();
+    int64_t streamTimeUs(int nStream, int64_t nPts) const;
     void keepLastFrame(const AVFrame* pFrame);
     QImage* freePicture(const QSize& size);
     void playAudio(const AVFrame* pFrame);
@@ -193,6 +206,17 @@ private:
     // detached image) is written next. The label holds at most two.
     std::array<QImage, 3> m_pictures;
     bool m_bFirstPicture = true;
+    // The player with sound shows each picture when its sound is heard: the
+    // decoded pictures wait here (decode thread), a few at most, while their
+    // packets wait in the queue. Times in microseconds.
+    std::deque<VelFramePtr> m_heldPictures;
+    int64_t m_nLastShownUs = -1;          // av_gettime_relative of the last hand-off
+    int64_t m_nFrameUs = 40000;           // between the last two pictures
+    int64_t m_nLastPictureUs = INT64_MIN; // stream time of the last picture taken
+    int64_t m_nClockUs = INT64_MIN;       // the sound's time when last known...
+    int64_t m_nClockAtUs = -1;            // ...and when that was
+    int64_t m_nLastAudioUs = -1;          // when sound was last handed to the writer
+    std::atomic<quint64> m_nPicturesLate{0};
     mutable std::mutex m_lastFrameLock; // guards m_pLastFrame's reference
     VelFramePtr m_pLastFrame;           // a reference to the last decoded picture
 
