@@ -64,13 +64,10 @@ bool CAudioTranscoder::open(const AVStream* pIn, AVCodecParameters* pOut, bool b
         avcodec_parameters_from_context(pOut, m_pEncoder.get()) < 0)
         return false;
 
-    SwrContext* pSwr = nullptr;
-    if (swr_alloc_set_opts2(&pSwr, &m_pEncoder->ch_layout, m_pEncoder->sample_fmt, nRate,
-                            &m_pDecoder->ch_layout, m_pDecoder->sample_fmt, m_pDecoder->sample_rate,
-                            0, nullptr) < 0)
-        return false;
-    m_pResampler.reset(pSwr);
-    if (swr_init(pSwr) < 0)
+    // Set up from the first frame: a container's channel layout may be
+    // described differently from what its decoder gives.
+    m_pResampler.reset(swr_alloc());
+    if (!m_pResampler)
         return false;
     m_pFifo.reset(av_audio_fifo_alloc(m_pEncoder->sample_fmt, nChannels,
                                       qMax(m_pEncoder->frame_size, 1024) * 4));
@@ -127,11 +124,13 @@ int CAudioTranscoder::decodeAll(const Writer& write)
 int CAudioTranscoder::queue(const AVFrame* pFrame)
 {
     AVFrame* pOut = m_pConverted.get();
-    av_frame_unref(pOut);
-    pOut->format = m_pEncoder->sample_fmt;
-    pOut->sample_rate = m_pEncoder->sample_rate;
-    if (av_channel_layout_copy(&pOut->ch_layout, &m_pEncoder->ch_layout) < 0 ||
-        swr_convert_frame(m_pResampler.get(), pOut, pFrame) < 0 || pOut->nb_samples <= 0)
+    int nResult = convert(pFrame, pOut);
+    if (nResult == AVERROR_INPUT_CHANGED) {
+        // The source changed its format: set the resampler up again.
+        swr_close(m_pResampler.get());
+        nResult = convert(pFrame, pOut);
+    }
+    if (nResult < 0 || pOut->nb_samples <= 0)
         return -1;
     const AVRational outBase = m_pEncoder->time_base;
     const int64_t nExpected = m_nFifoPts == AV_NOPTS_VALUE
@@ -151,6 +150,15 @@ int CAudioTranscoder::queue(const AVFrame* pFrame)
                             pOut->nb_samples) < pOut->nb_samples)
         return -1;
     return 0;
+}
+
+int CAudioTranscoder::convert(const AVFrame* pFrame, AVFrame* pOut)
+{
+    av_frame_unref(pOut);
+    pOut->format = m_pEncoder->sample_fmt;
+    pOut->sample_rate = m_pEncoder->sample_rate;
+    const int nResult = av_channel_layout_copy(&pOut->ch_layout, &m_pEncoder->ch_layout);
+    return nResult < 0 ? nResult : swr_convert_frame(m_pResampler.get(), pOut, pFrame);
 }
 
 // Whole encoder frames from the queue; with bFinal also the short rest.

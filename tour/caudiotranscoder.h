@@ -46,6 +46,7 @@ public:
 private:
     int decodeAll(const Writer& write);
     int queue(const AVFrame* pFrame);
+    int convert(const AVFrame* pFrame, AVFrame* pOut);
     int encodeQueued(const Writer& write, bool bFinal);
     int drain(const Writer& write);
 
