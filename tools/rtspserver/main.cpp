@@ -18,6 +18,8 @@
 //   <camera>[-gop2]-pcmu           G.711 u-law, 8000 Hz mono
 //   <camera>[-gop2]-siren          Siren audio (16000 Hz), which FFmpeg does not decode
 //   /audio, /audio-a<rate><m|s>    AAC only (no video), /audio is 16000 Hz mono
+//   /flashbeep720, /flashbeep1080  black, white for the frame at each whole second; silence,
+//                                  a 1 kHz beep for the first 100 ms of each second (lip sync)
 //   /replay720, /replay1080        with --replay: H.264 baseline (key frame every second)
 //                                  and AAC 16000 Hz mono from files FFmpeg encodes at
 //                                  start, looped every 10.24 s; -noaudio: video only
@@ -36,6 +38,7 @@
 // RTP over UDP and interleaved over the RTSP connection are both offered. The
 // RTP ports, like the RTSP port, are bound on 127.0.0.1 only.
 
+#include "flashbeep.h"
 #include "replay.h"
 
 #include <gst/gst.h>
@@ -71,6 +74,7 @@ struct CameraFormat {
     int keyInterval = 25; // frames between key frames
     AudioCodec audio = AudioCodec::Aac;
     bool replay = false; // a file encoded at start, looped (--replay)
+    bool flashBeep = false;
 };
 
 // The table is built before the server starts and never changes; only the
@@ -166,6 +170,11 @@ void buildMountTable()
         }
     }
     addMount("/audio", {0, false, 16000, 1});
+    for (int height : {720, 1080}) {
+        CameraFormat format{height, false, 16000, 1};
+        format.flashBeep = true;
+        addMount("/flashbeep" + std::to_string(height), format);
+    }
     for (int rate : rates) {
         for (int channels : {1, 2}) {
             addMount("/audio-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
@@ -234,6 +243,9 @@ std::string launchLine(const CameraFormat& format)
 {
     if (format.replay)
         return replayLaunchLine(format.sampleRate > 0);
+    if (format.flashBeep)
+        return flashBeepLaunchLine(format.height, videoEncoder(format, "pay0"),
+                                   audioEncoder(format, "pay1"));
     std::string line = "( ";
     int payloader = 0;
     if (format.height > 0) {
@@ -324,6 +336,8 @@ void onMediaConfigure(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
         return;
     attachProbe(bin, "vsrc", mount, true);
     attachProbe(bin, "asrc", mount, false);
+    if (mount->format.flashBeep)
+        attachFlashBeep(bin);
     if (mount->format.replay)
         startReplayFeeder(media, bin, mount->format.height);
     gst_object_unref(bin);
