@@ -6,8 +6,11 @@
 #include "veldrive.h"
 #include "velvideolabel.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QWidget>
+
+#include <condition_variable>
 
 namespace
 {
@@ -15,6 +18,29 @@ namespace
 const char kAudioCacheFile[] = "c://audio_cache.txt";
 const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
 const char kFindStreamTimeoutFile[] = "c://timeout_find_stream.txt";
+
+// Pauses before the reopens that follow a failed one, the last repeated for
+// as long as the source stays assigned.
+const int kRetryPausesMs[] = {1000, 2000, 5000, 10000};
+std::atomic<int> s_nRetryPausePercent{100};
+
+int retryPauseMs(int nStep)
+{
+    const int nLast = int(sizeof(kRetryPausesMs) / sizeof(kRetryPausesMs[0])) - 1;
+    return int(qint64(kRetryPausesMs[qBound(0, nStep, nLast)]) * s_nRetryPausePercent / 100);
+}
+
+// Released players whose threads have not ended yet.
+std::mutex s_releasedLock;
+std::condition_variable s_releasedDone;
+int s_nReleased = 0;
+
+// The process does not leave while a released player still closes its
+// session, within a bound.
+void waitForReleasedAtExit()
+{
+    CRTSPPlayer::WaitForReleased(2000);
+}
 
 } // namespace
 
@@ -34,6 +60,67 @@ CRTSPPlayer::CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio)
     }
     m_interrupt.pStop = &m_bStop;
     readTuningFiles();
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &CRTSPPlayer::sltRetry);
+}
+
+void CRTSPPlayer::Release(const QList<CRTSPPlayer*>& players)
+{
+    // Every decode pass under way is asked to end before any is waited for.
+    for (CRTSPPlayer* pPlayer : players) {
+        if (pPlayer)
+            pPlayer->m_bStop = true;
+    }
+    for (CRTSPPlayer* pPlayer : players)
+        Release(pPlayer);
+}
+
+void CRTSPPlayer::Release(CRTSPPlayer* pPlayer)
+{
+    if (!pPlayer)
+        return;
+    static std::once_flag s_atExit;
+    std::call_once(s_atExit, [] { qAddPostRoutine(waitForReleasedAtExit); });
+    pPlayer->m_retryTimer.stop();
+    pPlayer->m_bStop = true;
+    {
+        // A decode pass or a state change under way ends first; the next one
+        // finds no label.
+        std::lock_guard<std::recursive_mutex> lock(pPlayer->m_labelLock);
+        pPlayer->m_pLabel = nullptr;
+        pPlayer->m_bReleased = true;
+    }
+    pPlayer->disconnect();
+    // No event reaches it any more, so it may be deleted on its own thread.
+    QCoreApplication::removePostedEvents(pPlayer);
+    pPlayer->moveToThread(nullptr);
+    {
+        std::lock_guard<std::mutex> lock(s_releasedLock);
+        ++s_nReleased;
+    }
+    std::thread(&CRTSPPlayer::finishReleased, pPlayer).detach();
+}
+
+// The thread that owns a released player: it waits for the player's threads,
+// closes the session and frees everything.
+void CRTSPPlayer::finishReleased()
+{
+    delete this;
+    std::lock_guard<std::mutex> lock(s_releasedLock);
+    --s_nReleased;
+    s_releasedDone.notify_all();
+}
+
+bool CRTSPPlayer::WaitForReleased(int nTimeoutMs)
+{
+    std::unique_lock<std::mutex> lock(s_releasedLock);
+    return s_releasedDone.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
+                                   [] { return s_nReleased == 0; });
+}
+
+void CRTSPPlayer::SetRetryPausePercent(int nPercent)
+{
+    s_nRetryPausePercent = qMax(1, nPercent);
 }
 
 CRTSPPlayer::~CRTSPPlayer()
@@ -70,6 +157,10 @@ bool CRTSPPlayer::SetUrl(QString url)
 {
     if (url.isNull())
         return false;
+    // A new source is not retried for the old one's loss.
+    m_retryTimer.stop();
+    m_bRetrying = false;
+    m_nRetryStep = 0;
     FreeDecoder();
     m_strUrl = url;
     return true;
@@ -150,6 +241,9 @@ void CRTSPPlayer::Restart()
 #if defined(VEL_FORM_VIMBREL)
     SetAudioEnabled(false);
 #endif
+    // The open that follows takes the place of a pending retry; if it fails,
+    // the retries go on.
+    m_retryTimer.stop();
     StopThreads();
     FreeDecoder();
     m_nPlayState = 3;
@@ -174,12 +268,49 @@ void CRTSPPlayer::SetAudioEnabled(bool bEnabled)
 // GUI thread, queued by the receive thread after a lost stream.
 void CRTSPPlayer::sltAutoConnect()
 {
-    if (m_nPlayState == 1 || !m_pLabel || !labelShowsNoSignalOnly())
+    if (m_nPlayState == 1 || !m_pLabel)
         return;
+    m_nRetryStep = 0;
+    if (!labelShowsNoSignalOnly()) {
+        // A task overlay is up: the source is tried again later all the same.
+        sltRetryLater();
+        return;
+    }
+    m_retryTimer.stop();
     StopThreads();
     FreeDecoder();
     m_nPlayState = 3;
     StartPlay();
+}
+
+void CRTSPPlayer::sltRetryLater()
+{
+    if (!m_bRetrying || !m_pLabel || m_retryTimer.isActive())
+        return;
+    m_retryTimer.start(retryPauseMs(m_nRetryStep));
+    m_nRetryStep = qMin(m_nRetryStep + 1, 100);
+}
+
+void CRTSPPlayer::sltRetry()
+{
+    if (!m_bRetrying || m_nPlayState == 1 || !m_pLabel)
+        return;
+    if (!labelShowsNoSignalOnly()) {
+        // Connecting after a click, or a task overlay: look again later.
+        m_retryTimer.start(retryPauseMs(m_nRetryStep - 1));
+        return;
+    }
+    StopThreads();
+    FreeDecoder();
+    m_nPlayState = 3;
+    StartPlay();
+}
+
+void CRTSPPlayer::postToGui(const char* szSlot)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
+    if (!m_bReleased)
+        QMetaObject::invokeMethod(this, szSlot, Qt::QueuedConnection);
 }
 
 // FFmpeg's interrupt callback, on whichever thread makes the guarded call.
@@ -187,10 +318,18 @@ int CRTSPPlayer::interruptCallback(void* opaque)
 {
     auto* pRecord = static_cast<InterruptRecord*>(opaque);
     const int nPhase = pRecord->phase;
+    // An open cut off here goes on to FFmpeg's own clean-up within the same
+    // call: its TEARDOWN of a session already set up gets the close's limit.
+    const bool bOpening = nPhase == 0 || nPhase == 1;
     // A player being stopped does not sit out a stalled call; its close
     // has a short limit of its own instead.
-    if (nPhase != 3 && pRecord->pStop && pRecord->pStop->load())
+    if (nPhase != 3 && pRecord->pStop && pRecord->pStop->load()) {
+        if (bOpening) {
+            pRecord->phase = 3;
+            pRecord->clock.restart();
+        }
         return 1;
+    }
     const int nLimit = nPhase == 0   ? pRecord->openTimeout
                        : nPhase == 1 ? pRecord->findStreamTimeout
                        : nPhase == 3 ? pRecord->closeTimeout
@@ -198,6 +337,10 @@ int CRTSPPlayer::interruptCallback(void* opaque)
     const qint64 nElapsed = pRecord->clock.isValid() ? pRecord->clock.elapsed() : 0;
     if (nElapsed > 0 && nElapsed >= nLimit) {
         pRecord->timedOut = true;
+        if (bOpening) {
+            pRecord->phase = 3;
+            pRecord->clock.restart();
+        }
         return 1;
     }
     pRecord->timedOut = false;
@@ -208,6 +351,7 @@ int CRTSPPlayer::interruptCallback(void* opaque)
 
 void CRTSPPlayer::showConnecting()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
     if (!m_pLabel)
         return;
 #if defined(VEL_FORM_TESSARO)
@@ -219,6 +363,7 @@ void CRTSPPlayer::showConnecting()
 
 void CRTSPPlayer::showNoSignal()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
     if (!m_pLabel)
         return;
 #if defined(VEL_FORM_TESSARO)
@@ -230,6 +375,9 @@ void CRTSPPlayer::showNoSignal()
 
 void CRTSPPlayer::showPlaying()
 {
+    // Playing again: the next loss starts the pauses from the shortest.
+    m_bRetrying = false;
+    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
     if (!m_pLabel)
         return;
 #if defined(VEL_FORM_TESSARO)

@@ -6,8 +6,10 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <qwindowdefs.h>
 
 #include <array>
@@ -27,8 +29,10 @@ class VelVideoLabel;
 // decoded, audio is resampled to 16-bit mono for a CAudioWrite. A read that
 // stalls (or keeps failing) for 8 s marks the label no-signal and reopens the
 // stream from the GUI thread, and so does an opened stream whose video does
-// not flow for 5 s before its first picture (its sound may); a failed open
-// waits for a click on the label.
+// not flow for 5 s before its first picture, or for 8 s after it (its sound
+// may). Once a stream was lost, failed reopens are tried again after 1, 2, 5,
+// 10 s and then every 10 s; a camera that is off from the start waits for a
+// click on the label.
 // Sound that cannot be decoded is left out; the picture plays on.
 //
 // The work is split along the threads: crtspplayer.cpp (GUI thread: life
@@ -53,7 +57,21 @@ public:
 #else
     CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio);
 #endif
+    // Waits for the player's threads: a GUI owner lets go through Release.
     ~CRTSPPlayer() override;
+
+    // Deletes the player without waiting for its threads: from the return on
+    // nothing touches the label and no signal comes; the threads end on their
+    // own (an open within its limits), the session is torn down, and the
+    // player is freed off the GUI thread. Null is ignored. GUI thread.
+    static void Release(CRTSPPlayer* pPlayer);
+    // Several at once: each waits at most for the others' current pass.
+    static void Release(const QList<CRTSPPlayer*>& players);
+    // Waits up to nTimeoutMs for every released player to be freed; false if
+    // some are left.
+    static bool WaitForReleased(int nTimeoutMs);
+    // Test hook: the pauses between reopens, in percent of their real length.
+    static void SetRetryPausePercent(int nPercent);
 
     // A null string is ignored. Otherwise the player stops and releases what
     // it has opened; it does not start again by itself.
@@ -117,6 +135,9 @@ signals:
 
 private slots:
     void sltAutoConnect();
+    // GUI thread: a reopen after a lost stream failed; the next one waits.
+    void sltRetryLater();
+    void sltRetry();
 
 private:
     // Handed to FFmpeg as the interrupt callback's opaque pointer. Used by one
@@ -185,6 +206,14 @@ private:
     void showNoSignal();
     void showPlaying();
     bool labelShowsNoSignalOnly() const;
+    // Posts a call of a slot while the player has not been released.
+    void postToGui(const char* szSlot);
+    // Decode thread: the name in the address resolved within the open limit
+    // (0), or why not; resolution runs on a thread of its own that is left
+    // behind when it overruns.
+    int resolveHost(const QByteArray& strUrl);
+    bool videoLost(bool bFinite) const;
+    void finishReleased();
 
     QString m_strUrl; // GUI thread; read by the decode thread while it runs
     VelVideoLabel* m_pLabel = nullptr;
@@ -260,6 +289,17 @@ private:
     std::atomic<quint64> m_nVideoPacketsRead{0};
     // Set by the first report of a lost stream, so one open reopens once.
     std::atomic<bool> m_bLostReported{false};
+
+    // Guards m_pLabel against Release: held by the player's threads for every
+    // call into the label (a decode pass included), so a released player's
+    // threads find it null. Recursive: a pass shows states too.
+    mutable std::recursive_mutex m_labelLock;
+    bool m_bReleased = false; // under m_labelLock
+    // Set by a lost stream, cleared by the next picture: failed opens are
+    // then tried again after a growing pause (m_nRetryStep, GUI thread).
+    std::atomic<bool> m_bRetrying{false};
+    int m_nRetryStep = 0;
+    QTimer m_retryTimer{this};
 
     QElapsedTimer m_decodeClock; // decode thread, started once the stream is open
     int m_nAudioDelay = 0;

@@ -12,6 +12,11 @@
 #include <QFile>
 #include <QtDebug>
 
+#include <arpa/inet.h>
+#include <condition_variable>
+#include <netdb.h>
+#include <sys/socket.h>
+
 extern "C" {
 #include <libavutil/time.h>
 }
@@ -27,11 +32,9 @@ constexpr int kDecodePassMs = 20;
 // camera whose first key frame comes late is not affected; 5 s is far beyond
 // the gap between two pictures of a healthy stream.
 constexpr int kNoVideoLimitMs = 5000;
-// Audio kept waiting beyond the buffer being refilled when the writer drops
-// a backlog: with the device's two 100 ms buffers, sound then stays about
-// 200 ms behind the picture, and the decode passes of 20 ms still never
-// leave a refill short.
-constexpr int kAudioBacklogMs = 50;
+// Sound kept waiting beyond the buffer being refilled, against network
+// jitter: the picture follows the sound, so this margin costs no lip sync.
+constexpr int kAudioBacklogMs = 150;
 
 const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
 #if defined(VEL_FORM_TESSARO)
@@ -53,6 +56,24 @@ void applyTruncatedInput(const AVCodec* pCodec, AVCodecContext* pContext)
     Q_UNUSED(pCodec);
     Q_UNUSED(pContext);
 #endif
+}
+
+// How often the wait for a name looks at the stop flag.
+constexpr int kStopCheckMs = 20;
+
+// One name resolution, shared by the decode thread that waits for it and the
+// thread that runs it: whichever ends last frees it.
+struct Resolution {
+    std::mutex lock;
+    std::condition_variable done;
+    bool bDone = false;
+    bool bFound = false;
+};
+
+bool isNumericHost(const char* szHost)
+{
+    unsigned char address[sizeof(in6_addr)];
+    return inet_pton(AF_INET, szHost, address) == 1 || inet_pton(AF_INET6, szHost, address) == 1;
 }
 
 } // namespace
@@ -77,8 +98,11 @@ void CRTSPPlayer::BeginDecode()
         // A session left open here would sit on the camera, unread, until
         // the click that retries it.
         closeInput();
-        // Not retried here: a click on the label does that.
         showNoSignal();
+        // A lost source is tried again after a pause; one that never played
+        // waits for a click.
+        if (m_bRetrying && !m_bStop)
+            postToGui("sltRetryLater");
         return;
     }
     m_nPlayState = 3;
@@ -89,22 +113,41 @@ void CRTSPPlayer::BeginDecode()
                       .arg(velMaskUrl(m_strUrl))
                       .arg(m_nInitResult.load()));
 
+    // The end of a file is no lost stream, even when its video ends first.
+    const bool bFinite = isFiniteSource();
     m_decodeClock.start();
     while (!m_bStop && m_pFormat) {
         if (wantsAudio())
             DecodeAudio();
-        DecodeVideo();
-        if (m_bFirstPicture && !m_bStop && videoSilent()) {
-            velDiagnostic(
-                QStringLiteral(
-                    "source <<%1>>: no video for %2 ms before the first picture, reopening")
-                    .arg(velMaskUrl(m_strUrl))
-                    .arg(kNoVideoLimitMs));
+        {
+            // Pictures reach the label only while the player is not released.
+            std::lock_guard<std::recursive_mutex> lock(m_labelLock);
+            DecodeVideo();
+        }
+        if (!m_bStop && videoLost(bFinite)) {
+            velDiagnostic(QStringLiteral("source <<%1>>: no video for %2 ms %3, reopening")
+                              .arg(velMaskUrl(m_strUrl))
+                              .arg(m_bFirstPicture ? kNoVideoLimitMs : m_interrupt.readTimeout)
+                              .arg(m_bFirstPicture ? QStringLiteral("before the first picture")
+                                                   : QStringLiteral("while playing")));
             streamLost();
             return;
         }
         velSleep(kDecodePassMs);
     }
+}
+
+// Video is watched for the whole session: before the first picture a
+// session without it is lost after kNoVideoLimitMs; after it, a picture
+// that stops while the sound flows on counts as lost after the read limit,
+// as a read that stalls does. Decode thread.
+bool CRTSPPlayer::videoLost(bool bFinite) const
+{
+    if (m_bFirstPicture)
+        return videoSilent();
+    const int64_t nLastUs = m_nLastVideoReadUs;
+    return !bFinite && nLastUs >= 0 &&
+           (av_gettime_relative() - nLastUs) / 1000 >= m_interrupt.readTimeout;
 }
 
 // No video packet for the limit, counted from the open. Decode thread.
@@ -145,10 +188,19 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     velDiagnostic(QStringLiteral("open source: ") + velMaskUrl(url));
     showConnecting();
 
-    int nResult = openInput(strUrl, false);
+    // The open limit counts from here, name resolution included.
+    m_interrupt.phase = 0;
+    m_interrupt.timedOut = false;
+    m_interrupt.clock.restart();
+    int nResult = resolveHost(strUrl);
+    if (nResult != 0)
+        return nResult;
+    nResult = openInput(strUrl, false);
 #if defined(VEL_FORM_VIMBREL)
-    if (nResult != 0 && !m_bStop)
+    if (nResult != 0 && !m_bStop) {
+        m_interrupt.clock.invalidate(); // the second transport has a limit of its own
         nResult = openInput(strUrl, true);
+    }
 #endif
     if (nResult != 0)
         return nResult;
@@ -246,9 +298,11 @@ int CRTSPPlayer::openInput(const QByteArray& strUrl, bool bTcp)
     AVFormatContext* pContext = avformat_alloc_context();
     if (!pContext)
         return AVERROR(ENOMEM);
+    if (!m_interrupt.clock.isValid() || m_interrupt.phase != 0) {
+        m_interrupt.timedOut = false;
+        m_interrupt.clock.restart();
+    }
     m_interrupt.phase = 0;
-    m_interrupt.timedOut = false;
-    m_interrupt.clock.restart();
     pContext->interrupt_callback.callback = &CRTSPPlayer::interruptCallback;
     pContext->interrupt_callback.opaque = &m_interrupt;
     const int nResult =
@@ -257,6 +311,51 @@ int CRTSPPlayer::openInput(const QByteArray& strUrl, bool bTcp)
         return nResult;
     m_pFormat.reset(pContext);
     return 0;
+}
+
+// getaddrinfo cannot be cut off: a name server that never answers holds it
+// for many seconds, past the open limit and the stop flag. It runs on a
+// thread of its own, which a stopped or timed-out open leaves behind; FFmpeg
+// then resolves the name again, which an answering server does at once.
+// Addresses without a name go straight on.
+int CRTSPPlayer::resolveHost(const QByteArray& strUrl)
+{
+    char szHost[1024] = {0};
+    av_url_split(nullptr, 0, nullptr, 0, szHost, sizeof(szHost), nullptr, nullptr, 0,
+                 strUrl.constData());
+    if (!szHost[0] || isNumericHost(szHost))
+        return 0;
+
+    auto pResolution = std::make_shared<Resolution>();
+    std::thread([pResolution, strHost = std::string(szHost)] {
+        addrinfo hints = {};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* pFound = nullptr;
+        const bool bFound = getaddrinfo(strHost.c_str(), nullptr, &hints, &pFound) == 0;
+        if (pFound)
+            freeaddrinfo(pFound);
+        std::lock_guard<std::mutex> lock(pResolution->lock);
+        pResolution->bDone = true;
+        pResolution->bFound = bFound;
+        pResolution->done.notify_all();
+    }).detach();
+
+    std::unique_lock<std::mutex> lock(pResolution->lock);
+    while (!pResolution->done.wait_for(lock, std::chrono::milliseconds(kStopCheckMs),
+                                       [&] { return pResolution->bDone; })) {
+        if (m_bStop)
+            return AVERROR_EXIT;
+        if (m_interrupt.clock.elapsed() >= m_interrupt.openTimeout) {
+            m_interrupt.timedOut = true;
+            velDiagnostic(QStringLiteral("source <<%1>>: the name did not resolve within %2 ms")
+                              .arg(velMaskUrl(QString::fromUtf8(strUrl)))
+                              .arg(m_interrupt.openTimeout));
+            return AVERROR_EXIT;
+        }
+    }
+    // FFmpeg's own message for a name that does not resolve.
+    return pResolution->bFound ? 0 : AVERROR(EIO);
 }
 
 int CRTSPPlayer::openVideoDecoder()

@@ -193,6 +193,8 @@ void CRTSPPlayer::streamLost()
     if (m_bLostReported.exchange(true))
         return;
     m_nPlayState = 3;
+    // From now on failed reopens are tried again, until a picture comes.
+    m_bRetrying = true;
     showNoSignal();
-    QMetaObject::invokeMethod(this, "sltAutoConnect", Qt::QueuedConnection);
+    postToGui("sltAutoConnect");
 }

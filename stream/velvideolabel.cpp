@@ -115,7 +115,7 @@ VelVideoLabel::~VelVideoLabel()
     if (VelVlcPlayerManger* pManager = VelVlcPlayerManger::ExistingInstance())
         pManager->RemovePlayer(this);
 #else
-    delete m_pPlayer.exchange(nullptr);
+    CRTSPPlayer::Release(m_pPlayer.exchange(nullptr));
 #endif
     std::lock_guard<std::mutex> lock(m_availableLock);
     m_bAvailable = false;
@@ -151,9 +151,10 @@ void VelVideoLabel::SetPlayer(CRTSPPlayer* pPlayer)
     CRTSPPlayer* pOld = m_pPlayer.load();
     if (pOld == pPlayer)
         return;
-    // The old player stops its threads before the new one is seen.
+    // The old player lets go of the label before the new one is seen; its
+    // threads end on their own.
     m_pPlayer = nullptr;
-    delete pOld;
+    CRTSPPlayer::Release(pOld);
     m_pPlayer = pPlayer;
 }
 #endif

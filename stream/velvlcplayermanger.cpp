@@ -39,10 +39,13 @@ VelVlcPlayerManger::~VelVlcPlayerManger()
     m_players.clear();
     if (s_pInstance == this)
         s_pInstance = nullptr;
+    // All at once: none waits for another's threads or its camera's goodbye.
+    QList<CRTSPPlayer*> released;
     for (const Entry& entry : players) {
         forgetSource(entry);
-        delete entry.pPlayer;
+        released << entry.pPlayer;
     }
+    CRTSPPlayer::Release(released);
 }
 
 void VelVlcPlayerManger::forgetSource(const Entry& entry)
@@ -75,7 +78,9 @@ void VelVlcPlayerManger::RemovePlayer(QWidget* label)
     const Entry entry = it.value();
     m_players.erase(it);
     forgetSource(entry);
-    delete entry.pPlayer;
+    // A player still opening (a name that never resolves, a camera that does
+    // not answer) ends on its own time, not the GUI's.
+    CRTSPPlayer::Release(entry.pPlayer);
 }
 
 CRTSPPlayer* VelVlcPlayerManger::FindPlayer(QWidget* label) const

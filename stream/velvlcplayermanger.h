@@ -14,6 +14,7 @@ class CRTSPPlayer;
 // The directing panel's registry of stream players, one per label, owning
 // them. One instance per process, created on first use; deleting it deletes
 // every player, and the next Instance() starts empty. GUI thread only.
+// Removing a player never waits for its threads (CRTSPPlayer::Release).
 class VelVlcPlayerManger : public QObject
 {
     Q_OBJECT

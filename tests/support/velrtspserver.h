@@ -154,6 +154,18 @@ public:
         return ok ? count : -1;
     }
 
+    // How many RTSP SETUPs the mount has received (-1 when the server does not
+    // answer); /cam720-noplay answers them and never a PLAY.
+    int setups(const QString& mount)
+    {
+        return count("setups", "SETUPS ", mount);
+    }
+    // How many RTSP PLAYs the mount has received (-1 when the server does not answer).
+    int plays(const QString& mount)
+    {
+        return count("plays", "PLAYS ", mount);
+    }
+
     // SIGSTOP / SIGCONT: the whole server, sockets included, stops answering.
     bool freeze()
     {
@@ -279,6 +291,18 @@ public:
     }
 
 private:
+    // A counter's answer "<PREFIX><mount> <n>".
+    int count(const char* verb, const char* prefix, const QString& mount)
+    {
+        QByteArray answer;
+        if (!command(QLatin1String(verb) + QLatin1Char(' ') + mount, 5000, prefix, &answer))
+            return -1;
+        const QList<QByteArray> words = answer.split(' ');
+        bool ok = false;
+        const int n = words.size() == 3 ? words.at(2).toInt(&ok) : -1;
+        return ok ? n : -1;
+    }
+
     // Lines before the answer are skipped, except the last one that starts
     // with dataPrefix, which goes to *pData.
     bool command(const QString& line, int timeoutMs = 5000, const char* dataPrefix = nullptr,

@@ -20,6 +20,8 @@
 //   /audio, /audio-a<rate><m|s>    AAC only (no video), /audio is 16000 Hz mono
 //   /flashbeep720, /flashbeep1080  black, white for the frame at each whole second; silence,
 //                                  a 1 kHz beep for the first 100 ms of each second (lip sync)
+//   /cam720-noplay                 video only; SETUP is answered, PLAY never (until the
+//                                  client hangs up)
 //   /replay720, /replay1080        with --replay: H.264 baseline (key frame every second)
 //                                  and AAC 16000 Hz mono from files FFmpeg encodes at
 //                                  start, looped every 10.24 s; -noaudio: video only
@@ -31,6 +33,8 @@
 //   novideo <mount>  the mount's video stops while its sound flows on; sessions stay up
 //   video <mount>    video flows again, starting with a key frame
 //   teardowns <mount> prints "TEARDOWNS <mount> <n>": RTSP TEARDOWNs received so far
+//   setups <mount>   prints "SETUPS <mount> <n>": RTSP SETUPs received so far
+//   plays <mount>    prints "PLAYS <mount> <n>": RTSP PLAYs received so far
 //   quit             stop the server
 // End of input also stops the server, so a test that dies takes its server
 // with it; --no-control ignores stdin (for running it by hand in the background).
@@ -47,6 +51,7 @@
 
 #include <glib-unix.h>
 #include <glib/gstdio.h>
+#include <poll.h>
 
 #include <atomic>
 #include <cstdio>
@@ -84,6 +89,10 @@ struct Mount {
     std::atomic<bool> stalled{false};
     std::atomic<bool> videoWithheld{false}; // sound flows on
     std::atomic<int> teardowns{0};          // TEARDOWN requests received for the mount
+    std::atomic<int> setups{0};             // SETUP requests received for the mount
+    std::atomic<int> plays{0};              // PLAY requests received for the mount
+    // SETUP is answered, PLAY never: a camera that hangs between the two.
+    bool playUnanswered = false;
 };
 
 std::map<std::string, std::unique_ptr<Mount>> g_mounts;
@@ -175,6 +184,8 @@ void buildMountTable()
         format.flashBeep = true;
         addMount("/flashbeep" + std::to_string(height), format);
     }
+    addMount("/cam720-noplay", {720, false, 0, 0});
+    g_mounts["/cam720-noplay"]->playUnanswered = true;
     for (int rate : rates) {
         for (int channels : {1, 2}) {
             addMount("/audio-a" + std::to_string(rate) + (channels == 1 ? "m" : "s"),
@@ -367,6 +378,29 @@ void onTeardownRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
         ++mount->teardowns;
 }
 
+void onSetupRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+{
+    if (Mount* mount = mountOfRequest(ctx))
+        ++mount->setups;
+}
+
+// Holds the client's own thread (one a client) until the client hangs up, so
+// its PLAY is never answered; what it sent before hanging up, a TEARDOWN say,
+// is still read and counted afterwards. Bounded, so no thread is kept for good.
+void waitForHangUp(GstRTSPClient* client)
+{
+    GstRTSPConnection* connection = gst_rtsp_client_get_connection(client);
+    GSocket* socket = connection ? gst_rtsp_connection_get_read_socket(connection) : nullptr;
+    if (!socket)
+        return;
+    pollfd watch = {g_socket_get_fd(socket), POLLRDHUP, 0};
+    for (int waited = 0; waited < 60000; waited += 100) {
+        watch.revents = 0;
+        if (poll(&watch, 1, 100) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)))
+            return;
+    }
+}
+
 // Cameras with a long key frame interval keep to their own schedule, as many
 // real ones do: a new session starts with whatever the encoder sends next.
 void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
@@ -385,8 +419,15 @@ void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
 // A camera cannot seek. Left alone, the server would honour a PLAY's
 // "Range: npt=0-" with a flushing seek of the shared pipeline, and every
 // client already playing would see its timestamps start over.
-GstRTSPStatusCode onPrePlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+GstRTSPStatusCode onPrePlayRequest(GstRTSPClient* client, GstRTSPContext* ctx, gpointer)
 {
+    Mount* mount = mountOfRequest(ctx);
+    if (mount)
+        ++mount->plays;
+    if (mount && mount->playUnanswered) {
+        waitForHangUp(client);
+        return GST_RTSP_STS_SERVICE_UNAVAILABLE;
+    }
     if (ctx && ctx->request)
         gst_rtsp_message_remove_header(ctx->request, GST_RTSP_HDR_RANGE, -1);
     return GST_RTSP_STS_OK;
@@ -395,6 +436,7 @@ GstRTSPStatusCode onPrePlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer
 void onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
 {
     g_signal_connect(client, "teardown-request", G_CALLBACK(onTeardownRequest), nullptr);
+    g_signal_connect(client, "setup-request", G_CALLBACK(onSetupRequest), nullptr);
     g_signal_connect(client, "pre-play-request", G_CALLBACK(onPrePlayRequest), nullptr);
     g_signal_connect(client, "play-request", G_CALLBACK(onPlayRequest), nullptr);
 }
@@ -441,6 +483,16 @@ void runCommand(const std::string& command)
     }
     if (mount && verb == "teardowns") {
         std::printf("TEARDOWNS %s %d\n", argument.c_str(), mount->teardowns.load());
+        reply(true, command);
+        return;
+    }
+    if (mount && verb == "setups") {
+        std::printf("SETUPS %s %d\n", argument.c_str(), mount->setups.load());
+        reply(true, command);
+        return;
+    }
+    if (mount && verb == "plays") {
+        std::printf("PLAYS %s %d\n", argument.c_str(), mount->plays.load());
         reply(true, command);
         return;
     }
@@ -539,6 +591,12 @@ int main(int argc, char** argv)
     gst_rtsp_server_set_address(server, "127.0.0.1");
     gst_rtsp_server_set_service(server, std::to_string(port).c_str());
     g_signal_connect(server, "client-connected", G_CALLBACK(onClientConnected), nullptr);
+    // One thread a client: a DESCRIBE of a stalled mount waits for caps that do
+    // not come, and with the default single thread every other client waited
+    // behind it.
+    GstRTSPThreadPool* threads = gst_rtsp_server_get_thread_pool(server);
+    gst_rtsp_thread_pool_set_max_threads(threads, -1);
+    g_object_unref(threads);
 
     // Without a pool the RTP sockets would be bound on every interface.
     GstRTSPAddressPool* pool = gst_rtsp_address_pool_new();
@@ -548,7 +606,10 @@ int main(int argc, char** argv)
     for (auto& [path, mount] : g_mounts) {
         GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
         gst_rtsp_media_factory_set_launch(factory, launchLine(mount->format).c_str());
-        gst_rtsp_media_factory_set_shared(factory, TRUE);
+        // A session never played is torn down while the client's next one
+        // is being set up: its own media, so that the next DESCRIBE does not
+        // meet the first one's being unprepared (503).
+        gst_rtsp_media_factory_set_shared(factory, !mount->playUnanswered);
         gst_rtsp_media_factory_set_protocols(
             factory, GstRTSPLowerTrans(GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP));
         gst_rtsp_media_factory_set_address_pool(factory, pool);
