@@ -6,12 +6,20 @@
 //
 //   vel-bench-streams [--streams N] [--seconds T] [--mount NAME] [--audio]
 //                     [--label-size WxH] [--no-ffmpeg] [--cold] [--replay]
-//                     [--mix N] [--scaler NAME] [address...]
+//                     [--mix N] [--lipsync] [--scaler NAME] [address...]
 //
 // A test server mount is kept running by one extra ffmpeg client that only
 // copies packets, so the players join a running camera as they would a real
 // one (--cold: they start it).
+//
+// --lipsync plays the server's flash-and-beep mount (1080p, sound) at
+// 1280x720, beside --mix N thumbnails if given, and prints when each flash
+// reached the label's paint against when its beep reached the device:
+// ALSA's null plugin (or the configured device) behind the engine's own ALSA
+// device, whose delay counts what it was handed and has not played.
 
+#include "calsaaudiodevice.h"
+#include "caudiodevice.h"
 #include "cpicturescaler.h"
 #include "crtspplayer.h"
 #include "velrtspserver.h"
@@ -19,6 +27,7 @@
 #include "velvlcplayermanger.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +40,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include <signal.h>
@@ -56,8 +66,9 @@ struct Options {
     QSize labelSize{640, 360};
     bool ffmpeg = true;
     bool cold = false;
-    bool replay = false; // the server's --replay mounts: it only packetizes
-    int mix = 0;         // 1080p with sound at 1280x720 plus this many 720p thumbnails
+    bool replay = false;  // the server's --replay mounts: it only packetizes
+    int mix = 0;          // 1080p with sound at 1280x720 plus this many 720p thumbnails
+    bool lipsync = false; // the program is the flash-and-beep mount
     CPictureScaler::Method scaler = CPictureScaler::defaultMethod();
     QStringList addresses;
 };
@@ -66,19 +77,83 @@ struct Options {
 // the start-up burst.
 constexpr qint64 kSettleMs = 1000;
 
+// When each beep of the flash-and-beep mount reached the device
+// (av_gettime_relative, microseconds): the device plays a buffer once
+// everything it was handed before has played.
+class BeepLog
+{
+public:
+    void note(const char* data, int length, long long delayFrames, int rate)
+    {
+        const int64_t now = av_gettime_relative();
+        const auto* samples = reinterpret_cast<const int16_t*>(data);
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (int i = 0; i < length / 2; ++i) {
+            if (std::abs(int(samples[i])) < 3000) {
+                ++m_quiet;
+                continue;
+            }
+            // A beep follows at least half a second of quiet.
+            if (m_quiet >= rate / 2 && delayFrames >= 0)
+                m_onsetsUs.push_back(now + (delayFrames + i) * 1000000 / rate);
+            m_quiet = 0;
+        }
+    }
+    std::vector<int64_t> onsets()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_onsetsUs;
+    }
+
+private:
+    std::mutex m_lock;
+    long long m_quiet = 0;
+    std::vector<int64_t> m_onsetsUs;
+};
+
+BeepLog g_beeps;
+
+// The engine's ALSA device with every buffer it is handed looked at for beeps.
+class BeepWatchingDevice : public CAudioDevice
+{
+public:
+    bool open(int rate, int bits, int channels, DoneHandler done) override
+    {
+        m_rate = rate;
+        return m_device.open(rate, bits, channels, std::move(done));
+    }
+    bool write(int buffer, const char* data, int length) override
+    {
+        g_beeps.note(data, length, m_device.delayFrames(), m_rate);
+        return m_device.write(buffer, data, length);
+    }
+    void reset() override { m_device.reset(); }
+    void close() override { m_device.close(); }
+    long long delayFrames() override { return m_device.delayFrames(); }
+
+private:
+    CAlsaAudioDevice m_device;
+    int m_rate = 8000;
+};
+
 // A label that notes, after each paint, how long ago the packet of the
-// picture it painted was read.
+// picture it painted was read, and (watching flashes) when a white picture
+// was first painted.
 class BenchLabel : public VelVideoLabel
 {
 public:
     using VelVideoLabel::VelVideoLabel;
     bool measuring = false;
+    bool watchFlashes = false;
     std::vector<double> latenciesMs;
+    std::vector<int64_t> flashesUs; // av_gettime_relative
 
 protected:
     void paintEvent(QPaintEvent* e) override
     {
         VelVideoLabel::paintEvent(e);
+        if (watchFlashes)
+            noteFlash();
         const qint64 readAt = paintedPictureReadAt();
         if (readAt < 0 || readAt == m_lastReadAt)
             return;
@@ -88,7 +163,26 @@ protected:
     }
 
 private:
+    // What the paint left in the window's backing store, at the middle of
+    // the label.
+    void noteFlash()
+    {
+        QBackingStore* store = window()->backingStore();
+        QPaintDevice* device = store ? store->paintDevice() : nullptr;
+        if (!device || device->devType() != QInternal::Image)
+            return;
+        const QImage* image = static_cast<const QImage*>(device);
+        const QPoint centre = mapTo(window(), rect().center()) * image->devicePixelRatio();
+        if (!image->rect().contains(centre))
+            return;
+        const bool white = qGray(image->pixel(centre)) > 200;
+        if (white && !m_white)
+            flashesUs.push_back(av_gettime_relative());
+        m_white = white;
+    }
+
     qint64 m_lastReadAt = -1;
+    bool m_white = false;
 };
 
 // The value below which fraction q of the samples lie (samples sorted).
@@ -107,6 +201,9 @@ struct OurStream {
     BenchLabel* label = nullptr;
     std::vector<double> latenciesMs;    // packet read to painted, ms
     std::vector<double> audioOffsetsMs; // sound waiting behind the picture, ms
+    std::vector<int64_t> flashesUs;     // painted, av_gettime_relative
+    quint64 late = 0;                   // pictures dropped for coming after their sound
+    quint64 silences = 0;               // silent buffers inserted after sound began
     qint64 startedMs = 0;
     qint64 firstPictureMs = -1; // since AddPlayer; -1: none
     quint64 handed = 0;
@@ -180,6 +277,9 @@ bool parseOptions(const QApplication& app, Options& options)
          QStringLiteral("Replay: one 1080p stream with sound at 1280x720 plus N 720p "
                         "thumbnails at 208x117."),
          QStringLiteral("N")},
+        {QStringLiteral("lipsync"),
+         QStringLiteral("Play the flash-and-beep mount with sound at 1280x720 (beside --mix N "
+                        "thumbnails) and print the offset of each flash to its beep.")},
         {QStringLiteral("scaler"),
          QStringLiteral("Picture converter: libyuv (default), fast-bilinear, bilinear or point "
                         "(swscale)."),
@@ -230,6 +330,11 @@ bool parseOptions(const QApplication& app, Options& options)
         options.replay = true;
         options.streams = options.mix + 1;
     }
+    options.lipsync = parser.isSet(QStringLiteral("lipsync"));
+    if (options.lipsync) {
+        options.streams = options.mix + 1;
+        options.replay = options.mix > 0;
+    }
     if (parser.isSet(QStringLiteral("scaler"))) {
         const QString name = parser.value(QStringLiteral("scaler"));
         if (name == QLatin1String("libyuv"))
@@ -262,6 +367,7 @@ double runOurs(const Options& options, std::vector<OurStream>& streams)
     for (size_t i = 0; i < streams.size(); ++i) {
         streams[i].label = new BenchLabel(&window);
         streams[i].label->setFixedSize(streams[i].labelSize);
+        streams[i].label->watchFlashes = options.lipsync && i == 0;
         grid->addWidget(streams[i].label, int(i) / columns, int(i) % columns);
     }
     window.show();
@@ -317,6 +423,11 @@ double runOurs(const Options& options, std::vector<OurStream>& streams)
             stream.read = player->GetVideoPacketsRead();
         stream.dropped = stream.label->picturesDropped();
         stream.latenciesMs = stream.label->latenciesMs;
+        stream.flashesUs = stream.label->flashesUs;
+        if (CRTSPPlayer* player = VelVlcPlayerManger::Instance()->FindPlayer(stream.label)) {
+            stream.late = player->GetPicturesLate();
+            stream.silences = player->GetAudioSilences();
+        }
     }
     VelVlcPlayerManger::DeleteInstance();
     for (OurStream& stream : streams)
@@ -445,11 +556,54 @@ double runFfmpeg(const Options& options, const std::vector<OurStream>& ours,
     return cpu;
 }
 
+// Each flash painted against the beep that reached the device nearest to it:
+// positive when the picture came after its sound.
+void printLipSync(const OurStream& program)
+{
+    const std::vector<int64_t> beeps = g_beeps.onsets();
+    std::vector<double> offsetsMs;
+    size_t unmatched = 0;
+    // The first flashes may come before the sound is heard at all.
+    for (size_t i = 2; i < program.flashesUs.size(); ++i) {
+        const int64_t flash = program.flashesUs[i];
+        int64_t best = INT64_MAX;
+        for (int64_t beep : beeps) {
+            if (std::llabs(flash - beep) < std::llabs(best))
+                best = flash - beep;
+        }
+        if (std::llabs(best) > 500000)
+            ++unmatched;
+        else
+            offsetsMs.push_back(best / 1000.0);
+    }
+    if (offsetsMs.empty()) {
+        std::printf("lip sync: no flash matched a beep (%zu flashes, %zu beeps)\n",
+                    program.flashesUs.size(), beeps.size());
+        return;
+    }
+    std::vector<double> distancesMs;
+    for (double offset : offsetsMs)
+        distancesMs.push_back(std::fabs(offset));
+    std::printf("lip sync: %zu flashes matched (%zu not), flash - beep: median %.1f ms, "
+                "p5 %.1f ms, p95 %.1f ms; |flash - beep| p95 %.1f ms\n",
+                offsetsMs.size(), unmatched, quantile(offsetsMs, 0.5), quantile(offsetsMs, 0.05),
+                quantile(offsetsMs, 0.95), quantile(distancesMs, 0.95));
+    if (qEnvironmentVariableIsSet("VEL_BENCH_OFFSETS")) {
+        for (double offset : offsetsMs)
+            std::printf(" %.0f", offset);
+        std::printf("\n");
+    }
+}
+
 void printReport(const Options& options, bool keptRunning, const std::vector<OurStream>& ours,
                  double ourCpu, const std::vector<FfmpegStream>& ffmpeg, double ffmpegCpu)
 {
     const double streamSeconds = double(ours.size()) * options.seconds;
-    if (options.mix > 0)
+    if (options.lipsync)
+        std::printf("vel-bench-streams: lip sync, flash-and-beep 1080p with sound + %d "
+                    "thumbnails, %d s each\n",
+                    options.mix, options.seconds);
+    else if (options.mix > 0)
         std::printf("vel-bench-streams: 1080p with sound + %d thumbnails, %d s each\n", options.mix,
                     options.seconds);
     else
@@ -458,9 +612,9 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
                     options.labelSize.height(), options.audio ? "on" : "off",
                     keptRunning ? ", test camera kept running" : "");
     std::printf("converter: %s\n", CPictureScaler::methodName(options.scaler));
-    std::printf("%-3s %-44s %9s %13s %6s %7s %8s %9s %6s %15s %12s", "#", "address", "label",
-                "first picture", "read", "handed", "dropped", "handed/s", "lost", "read>label ms",
-                "sound ms");
+    std::printf("%-3s %-44s %9s %13s %6s %7s %8s %9s %6s %15s %12s %6s %6s", "#", "address",
+                "label", "first picture", "read", "handed", "dropped", "handed/s", "lost",
+                "read>label ms", "sound ms", "late", "silent");
     if (options.ffmpeg)
         std::printf(" %13s %13s", "ffmpeg frames", "ffmpeg CPU s");
     std::printf("\n");
@@ -491,13 +645,19 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
                 ? QByteArray("-")
                 : QByteArray::number(quantile(stream.audioOffsetsMs, 0.5), 'f', 0) + " / " +
                       QByteArray::number(quantile(stream.audioOffsetsMs, 1.0), 'f', 0);
-        std::printf("%-3d %-44s %9s %13s %6llu %7llu %8llu %9.1f %5.1f%% %15s %12s", int(i + 1),
-                    stream.address.toUtf8().constData(), label.constData(), first.constData(),
-                    static_cast<unsigned long long>(stream.read),
+        // Late: pictures dropped for coming after their sound, in percent of
+        // those decoded. Silent: buffers of silence the writer inserted once
+        // sound had begun.
+        const double late = stream.handed + stream.late > 0
+                                ? 100.0 * double(stream.late) / double(stream.handed + stream.late)
+                                : 0;
+        std::printf("%-3d %-44s %9s %13s %6llu %7llu %8llu %9.1f %5.1f%% %15s %12s %5.2f%% %6llu",
+                    int(i + 1), stream.address.toUtf8().constData(), label.constData(),
+                    first.constData(), static_cast<unsigned long long>(stream.read),
                     static_cast<unsigned long long>(stream.handed),
                     static_cast<unsigned long long>(stream.dropped),
                     stream.handed / double(options.seconds), lost, latency.constData(),
-                    sound.constData());
+                    sound.constData(), late, static_cast<unsigned long long>(stream.silences));
         if (options.ffmpeg) {
             std::printf(" %13lld %13.2f", static_cast<long long>(ffmpeg[i].frames),
                         ffmpeg[i].cpuSeconds);
@@ -507,6 +667,8 @@ void printReport(const Options& options, bool keptRunning, const std::vector<Our
         }
         std::printf("\n");
     }
+    if (options.lipsync && !ours.empty())
+        printLipSync(ours.front());
     // One process plays every stream, so CPU is known only in total.
     std::printf("ours:   CPU %.2f s, %.4f CPU s per stream-second, peak memory %.1f MiB\n", ourCpu,
                 ourCpu / streamSeconds, peakMemoryKiB() / 1024.0);
@@ -544,6 +706,9 @@ int main(int argc, char** argv)
         }
     }
 
+    if (options.lipsync)
+        CAudioDevice::setFactory([] { return std::make_unique<BeepWatchingDevice>(); });
+
     std::unique_ptr<VelRtspServer> server;
     if (options.addresses.isEmpty()) {
         server = std::make_unique<VelRtspServer>(false);
@@ -554,7 +719,10 @@ int main(int argc, char** argv)
                          qPrintable(server->errorString()));
             return 1;
         }
-        if (options.mix > 0)
+        if (options.lipsync)
+            options.addresses << server->url(QStringLiteral("flashbeep1080"))
+                              << server->url(QStringLiteral("replay720-noaudio"));
+        else if (options.mix > 0)
             options.addresses << server->url(QStringLiteral("replay1080"))
                               << server->url(QStringLiteral("replay720-noaudio"));
         else
@@ -573,7 +741,7 @@ int main(int argc, char** argv)
         ours[i].address = options.addresses.at(int(i % size_t(options.addresses.size())));
         ours[i].audio = options.audio;
         ours[i].labelSize = options.labelSize;
-        if (options.mix > 0) {
+        if (options.mix > 0 || options.lipsync) {
             const bool main = i == 0;
             ours[i].address = options.addresses.at(main ? 0 : 1);
             ours[i].audio = main;
