@@ -21,6 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Classroom controls team <root@localhost>"
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not a library dependency, but the panel's texts are Chinese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wqy-microhei)
 set(CPACK_STRIP_FILES ON)
 # Installed under /usr through DESTDIR, so that the autostart entry's rule
 # (VelInstallSession.cmake) sees the real prefix and places it in /etc.
