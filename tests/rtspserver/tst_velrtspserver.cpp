@@ -312,6 +312,47 @@ private slots:
         QCOMPARE(m_server.teardowns(QStringLiteral("cam720-a8000m")), 0);
     }
 
+    // A DESCRIBE of a stalled mount waits for media that does not come; its
+    // client dies. Other mounts answer as ever (they waited 8-20 s behind it).
+    void stalledMountHoldsUpOnlyItself()
+    {
+        const QString stalled = QStringLiteral("cam1080h265-gop2-a8000s");
+        QVERIFY(m_server.stall(stalled));
+        QTcpSocket dying;
+        dying.connectToHost(QHostAddress::LocalHost, quint16(m_server.port()));
+        QVERIFY(dying.waitForConnected(2000));
+        dying.write(QStringLiteral("DESCRIBE %1 RTSP/1.0\r\nCSeq: 1\r\n\r\n")
+                        .arg(m_server.url(stalled))
+                        .toUtf8());
+        QVERIFY(dying.waitForBytesWritten(2000));
+        QVERIFY(!dying.waitForReadyRead(500)); // no answer while stalled
+        dying.abort();
+
+        Client other;
+        QVERIFY2(other.open(m_server.url(QStringLiteral("cam720-noaudio")), "tcp", 4000),
+                 qPrintable(other.error));
+        QVERIFY(m_server.resume(stalled));
+    }
+
+    // The SETUP-only camera: the session is set up, its PLAY never answered.
+    void setupOnlyMountNeverPlays_data()
+    {
+        QTest::addColumn<QByteArray>("transport");
+        QTest::newRow("UDP") << QByteArray("udp");
+        QTest::newRow("TCP") << QByteArray("tcp");
+    }
+    void setupOnlyMountNeverPlays()
+    {
+        QFETCH(QByteArray, transport);
+        const QString mount = QStringLiteral("cam720-noplay");
+        const int setups = m_server.setups(mount);
+        const int plays = m_server.plays(mount);
+        Client client;
+        QVERIFY(!client.open(m_server.url(mount), transport.constData(), 1500));
+        QCOMPARE(m_server.setups(mount), setups + 1);
+        QCOMPARE(m_server.plays(mount), plays + 1);
+    }
+
     void unknownMountIsRefused()
     {
         QVERIFY(!m_server.stall(QStringLiteral("nosuchcam")));
