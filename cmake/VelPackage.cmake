@@ -3,10 +3,6 @@
 # autostart entry in /etc/xdg/autostart); its Depends come from the binaries
 # (dpkg-shlibdeps). The maintainer scripts register both libraries machine-wide
 # through the installed host and unregister them on removal.
-# The package target builds everything first; cpack's own install step builds
-# nothing more, so that packaging a built tree (the package test) is quick and
-# never compiles outside the build lock.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vel-controls)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
