@@ -141,10 +141,13 @@ int CAudioTranscoder::queue(const AVFrame* pFrame)
     if (nPts == AV_NOPTS_VALUE)
         return -1; // nothing to place the first samples by
     // Lost packets or a camera's new clock: a jump of more than a fifth of a
-    // second starts the count again, so that sound stays with its picture.
-    if (nExpected == AV_NOPTS_VALUE || std::llabs(nPts - nExpected) > outBase.den / 5) {
-        av_audio_fifo_reset(m_pFifo.get());
+    // second starts the count again, so that sound stays with its picture;
+    // never before what went out already, which the muxer would refuse.
+    if (nExpected == AV_NOPTS_VALUE) {
         m_nFifoPts = nPts;
+    } else if (std::llabs(nPts - nExpected) > outBase.den / 5) {
+        av_audio_fifo_reset(m_pFifo.get());
+        m_nFifoPts = qMax(nPts, m_nFifoPts);
     }
     if (av_audio_fifo_write(m_pFifo.get(), reinterpret_cast<void**>(pOut->extended_data),
                             pOut->nb_samples) < pOut->nb_samples)

@@ -120,6 +120,7 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
     m_eResult = ResultNothing;
     m_nWritten = 0;
     m_nWriteError = 0;
+    m_nDropped = 0;
     m_nOpenLimitMs = readTuningFile(kOpenTimeoutFile, 3000);
     m_nProbeLimitMs = readTuningFile(kFindStreamTimeoutFile, 3000);
 
@@ -434,11 +435,21 @@ int RecordThread::mux(AVPacket* pPacket, AVRational from, int nOutput)
     pPacket->stream_index = nOutput;
     const int nResult = av_interleaved_write_frame(m_pOutput.get(), pPacket);
     av_packet_unref(pPacket);
-    if (nResult < 0)
-        m_nWriteError = nResult;
-    else
+    if (nResult >= 0) {
         ++m_nWritten;
-    return nResult;
+        return 0;
+    }
+    // Only a failed write ends the recording; a packet the muxer refuses (a
+    // camera's timestamps going back) is dropped, logged once.
+    const int nIoError = m_pOutput->pb ? m_pOutput->pb->error : 0;
+    if (nIoError < 0) {
+        m_nWriteError = nIoError;
+        return nIoError;
+    }
+    if (m_nDropped++ == 0)
+        qDebug("Error muxing packet: %s (later ones are not logged)",
+               qPrintable(errorText(nResult)));
+    return 0;
 }
 
 RecordThread::Result RecordThread::StopRecording()

@@ -129,6 +129,7 @@ private:
     std::vector<std::unique_ptr<CAudioTranscoder>> m_transcoders;
     qint64 m_nWritten = 0; // packets the muxer took
     int m_nWriteError = 0; // the last write's error, 0 when none
+    qint64 m_nDropped = 0; // packets the muxer refused
     int m_nVideoOutput = -1;
     bool m_bSawKeyFrame = false;
     std::vector<bool> m_timed; // per input stream: a packet with a timestamp went by
