@@ -147,6 +147,7 @@ private slots:
     void stopAtOnceLeavesNoEmptyFile();
     void recordingThatEndsByItselfTellsTheUser_data();
     void recordingThatEndsByItselfTellsTheUser();
+    void clockGoingBackIsNoWriteError();
     void finishingCopy_data();
     void finishingCopy();
     void noRoomForTheFinishingCopyKeepsTheRecording();
@@ -320,6 +321,27 @@ void TstRecordEnd::recordingThatEndsByItselfTellsTheUser()
         QVERIFY(isFragmented(m_strAnswer));
         QVERIFY(endsOnAWholeFragment(m_strAnswer));
     }
+}
+
+// A source whose timestamps start again: the muxer refuses those packets, but
+// the file is fine, so the recording goes on and logs it once.
+void TstRecordEnd::clockGoingBackIsNoWriteError()
+{
+    const QString strPart = path("part.ts");
+    QVERIFY(VelProbe::makeFile(strPart, 2, "aac", 16000));
+    const QString strFile = path("restarted.mp4");
+    RecordThread recorder;
+    QSignalSpy ended(&recorder, &RecordThread::sigRecordingEnded);
+    QVERIFY(recorder.Init(QStringLiteral("concat:%1|%1").arg(strPart), strFile));
+    recorder.start();
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(ended.first().first().toInt(), int(RecordThread::EndInputLost));
+    QCOMPARE(recorder.StopRecording(), RecordThread::ResultSaved);
+    QVERIFY(RecordThread::waitForFinishing(30000));
+    QVERIFY2(g_nWriteFailures <= 1, qPrintable(QString::number(g_nWriteFailures)));
+    QCOMPARE(VelProbe::decode(strFile), 0);
+    const double dSpan = VelProbe::packetSpan(VelProbe::probe(strFile, true));
+    QVERIFY2(dSpan > 1.5, qPrintable(QString::number(dSpan)));
 }
 
 void TstRecordEnd::finishingCopy_data()
