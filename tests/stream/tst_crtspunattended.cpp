@@ -262,7 +262,13 @@ void TstCRTSPUnattended::stoppedPictureWithSoundIsLost()
     QVERIFY(m_pServer->withholdVideo(strMount));
     QVERIFY(velWaitFor([&] { return label.state() == kNoSignal; }, kLossMs));
     QVERIFY(m_pServer->releaseVideo(strMount));
-    QVERIFY(velWaitFor([&] { return label.state() == kPlaying; }, 15000));
+    const auto fnStates = [&] {
+        QStringList list;
+        for (int nState : recorder.states())
+            list << QString::number(nState, 16);
+        return list.join(QLatin1Char(' '));
+    };
+    QVERIFY2(velWaitFor([&] { return label.state() == kPlaying; }, 15000), qPrintable(fnStates()));
     recorder.stop();
     QVERIFY(recorder.sawInOrder({kPlaying, kNoSignal, kConnecting, kPlaying}));
 }
