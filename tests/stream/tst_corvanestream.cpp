@@ -85,7 +85,7 @@ void TstCorvaneStream::movieModePlaysInOutputView()
     // A new source replaces the output view's player.
     const QString strSecond = m_env.server.url("cam720-a44100m");
     control.sltSetOverviewSource(strSecond, kMovieMode, "0");
-    QVERIFY(!pFirst);
+    QTRY_VERIFY(!pFirst); // released: freed once its threads end
     CRTSPPlayer* pSecond = pManager->FindPlayer(pOutput);
     QVERIFY(pSecond);
     QCOMPARE(pSecond->GetUrl(), strSecond);
@@ -116,7 +116,7 @@ void TstCorvaneStream::hidingDeletesTheManager()
 
     control.hide();
     QVERIFY(!VelVlcPlayerManger::ExistingInstance());
-    QVERIFY(!pPlayer);
+    QTRY_VERIFY(!pPlayer);
     QVERIFY(control.isHidden());
     const quint64 nPictures = control.outputWidget()->picturesReceived();
     QTest::qWait(200);
@@ -137,7 +137,7 @@ void TstCorvaneStream::destructionDeletesTheManager()
     QTRY_COMPARE_WITH_TIMEOUT(pControl->outputWidget()->state(), int(VideoPlaying), 15000);
     delete pControl;
     QVERIFY(!VelVlcPlayerManger::ExistingInstance());
-    QVERIFY(!pPlayer);
+    QTRY_VERIFY(!pPlayer);
     QVERIFY(!Corvane::currentInstance());
 }
 
@@ -171,7 +171,7 @@ void TstCorvaneStream::debugBoxComesBeforeThePlayer()
     timer.stop();
     QCOMPARE(seen, QStringList{"7|" + strUrl});
     QVERIFY(bOldPlayerDuringBox);
-    QVERIFY(!pOld);
+    QTRY_VERIFY(!pOld);
     QCOMPARE(VelVlcPlayerManger::Instance()->FindPlayer(control.outputWidget())->GetUrl(), strUrl);
 }
 

@@ -489,14 +489,14 @@ void TstVelVideoLabel::managerMapAndLifetime()
 
     // Replacing without removing first does not leave the old player running.
     pManager->AddPlayer(&first, "rtsp://127.0.0.1:1/b", false);
-    QVERIFY(!pA);
+    QTRY_VERIFY(!pA); // released: freed once its threads end
     QPointer<CRTSPPlayer> pB = pManager->FindPlayer(&first);
     QCOMPARE(pB->GetUrl(), QString("rtsp://127.0.0.1:1/b"));
 
     pManager->AddPlayer(&second, "rtsp://127.0.0.1:1/c", false);
     QPointer<CRTSPPlayer> pC = pManager->FindPlayer(&second);
     pManager->RemovePlayer(&second);
-    QVERIFY(!pC);
+    QTRY_VERIFY(!pC);
     QVERIFY(!pManager->FindPlayer(&second));
     QCOMPARE(second.snapshotPath(), VelVideoLabel::snapshotPathFor(""));
     QVERIFY(pB);
@@ -508,12 +508,12 @@ void TstVelVideoLabel::managerMapAndLifetime()
         pC = pManager->FindPlayer(&third);
         QVERIFY(pC);
     }
-    QVERIFY(!pC);
+    QTRY_VERIFY(!pC);
 
     // Deleting the manager deletes every player; the next one starts empty.
     VelVlcPlayerManger::DeleteInstance();
     QVERIFY(!VelVlcPlayerManger::ExistingInstance());
-    QVERIFY(!pB);
+    QTRY_VERIFY(!pB);
     QVERIFY(!VelVlcPlayerManger::Instance()->FindPlayer(&first));
 }
 #else
@@ -552,11 +552,11 @@ void TstVelVideoLabel::labelOwnsItsPlayer()
         label.SetPlayer(pFirst); // the same one again: kept
         QVERIFY(pFirst);
         pSecond = attachPlayer(label, "");
-        QVERIFY(!pFirst);
+        QTRY_VERIFY(!pFirst);
         QCOMPARE(label.GetPlayer(), pSecond.data());
         QTRY_COMPARE(label.state(), kNoSignal);
     }
-    QVERIFY(!pSecond);
+    QTRY_VERIFY(!pSecond);
 }
 #endif
 
