@@ -267,12 +267,14 @@ bool RecordThread::addConvertedStream(unsigned nIndex)
     AVStream* pOut = bOpen ? avformat_new_stream(m_pOutput.get(), nullptr) : nullptr;
     const bool bOk = pOut && avcodec_parameters_copy(pOut->codecpar, pPar) >= 0;
     avcodec_parameters_free(&pPar);
-    if (!bOk) {
+    if (!bOpen) {
         // The picture still records.
         qDebug("RecordThread: stream %u (%s) left out, it cannot be converted to AAC", nIndex,
                szCodec);
-        return !bOpen || pOut != nullptr;
+        return true;
     }
+    if (!bOk)
+        return false; // out of memory: the output has a stream without parameters
     qDebug("RecordThread: stream %u (%s) recorded as AAC", nIndex, szCodec);
     pOut->codecpar->codec_tag = 0;
     pOut->time_base = pTranscoder->timeBase();
