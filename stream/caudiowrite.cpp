@@ -332,8 +332,15 @@ void CAudioWrite::refill(int nBuffer)
     m_bFilling = false;
     if (nMargin > 0) {
         const int nBeyond = m_nFill - nLength - nMargin;
-        if (nBeyond > nMargin)
+        if (!m_bSounded && nBeyond > 0) {
+            // Before the first sound nothing heard is cut: a start-up burst
+            // goes at once, or the picture would wait behind it for long.
+            m_nReadPos = (m_nReadPos + (nBeyond & ~1)) % m_nCapacity;
+            m_nFill -= nBeyond & ~1;
+            m_nCaughtUp += uint64_t(nBeyond & ~1);
+        } else if (nBeyond > nMargin) {
             m_bCatchUp = true;
+        }
         if (nBeyond <= 0)
             m_bCatchUp = false;
         if (m_bCatchUp) {

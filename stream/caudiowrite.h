@@ -52,10 +52,10 @@ public:
 
     // With a margin, the ring keeps about nMs beyond the buffer being
     // refilled to ride out network jitter: sound starts, and resumes after an
-    // underrun, only once that much waits; a backlog of more than twice the
-    // margin (a start-up burst, a stall) is dropped back to it a little at
-    // every refill, never a whole buffer at once. 0 (the default) plays
-    // whatever is there.
+    // underrun, only once that much waits. A start-up burst is cut to the
+    // margin before the first sound; later, a backlog of more than twice the
+    // margin (a stall) is dropped back to it a little at every refill, never a
+    // whole buffer at once. 0 (the default) plays whatever is there.
     void SetBacklogLimit(int nMs);
     // How long audio written now waits before it is heard: the ring, the
     // buffer queued in the device and, on average, half the one playing.

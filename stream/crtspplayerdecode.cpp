@@ -25,8 +25,9 @@ constexpr int64_t kPaintLeadUs = 5000;
 constexpr int64_t kWaitWithinPassUs = 20000;
 constexpr int kWaitSliceMs = 5;
 // Sound and picture this far apart do not share a time line (a camera's
-// clocks out of step, a jump): the picture is shown as decoded.
-constexpr int64_t kUnrelatedUs = 1000000;
+// clocks out of step, a jump): the picture is shown as decoded. Beyond the
+// most sound the writer and the device can hold (about 2 s).
+constexpr int64_t kUnrelatedUs = 3000000;
 // Late pictures are dropped, but the picture never stands still longer.
 constexpr int64_t kMaxStillUs = 200000;
 // Through a gap in the sound the clock runs on by itself this long.
@@ -62,8 +63,11 @@ void CRTSPPlayer::clearQueues()
 // Pictures held for their sound keep the packets behind them in the queue.
 void CRTSPPlayer::DecodeVideo()
 {
-    if (m_bFirstPicture)
-        m_heldPictures.clear(); // a new open: nothing of the last one is shown
+    if (m_bFirstPicture) {
+        // A new open: nothing of the last one is shown, and its clock is gone.
+        m_heldPictures.clear();
+        m_nClockUs = INT64_MIN;
+    }
     presentHeld(false);
     while (!m_bStop && m_heldPictures.size() < kMaxHeldPictures) {
         VelPacketPtr pPacket = takePacket(m_videoQueue);
@@ -149,7 +153,10 @@ void CRTSPPlayer::presentHeld(bool bWaitForNext)
         const int64_t nClock = audioClockUs();
         const int64_t nEarly = (nTime == INT64_MIN || nClock == INT64_MIN) ? 0 : nTime - nClock;
         const int64_t nNow = av_gettime_relative();
-        if (nClock == INT64_MIN && m_nLastAudioUs >= 0 && nNow - m_nLastAudioUs < kClockCoastUs &&
+        // Before the sound is first heard it is awaited; once lost (an
+        // underrun beyond the coast), pictures do not wait for it.
+        if (nClock == INT64_MIN && m_nClockUs == INT64_MIN && m_nLastAudioUs >= 0 &&
+            nNow - m_nLastAudioUs < kClockCoastUs &&
             (m_nLastShownUs < 0 || nNow - m_nLastShownUs < kMaxWaitForSoundUs))
             return; // sound is coming
         if (nEarly > kPaintLeadUs && nEarly < kUnrelatedUs) {

@@ -221,13 +221,16 @@ void TstCAudioWrite::marginAndCatchUpInSmallSteps_data()
     QTest::addColumn<int>("nSilences");
     QTest::newRow("sound waits for the margin") << QList<int>{3999, 0} << -1 << 3999 << 0;
     QTest::newRow("and starts with the margin behind it") << QList<int>{4000, 0} << 0 << 2400 << 0;
-    QTest::newRow("a backlog within twice the margin is kept")
-        << QList<int>{6400, 0} << 0 << 4800 << 0;
+    QTest::newRow("a start-up burst is cut to the margin at once")
+        << QList<int>{10000, 0} << 6000 << 2400 << 0;
+    QTest::newRow("once sounding, a backlog within twice the margin is kept")
+        << QList<int>{4000, 0, 4000, 0} << 1600 << 4800 << 0;
     QTest::newRow("a larger one loses a twentieth of a buffer")
-        << QList<int>{10000, 0} << 80 << 8320 << 0;
-    QTest::newRow("and again at the next refill") << QList<int>{10000, 0, 0} << 1760 << 6640 << 0;
+        << QList<int>{4000, 0, 8000, 0} << 1680 << 8720 << 0;
+    QTest::newRow("and again at the next refill")
+        << QList<int>{4000, 0, 8000, 0, 0} << 3360 << 7040 << 0;
     QTest::newRow("down to the margin, not below")
-        << QList<int>{6500, 0, 0, 0} << 3360 << 1540 << 0;
+        << QList<int>{4000, 0, 4900, 0, 0, 0} << 4960 << 2340 << 0;
     QTest::newRow("an underrun counts, and so does waiting for the margin again")
         << QList<int>{4000, 0, 0, 0, 2000, 0, 2000, 0} << 3200 << 3200 << 2;
 }
