@@ -59,6 +59,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,10 @@ struct Mount {
     std::atomic<int> plays{0};              // PLAY requests received for the mount
     // SETUP is answered, PLAY never: a camera that hangs between the two.
     bool playUnanswered = false;
+    // The mount's latest media (a reference), so that a DESCRIBE can wait
+    // while the last client's TEARDOWN still unprepares it.
+    std::mutex mediaLock;
+    GstRTSPMedia* media = nullptr;
 };
 
 std::map<std::string, std::unique_ptr<Mount>> g_mounts;
@@ -342,6 +347,12 @@ void attachProbe(GstElement* bin, const char* sourceName, Mount* mount, bool vid
 void onMediaConfigure(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
 {
     auto* mount = static_cast<Mount*>(data);
+    {
+        std::lock_guard<std::mutex> lock(mount->mediaLock);
+        if (mount->media)
+            g_object_unref(mount->media);
+        mount->media = GST_RTSP_MEDIA(g_object_ref(media));
+    }
     GstElement* bin = gst_rtsp_media_get_element(media);
     if (!bin)
         return;
@@ -419,6 +430,35 @@ void onPlayRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
 // A camera cannot seek. Left alone, the server would honour a PLAY's
 // "Range: npt=0-" with a flushing seek of the shared pipeline, and every
 // client already playing would see its timestamps start over.
+// Clients have threads of their own, so a DESCRIBE may come while the last
+// client's TEARDOWN unprepares the shared media, which the server refuses
+// (503); a camera would simply answer. The DESCRIBE waits for the unprepare
+// to end, within a bound.
+GstRTSPStatusCode onPreDescribeRequest(GstRTSPClient*, GstRTSPContext* ctx, gpointer)
+{
+    Mount* mount = mountOfRequest(ctx);
+    if (!mount)
+        return GST_RTSP_STS_OK;
+    GstRTSPMedia* media = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mount->mediaLock);
+        if (mount->media)
+            media = GST_RTSP_MEDIA(g_object_ref(mount->media));
+    }
+    if (!media)
+        return GST_RTSP_STS_OK;
+    for (int waited = 0; waited < 3000; waited += 5) {
+        if (gst_rtsp_media_get_status(media) != GST_RTSP_MEDIA_STATUS_UNPREPARING)
+            break;
+        g_usleep(5000);
+    }
+    // The factory forgets an unprepared media just after its status changes.
+    if (gst_rtsp_media_get_status(media) == GST_RTSP_MEDIA_STATUS_UNPREPARED)
+        g_usleep(20000);
+    g_object_unref(media);
+    return GST_RTSP_STS_OK;
+}
+
 GstRTSPStatusCode onPrePlayRequest(GstRTSPClient* client, GstRTSPContext* ctx, gpointer)
 {
     Mount* mount = mountOfRequest(ctx);
@@ -438,6 +478,7 @@ void onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
     g_signal_connect(client, "teardown-request", G_CALLBACK(onTeardownRequest), nullptr);
     g_signal_connect(client, "setup-request", G_CALLBACK(onSetupRequest), nullptr);
     g_signal_connect(client, "pre-play-request", G_CALLBACK(onPrePlayRequest), nullptr);
+    g_signal_connect(client, "pre-describe-request", G_CALLBACK(onPreDescribeRequest), nullptr);
     g_signal_connect(client, "play-request", G_CALLBACK(onPlayRequest), nullptr);
 }
 
