@@ -230,8 +230,14 @@ void TstCRTSPReconnect::sessionWithoutVideoReopens()
     CRTSPPlayer* pPlayer = VelVlcPlayerManger::Instance()->FindPlayer(&label);
     QVERIFY(pPlayer);
     QVERIFY(velWaitFor([&] { return pPlayer->GetInitResult() == 0; }, 10000));
-    // The reopen closes the session with a TEARDOWN; the first player keeps its own.
-    QVERIFY(velWaitFor([&] { return m_pServer->teardowns(strMount) >= 1; }, kNoVideoMs));
+    // The reopen closes the session with a TEARDOWN. (The first player, whose
+    // picture stopped too, reopens on its own after the read limit.)
+    QVERIFY(velWaitFor(
+        [&] {
+            return recorder.sawInOrder({VideoConnecting, VideoNoSignal, VideoConnecting});
+        },
+        kNoVideoMs));
+    QVERIFY(velWaitFor([&] { return m_pServer->teardowns(strMount) >= 1; }, 2000));
     QCOMPARE(label.picturesReceived(), quint64(0));
     QCOMPARE(VelVlcPlayerManger::Instance()->FindPlayer(&label), pPlayer);
 
