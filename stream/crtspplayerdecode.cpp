@@ -149,6 +149,13 @@ void CRTSPPlayer::presentHeld(bool bWaitForNext)
 {
     while (!m_heldPictures.empty() && !m_bStop) {
         AVFrame* pFrame = m_heldPictures.front().get();
+        if (!followsSound()) {
+            // The sound went away (the tour's switch): what waited shows now.
+            showPicture(pFrame);
+            m_nLastShownUs = av_gettime_relative();
+            m_heldPictures.pop_front();
+            continue;
+        }
         const int64_t nTime = streamTimeUs(m_nVideoIndex, pFrame->best_effort_timestamp);
         const int64_t nClock = audioClockUs();
         const int64_t nEarly = (nTime == INT64_MIN || nClock == INT64_MIN) ? 0 : nTime - nClock;
