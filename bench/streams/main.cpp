@@ -720,17 +720,32 @@ int main(int argc, char** argv)
             return 1;
         }
         if (options.lipsync)
-            options.addresses << server->url(QStringLiteral("flashbeep1080"))
-                              << server->url(QStringLiteral("replay720-noaudio"));
+            options.addresses << QString() << server->url(QStringLiteral("replay720-noaudio"));
         else if (options.mix > 0)
             options.addresses << server->url(QStringLiteral("replay1080"))
                               << server->url(QStringLiteral("replay720-noaudio"));
         else
             options.addresses << server->url(options.mount);
     }
+    // The flash-and-beep camera runs in a server of its own, started and kept
+    // running before the players open, as a camera is: a server busy starting
+    // 16 replay feeders made its sound late, and its timestamps with it.
+    std::unique_ptr<VelRtspServer> lipServer;
+    pid_t lipKeeper = -1;
+    if (options.lipsync && server) {
+        lipServer = std::make_unique<VelRtspServer>(false);
+        if (!lipServer->start(0, 30000)) {
+            std::fprintf(stderr, "vel-bench-streams: test server: %s\n",
+                         qPrintable(lipServer->errorString()));
+            return 1;
+        }
+        options.addresses[0] = lipServer->url(QStringLiteral("flashbeep1080"));
+        lipKeeper = spawnKeeper(options.addresses.first());
+        QThread::msleep(2000);
+    }
     pid_t keeper = -1;
     // Replay mounts run from the start, like a camera that is on.
-    if (server && !options.cold && !options.replay) {
+    if (server && !options.cold && !options.replay && !options.lipsync) {
         keeper = spawnKeeper(options.addresses.first());
         // Long enough for the camera to start and the keeper to be playing.
         QThread::msleep(2000);
@@ -753,6 +768,7 @@ int main(int argc, char** argv)
     std::vector<FfmpegStream> ffmpeg(ours.size());
     const double ffmpegCpu = options.ffmpeg ? runFfmpeg(options, ours, ffmpeg) : 0;
     stopChild(keeper);
+    stopChild(lipKeeper);
     printReport(options, keeper > 0, ours, ourCpu, ffmpeg, ffmpegCpu);
     return 0;
 }
