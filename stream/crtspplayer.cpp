@@ -1,13 +1,11 @@
 // CRTSPPlayer on the GUI thread: life cycle, closing the input, the reconnect
-// slot, the interrupt callback and the label states.
+// slot and the label states.
 #include "crtspplayer.h"
 
 #include "caudiowrite.h"
-#include "veldrive.h"
 #include "velvideolabel.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QWidget>
 
 #include <condition_variable>
@@ -16,8 +14,6 @@ namespace
 {
 
 const char kAudioCacheFile[] = "c://audio_cache.txt";
-const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
-const char kFindStreamTimeoutFile[] = "c://timeout_find_stream.txt";
 
 // Pauses before the reopens that follow a failed one, the last repeated for
 // as long as the source stays assigned.
@@ -129,28 +125,10 @@ CRTSPPlayer::~CRTSPPlayer()
     FreeDecoder();
 }
 
-// Reads a tuning file whole as a base-10 integer. False when the file is
-// missing; *pValue is nDefault when its content is not an integer.
-bool CRTSPPlayer::readTuningFile(const char* szWindowsPath, int nDefault, int* pValue)
-{
-    QFile file(velDrivePath(QString::fromLatin1(szWindowsPath)));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bool bOk = false;
-    const int nValue = file.readAll().trimmed().toInt(&bOk, 10);
-    *pValue = bOk ? nValue : nDefault;
-    return true;
-}
-
 void CRTSPPlayer::readTuningFiles()
 {
-    int nValue = 0;
-    if (readTuningFile(kAudioCacheFile, 0, &nValue))
-        m_nAudioDelay = nValue;
-    if (readTuningFile(kOpenTimeoutFile, 3000, &nValue))
-        m_interrupt.openTimeout = nValue;
-    if (readTuningFile(kFindStreamTimeoutFile, 3000, &nValue))
-        m_interrupt.findStreamTimeout = nValue;
+    m_nAudioDelay = CInputOpener::readTuningFile(kAudioCacheFile, 0);
+    CInputOpener::readLimits(&m_interrupt);
 }
 
 bool CRTSPPlayer::SetUrl(QString url)
@@ -224,16 +202,7 @@ void CRTSPPlayer::FreeDecoder()
 
 void CRTSPPlayer::closeInput()
 {
-    if (!m_pFormat)
-        return;
-    // The stop flag is still set here; without a phase of its own the
-    // callback would abort the TEARDOWN and leave the session on the camera.
-    m_interrupt.phase = 3;
-    m_interrupt.clock.restart();
-    m_pFormat->interrupt_callback.callback = &CRTSPPlayer::interruptCallback;
-    m_pFormat->interrupt_callback.opaque = &m_interrupt;
-    m_pFormat.reset();
-    m_interrupt.clock.invalidate();
+    CInputOpener(&m_interrupt).close(&m_pFormat);
 }
 
 void CRTSPPlayer::Restart()
@@ -311,40 +280,6 @@ void CRTSPPlayer::postToGui(const char* szSlot)
     std::lock_guard<std::recursive_mutex> lock(m_labelLock);
     if (!m_bReleased)
         QMetaObject::invokeMethod(this, szSlot, Qt::QueuedConnection);
-}
-
-// FFmpeg's interrupt callback, on whichever thread makes the guarded call.
-int CRTSPPlayer::interruptCallback(void* opaque)
-{
-    auto* pRecord = static_cast<InterruptRecord*>(opaque);
-    const int nPhase = pRecord->phase;
-    // An open cut off here goes on to FFmpeg's own clean-up within the same
-    // call: its TEARDOWN of a session already set up gets the close's limit.
-    const bool bOpening = nPhase == 0 || nPhase == 1;
-    // A player being stopped does not sit out a stalled call; its close
-    // has a short limit of its own instead.
-    if (nPhase != 3 && pRecord->pStop && pRecord->pStop->load()) {
-        if (bOpening) {
-            pRecord->phase = 3;
-            pRecord->clock.restart();
-        }
-        return 1;
-    }
-    const int nLimit = nPhase == 0   ? pRecord->openTimeout
-                       : nPhase == 1 ? pRecord->findStreamTimeout
-                       : nPhase == 3 ? pRecord->closeTimeout
-                                     : pRecord->readTimeout;
-    const qint64 nElapsed = pRecord->clock.isValid() ? pRecord->clock.elapsed() : 0;
-    if (nElapsed > 0 && nElapsed >= nLimit) {
-        pRecord->timedOut = true;
-        if (bOpening) {
-            pRecord->phase = 3;
-            pRecord->clock.restart();
-        }
-        return 1;
-    }
-    pRecord->timedOut = false;
-    return 0;
 }
 
 // ---- label states, from any of the player's threads ----

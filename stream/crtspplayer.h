@@ -1,6 +1,7 @@
 #ifndef CRTSPPLAYER_H
 #define CRTSPPLAYER_H
 
+#include "cinputopener.h"
 #include "cpicturescaler.h"
 #include "velffmpeg.h"
 
@@ -38,7 +39,8 @@ class VelVideoLabel;
 // The work is split along the threads: crtspplayer.cpp (GUI thread: life
 // cycle, closing, label states), crtspplayeropen.cpp (decode thread: open and
 // probe), crtspplayerdecode.cpp (decode thread: the drain passes) and
-// crtspplayerrecv.cpp (receive thread).
+// crtspplayerrecv.cpp (receive thread). The input is opened, guarded and
+// closed by CInputOpener, the recorder's too.
 //
 // Created, driven and deleted on the GUI thread.
 class CRTSPPlayer : public QObject
@@ -142,22 +144,9 @@ private slots:
 private:
     // Handed to FFmpeg as the interrupt callback's opaque pointer. Used by one
     // thread at a time: the decode thread while opening, then the receive thread.
-    struct InterruptRecord {
-        // 0 opening input, 1 finding stream info, 2 reading, 3 closing
-        std::atomic<int> phase{0};
-        QElapsedTimer clock; // restarted before each guarded call
-        std::atomic<bool> timedOut{false};
-        int openTimeout = 3000;
-        int findStreamTimeout = 3000;
-        int readTimeout = 8000;
-        // The close (RTSP TEARDOWN) goes out even when stopping, within this.
-        int closeTimeout = 500;
-        const std::atomic<bool>* pStop = nullptr;
-    };
+    using InterruptRecord = CInputGuard;
     using FrameHandler = void (CRTSPPlayer::*)(const AVFrame*);
 
-    static int interruptCallback(void* opaque);
-    static bool readTuningFile(const char* szWindowsPath, int nDefault, int* pValue);
     void readTuningFiles();
     // Closes the input with its own short limit, so that the camera hears the
     // TEARDOWN. On the thread that owns the context.
@@ -168,7 +157,6 @@ private:
     void BeginDecode();
     bool videoSilent() const;
     int DecodeInit(const QString& url);
-    int openInput(const QByteArray& strUrl, bool bTcp);
     void hideUndecodableAudio();
     int openVideoDecoder();
     int openAudioDecoder();
@@ -208,10 +196,6 @@ private:
     bool labelShowsNoSignalOnly() const;
     // Posts a call of a slot while the player has not been released.
     void postToGui(const char* szSlot);
-    // Decode thread: the name in the address resolved within the open limit
-    // (0), or why not; resolution runs on a thread of its own that is left
-    // behind when it overruns.
-    int resolveHost(const QByteArray& strUrl);
     bool videoLost(bool bFinite) const;
     void finishReleased();
 

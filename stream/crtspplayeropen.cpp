@@ -3,19 +3,13 @@
 #include "crtspplayer.h"
 
 #include "caudiowrite.h"
+#include "cinputopener.h"
 #include "veldebug.h"
 #include "veldiaglog.h"
-#include "veldrive.h"
 #include "velmaskaddress.h"
 #include "velthreads.h"
 
-#include <QFile>
 #include <QtDebug>
-
-#include <arpa/inet.h>
-#include <condition_variable>
-#include <netdb.h>
-#include <sys/socket.h>
 
 extern "C" {
 #include <libavutil/time.h>
@@ -36,17 +30,6 @@ constexpr int kNoVideoLimitMs = 5000;
 // jitter: the picture follows the sound, so this margin costs no lip sync.
 constexpr int kAudioBacklogMs = 150;
 
-const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
-#if defined(VEL_FORM_TESSARO)
-const char kTcpMarkerFile[] = "c://ilook.txt";
-#endif
-
-void initNetworkOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { avformat_network_init(); });
-}
-
 void applyTruncatedInput(const AVCodec* pCodec, AVCodecContext* pContext)
 {
 #if defined(AV_CODEC_CAP_TRUNCATED) && defined(AV_CODEC_FLAG_TRUNCATED)
@@ -56,24 +39,6 @@ void applyTruncatedInput(const AVCodec* pCodec, AVCodecContext* pContext)
     Q_UNUSED(pCodec);
     Q_UNUSED(pContext);
 #endif
-}
-
-// How often the wait for a name looks at the stop flag.
-constexpr int kStopCheckMs = 20;
-
-// One name resolution, shared by the decode thread that waits for it and the
-// thread that runs it: whichever ends last frees it.
-struct Resolution {
-    std::mutex lock;
-    std::condition_variable done;
-    bool bDone = false;
-    bool bFound = false;
-};
-
-bool isNumericHost(const char* szHost)
-{
-    unsigned char address[sizeof(in6_addr)];
-    return inet_pton(AF_INET, szHost, address) == 1 || inet_pton(AF_INET6, szHost, address) == 1;
 }
 
 } // namespace
@@ -182,26 +147,12 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     }
     if (url.isEmpty())
         return -1;
-    initNetworkOnce();
-
     const QByteArray strUrl = url.toUtf8();
     velDiagnostic(QStringLiteral("open source: ") + velMaskUrl(url));
     showConnecting();
 
-    // The open limit counts from here, name resolution included.
-    m_interrupt.phase = 0;
-    m_interrupt.timedOut = false;
-    m_interrupt.clock.restart();
-    int nResult = resolveHost(strUrl);
-    if (nResult != 0)
-        return nResult;
-    nResult = openInput(strUrl, false);
-#if defined(VEL_FORM_VIMBREL)
-    if (nResult != 0 && !m_bStop) {
-        m_interrupt.clock.invalidate(); // the second transport has a limit of its own
-        nResult = openInput(strUrl, true);
-    }
-#endif
+    CInputOpener opener(&m_interrupt);
+    int nResult = opener.open(strUrl, &m_pFormat);
     if (nResult != 0)
         return nResult;
 
@@ -214,11 +165,7 @@ int CRTSPPlayer::DecodeInit(const QString& url)
     // not used after queuing.
     m_pFormat->fps_probe_size = 0;
     m_pFormat->max_ts_probe = 1;
-    m_interrupt.clock.restart();
-    m_interrupt.phase = 1;
-    nResult = avformat_find_stream_info(m_pFormat.get(), nullptr);
-    m_pFormat->interrupt_callback.callback = nullptr;
-    m_interrupt.clock.invalidate();
+    nResult = opener.probe(m_pFormat.get());
     if (nResult < 0)
         return nResult;
 
@@ -266,96 +213,6 @@ void CRTSPPlayer::hideUndecodableAudio()
              !avcodec_find_decoder(pParameters->codec_id)))
             pParameters->codec_type = AVMEDIA_TYPE_DATA;
     }
-}
-
-// Options and transport of one avformat_open_input; the context is stored on
-// success (FFmpeg frees it on failure).
-int CRTSPPlayer::openInput(const QByteArray& strUrl, bool bTcp)
-{
-    VelDictionary options;
-    options.set("buffer_size", "655350");
-    options.set("pkt_size", "655350");
-    options.set("reorder_queue_size", "1000");
-    options.set("fifo_size", "4000");
-
-    // The tuning file holds milliseconds; the socket I/O timeout takes
-    // microseconds.
-    int nTimeoutMs = 0;
-    readTuningFile(kOpenTimeoutFile, 0, &nTimeoutMs);
-    const QByteArray strTimeout = QByteArray::number(qint64(nTimeoutMs) * 1000);
-#if defined(VEL_FORM_TESSARO)
-    Q_UNUSED(bTcp);
-    if (QFile::exists(velDrivePath(QString::fromLatin1(kTcpMarkerFile))))
-        options.set("rtsp_transport", "tcp");
-    if (nTimeoutMs > 0)
-        options.set("timeout", strTimeout.constData());
-#else
-    if (bTcp)
-        options.set("rtsp_transport", "tcp");
-    options.set("timeout", nTimeoutMs > 0 ? strTimeout.constData() : "5000000");
-#endif
-
-    AVFormatContext* pContext = avformat_alloc_context();
-    if (!pContext)
-        return AVERROR(ENOMEM);
-    if (!m_interrupt.clock.isValid() || m_interrupt.phase != 0) {
-        m_interrupt.timedOut = false;
-        m_interrupt.clock.restart();
-    }
-    m_interrupt.phase = 0;
-    pContext->interrupt_callback.callback = &CRTSPPlayer::interruptCallback;
-    pContext->interrupt_callback.opaque = &m_interrupt;
-    const int nResult =
-        avformat_open_input(&pContext, strUrl.constData(), nullptr, options.address());
-    if (nResult != 0)
-        return nResult;
-    m_pFormat.reset(pContext);
-    return 0;
-}
-
-// getaddrinfo cannot be cut off: a name server that never answers holds it
-// for many seconds, past the open limit and the stop flag. It runs on a
-// thread of its own, which a stopped or timed-out open leaves behind; FFmpeg
-// then resolves the name again, which an answering server does at once.
-// Addresses without a name go straight on.
-int CRTSPPlayer::resolveHost(const QByteArray& strUrl)
-{
-    char szHost[1024] = {0};
-    av_url_split(nullptr, 0, nullptr, 0, szHost, sizeof(szHost), nullptr, nullptr, 0,
-                 strUrl.constData());
-    if (!szHost[0] || isNumericHost(szHost))
-        return 0;
-
-    auto pResolution = std::make_shared<Resolution>();
-    std::thread([pResolution, strHost = std::string(szHost)] {
-        addrinfo hints = {};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* pFound = nullptr;
-        const bool bFound = getaddrinfo(strHost.c_str(), nullptr, &hints, &pFound) == 0;
-        if (pFound)
-            freeaddrinfo(pFound);
-        std::lock_guard<std::mutex> lock(pResolution->lock);
-        pResolution->bDone = true;
-        pResolution->bFound = bFound;
-        pResolution->done.notify_all();
-    }).detach();
-
-    std::unique_lock<std::mutex> lock(pResolution->lock);
-    while (!pResolution->done.wait_for(lock, std::chrono::milliseconds(kStopCheckMs),
-                                       [&] { return pResolution->bDone; })) {
-        if (m_bStop)
-            return AVERROR_EXIT;
-        if (m_interrupt.clock.elapsed() >= m_interrupt.openTimeout) {
-            m_interrupt.timedOut = true;
-            velDiagnostic(QStringLiteral("source <<%1>>: the name did not resolve within %2 ms")
-                              .arg(velMaskUrl(QString::fromUtf8(strUrl)))
-                              .arg(m_interrupt.openTimeout));
-            return AVERROR_EXIT;
-        }
-    }
-    // FFmpeg's own message for a name that does not resolve.
-    return pResolution->bFound ? 0 : AVERROR(EIO);
 }
 
 int CRTSPPlayer::openVideoDecoder()

@@ -68,9 +68,7 @@ void CRTSPPlayer::recvPackets()
     VelPacketPtr pPacket(av_packet_alloc());
     if (!pPacket)
         return;
-    m_interrupt.phase = 2;
-    pContext->interrupt_callback.callback = &CRTSPPlayer::interruptCallback;
-    pContext->interrupt_callback.opaque = &m_interrupt;
+    CInputOpener(&m_interrupt).guardReads(pContext);
 
     // The end of a file is not a lost stream: the last picture stays. Any
     // other failure that lasts as long as a stalled read counts as one.

@@ -1,49 +1,29 @@
 #include "recordthread.h"
 
 #include "recordfinish.h"
-#include "veldrive.h"
 #include "velmaskaddress.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThreadPool>
 #include <QtDebug>
 
 #include <cstdio>
-#include <mutex>
 
 namespace
 {
 
-const char kOpenTimeoutFile[] = "c://timeout_open_input.txt";
-const char kFindStreamTimeoutFile[] = "c://timeout_find_stream.txt";
-// A read that gets no data for this long ends the recording, as a lost
-// stream ends the player's.
-constexpr int kReadLimitMs = 8000;
+// Pause before a failed read is tried again.
+constexpr unsigned long kReadRetryMs = 20;
 // Fragments of at most a quarter of a second: a killed recording loses no more.
 const char kFragmentMicroseconds[] = "250000";
-
-int readTuningFile(const char* szWindowsPath, int nDefault)
-{
-    QFile file(velDrivePath(QString::fromLatin1(szWindowsPath)));
-    if (!file.open(QIODevice::ReadOnly))
-        return nDefault;
-    bool bOk = false;
-    const int nValue = file.readAll().trimmed().toInt(&bOk, 10);
-    return bOk && nValue > 0 ? nValue : nDefault;
-}
 
 QString errorText(int nError)
 {
     char szText[AV_ERROR_MAX_STRING_SIZE] = {0};
     av_strerror(nError, szText, sizeof szText);
     return QString::fromLocal8Bit(szText);
-}
-
-void initNetworkOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { avformat_network_init(); });
 }
 
 QThreadPool* finishingPool()
@@ -63,7 +43,7 @@ void RecordThread::OutputDeleter::operator()(AVFormatContext* p) const
 
 RecordThread::RecordThread(QObject* parent) : QThread(parent)
 {
-    m_guard.pRun = &m_bRun;
+    m_guard.pStop = &m_bStop;
 }
 
 RecordThread::~RecordThread()
@@ -71,26 +51,9 @@ RecordThread::~RecordThread()
     StopRecording();
 }
 
-// FFmpeg's interrupt callback: a stop cuts any call short, and each guarded
-// call has its own limit.
-int RecordThread::interruptCallback(void* opaque)
-{
-    auto* pGuard = static_cast<Guard*>(opaque);
-    if (!pGuard->pRun->load())
-        return 1;
-    const int nLimit = pGuard->nLimitMs.load();
-    return nLimit > 0 && pGuard->clock.isValid() && pGuard->clock.elapsed() >= nLimit ? 1 : 0;
-}
-
 QByteArray RecordThread::maskedInput() const
 {
     return velMaskUrl(QString::fromUtf8(m_strInput)).toUtf8();
-}
-
-void RecordThread::guard(int nLimitMs)
-{
-    m_guard.clock.restart();
-    m_guard.nLimitMs = nLimitMs;
 }
 
 bool RecordThread::waitForFinishing(int nMs)
@@ -112,7 +75,6 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
 {
     if (m_pOutput)
         return false; // a running recording is never opened again
-    initNetworkOnce();
     m_strInput = inputUrl.toLocal8Bit();
     m_strOutputName = outputFile;
     m_strOutput = QFile::encodeName(outputFile);
@@ -121,21 +83,19 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
     m_nWritten = 0;
     m_nWriteError = 0;
     m_nDropped = 0;
-    m_nOpenLimitMs = readTuningFile(kOpenTimeoutFile, 3000);
-    m_nProbeLimitMs = readTuningFile(kFindStreamTimeoutFile, 3000);
+    // Read for each recording, so that a changed file counts from the next.
+    CInputOpener::readLimits(&m_guard);
 
-    int nResult = openInput(false);
-    if (nResult < 0 && m_bRun && m_strInput.startsWith("rtsp"))
-        nResult = openInput(true);
-    if (nResult < 0) {
+    CInputOpener opener(&m_guard);
+    const int nResult = opener.open(m_strInput, &m_pInput);
+    if (nResult != 0) {
         qDebug("Could not open input file. (%s)", qPrintable(errorText(nResult)));
         return false;
     }
     // Packets are copied, so the frame rate need not be measured: that
     // probe alone would hold the start back by a second or more.
     m_pInput->fps_probe_size = 0;
-    guard(m_nProbeLimitMs);
-    if (avformat_find_stream_info(m_pInput.get(), nullptr) < 0) {
+    if (opener.probe(m_pInput.get()) < 0) {
         qDebug("Failed to retrieve input stream information");
         release();
         return false;
@@ -169,27 +129,6 @@ bool RecordThread::Init(QString inputUrl, QString outputFile)
     }
     qDebug("qDebug -- init ok\n");
     return true;
-}
-
-int RecordThread::openInput(bool bTcp)
-{
-    VelDictionary options;
-    // Socket I/O limit in microseconds, as the player sets it.
-    options.set("timeout", "5000000");
-    if (bTcp)
-        options.set("rtsp_transport", "tcp");
-    AVFormatContext* pContext = avformat_alloc_context();
-    if (!pContext)
-        return AVERROR(ENOMEM);
-    pContext->interrupt_callback.callback = &RecordThread::interruptCallback;
-    pContext->interrupt_callback.opaque = &m_guard;
-    guard(m_nOpenLimitMs);
-    const int nResult =
-        avformat_open_input(&pContext, m_strInput.constData(), nullptr, options.address());
-    if (nResult < 0)
-        return nResult; // FFmpeg has freed the context
-    m_pInput.reset(pContext);
-    return 0;
 }
 
 bool RecordThread::addStreams()
@@ -312,7 +251,7 @@ void RecordThread::run()
 {
     if (m_bOpenOnThread) {
         m_bOpenOnThread = false;
-        const bool bOk = m_bRun && Init(QString::fromLocal8Bit(m_strInput), m_strOutputName);
+        const bool bOk = !m_bStop && Init(QString::fromLocal8Bit(m_strInput), m_strOutputName);
         emit sigInitFinished(bOk);
         if (!bOk)
             return;
@@ -333,19 +272,32 @@ RecordThread::EndReason RecordThread::copyLoop()
     m_bSawKeyFrame = m_nVideoOutput < 0;
     m_timed.assign(m_streamMap.size(), false);
     EndReason eReason = EndStopped;
-    while (m_bRun) {
-        guard(kReadLimitMs);
+    CInputOpener(&m_guard).guardReads(m_pInput.get());
+    QElapsedTimer sinceData;
+    sinceData.start();
+    while (!m_bStop) {
+        m_guard.timedOut = false;
+        m_guard.clock.restart();
         int nResult = av_read_frame(m_pInput.get(), m_pPacket.get());
         if (nResult == AVERROR(EAGAIN))
             continue;
+        // The socket timeout comes from the open limit's tuning file and may
+        // be far shorter than the read limit: a failed read is a loss only
+        // once no data came for the read limit, as in the player.
+        if (nResult < 0 && !m_bStop && nResult != AVERROR_EOF && !m_guard.timedOut &&
+            sinceData.elapsed() < m_guard.readTimeout) {
+            QThread::msleep(kReadRetryMs);
+            continue;
+        }
         if (nResult < 0) {
-            if (m_bRun) {
+            if (!m_bStop) {
                 qDebug("av_read_frame break run(): %s, the recording of %s stops",
                        qPrintable(errorText(nResult)), maskedInput().constData());
                 eReason = EndInputLost;
             }
             break;
         }
+        sinceData.restart();
         const unsigned nInput = unsigned(m_pPacket->stream_index);
         nResult = acceptPacket(m_pPacket.get()) ? writePacket(m_pPacket.get(), nInput) : 0;
         av_packet_unref(m_pPacket.get());
@@ -357,10 +309,10 @@ RecordThread::EndReason RecordThread::copyLoop()
             break;
         }
     }
-    guard(0);
-    if (!m_bRun)
+    m_guard.clock.invalidate();
+    if (m_bStop)
         qDebug("WAIT_OBJECT_0 break run()\n");
-    return m_bRun ? eReason : EndStopped;
+    return m_bStop ? EndStopped : eReason;
 }
 
 // Left-out streams are dropped, and so is everything before the first video
@@ -457,7 +409,7 @@ int RecordThread::mux(AVPacket* pPacket, AVRational from, int nOutput)
 RecordThread::Result RecordThread::StopRecording()
 {
     // Also cuts an open or a read that is blocked right now.
-    m_bRun = false;
+    m_bStop = true;
     wait();
     if (m_bHeaderWritten)
         m_eResult = finish();
@@ -512,7 +464,8 @@ void RecordThread::release()
     m_filters.clear();
     m_transcoders.clear();
     m_pOutput.reset();
-    m_pInput.reset();
+    // The camera hears the TEARDOWN even after a stop.
+    CInputOpener(&m_guard).close(&m_pInput);
     m_pOutputFormat = nullptr;
     m_bHeaderWritten = false;
 }

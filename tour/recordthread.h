@@ -2,6 +2,7 @@
 #define RECORDTHREAD_H
 
 #include "caudiotranscoder.h"
+#include "cinputopener.h"
 #include "velffmpeg.h"
 
 extern "C" {
@@ -9,7 +10,6 @@ extern "C" {
 }
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QString>
 #include <QThread>
 
@@ -91,15 +91,7 @@ private:
     };
     using OutputPtr = std::unique_ptr<AVFormatContext, OutputDeleter>;
     using BsfPtr = std::unique_ptr<AVBSFContext, BsfDeleter>;
-    // Where FFmpeg's interrupt callback looks; one guarded call at a time.
-    struct Guard {
-        QElapsedTimer clock; // restarted before each guarded call
-        std::atomic<int> nLimitMs{0};
-        const std::atomic<bool>* pRun = nullptr;
-    };
 
-    static int interruptCallback(void* opaque);
-    int openInput(bool bTcp);
     bool addStreams();
     bool addStream(unsigned nIndex);
     bool addConvertedStream(unsigned nIndex);
@@ -111,7 +103,6 @@ private:
     int mux(AVPacket* pPacket, AVRational from, int nOutput);
     Result finish();
     void release();
-    void guard(int nLimitMs);
     QByteArray maskedInput() const; // the address as logs may show it
 
     QByteArray m_strInput;
@@ -134,14 +125,14 @@ private:
     bool m_bSawKeyFrame = false;
     std::vector<bool> m_timed; // per input stream: a packet with a timestamp went by
 
-    // The run event: the copy loop runs while it is set. Any thread.
-    std::atomic<bool> m_bRun{true};
+    // Set by StopRecording(): the copy loop, an open or a read under way
+    // ends. Any thread.
+    std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bHeaderWritten{false};
     std::atomic<EndReason> m_eEndReason{EndStopped};
     Result m_eResult = ResultNothing; // of the last finish
-    Guard m_guard;
-    int m_nOpenLimitMs = 3000;
-    int m_nProbeLimitMs = 3000;
+    // The input's limits, as the player's; one guarded call at a time.
+    CInputGuard m_guard;
 };
 
 #endif // RECORDTHREAD_H

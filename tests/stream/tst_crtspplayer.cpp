@@ -220,6 +220,8 @@ void TstCRTSPPlayer::openTimeout_data()
     // timeout.
     QTest::newRow("limit from c://timeout_open_input.txt") << QByteArray("1500") << 1000 << 6000;
     QTest::newRow("interrupt at the default open limit") << QByteArray() << 2500 << 8000;
+    // A limit of 0 would cut every open at once.
+    QTest::newRow("0 in the file: the default open limit") << QByteArray("0") << 2500 << 8000;
 }
 
 void TstCRTSPPlayer::openTimeout()

@@ -66,6 +66,7 @@ private slots:
 
     void liveRecordingHoldsEveryStream();
     void stopWhileReadIsBlocked();
+    void gapLongerThanTheSocketTimeoutKeepsRecording();
     void openIsBoundedAgainstASilentCamera();
     void startRecordingKeepsTheCallerFree();
     void audioMp4CannotHold_data();
@@ -109,6 +110,7 @@ void TstRecordThread::liveRecordingHoldsEveryStream()
     const QString strFile = path("live.mp4");
     RecordThread recorder;
     QSignalSpy opened(&recorder, &RecordThread::sigInitFinished);
+    const int nTeardowns = m_server.teardowns("cam720");
     QElapsedTimer clock;
     clock.start();
     recorder.StartRecording(m_server.url("cam720"), strFile);
@@ -118,6 +120,8 @@ void TstRecordThread::liveRecordingHoldsEveryStream()
     QTest::qWait(kRecordMs - int(clock.elapsed()));
     const double dRecorded = clock.elapsed() / 1000.0;
     recorder.StopRecording();
+    // The stop does not leave the session on the camera.
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.teardowns("cam720"), nTeardowns + 1, 5000);
     QVERIFY(RecordThread::waitForFinishing(30000));
 
     const QJsonObject info = VelProbe::probe(strFile, true);
@@ -166,6 +170,31 @@ void TstRecordThread::stopWhileReadIsBlocked()
                 .value("duration")
                 .toString()
                 .toDouble() > 0.5);
+}
+
+// The open limit's file sets the socket timeout too; a gap in the stream
+// longer than it but within the read limit is no lost camera.
+void TstRecordThread::gapLongerThanTheSocketTimeoutKeepsRecording()
+{
+    QFile limit(m_pDrives->c("timeout_open_input.txt"));
+    QVERIFY(limit.open(QIODevice::WriteOnly) && limit.write("1000") == 4);
+    limit.close();
+    const QString strMount = QStringLiteral("cam720-a8000m");
+    const QString strFile = path("gap.mp4");
+    RecordThread recorder;
+    QSignalSpy ended(&recorder, &RecordThread::sigRecordingEnded);
+    QVERIFY(recorder.Init(m_server.url(strMount), strFile));
+    recorder.start();
+    QTest::qWait(1000);
+    QVERIFY2(m_server.stall(strMount), qPrintable(m_server.errorString()));
+    QTest::qWait(2500);
+    QVERIFY(m_server.resume(strMount));
+    QTest::qWait(1000);
+    QCOMPARE(ended.count(), 0);
+    QVERIFY(recorder.isRecording());
+    QCOMPARE(recorder.StopRecording(), RecordThread::ResultSaved);
+    QVERIFY(RecordThread::waitForFinishing(30000));
+    QCOMPARE(VelProbe::decode(strFile), 0);
 }
 
 void TstRecordThread::openIsBoundedAgainstASilentCamera()
