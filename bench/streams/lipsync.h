@@ -2,7 +2,7 @@
 #define LIPSYNC_H
 
 // vel-bench-streams --lipsync: beeps noted where the engine hands sound to
-// its ALSA device, flashes where the label paints (main.cpp).
+// its ALSA device, flashes where the label paints (ourrun.cpp).
 
 #include <cstdint>
 #include <vector>
