@@ -3,10 +3,8 @@
 #include "crtspplayer.h"
 
 #include "caudiowrite.h"
-#include "velvideolabel.h"
 
 #include <QCoreApplication>
-#include <QWidget>
 
 #include <condition_variable>
 
@@ -41,14 +39,14 @@ void waitForReleasedAtExit()
 } // namespace
 
 #if defined(VEL_FORM_VIMBREL)
-CRTSPPlayer::CRTSPPlayer(VelVideoLabel* pLabel, const int rect[4]) : m_pLabel(pLabel)
+CRTSPPlayer::CRTSPPlayer(CVideoSink* pSink, const int rect[4]) : m_pSink(pSink)
 #else
 CRTSPPlayer::CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio)
     : m_bWithAudio(withAudio)
 #endif
 {
 #if defined(VEL_FORM_TESSARO)
-    m_pLabel = qobject_cast<VelVideoLabel*>(QWidget::find(labelWindow));
+    m_pSink = velVideoSinkAt(labelWindow);
 #endif
     if (rect) {
         for (int i = 0; i < 4; ++i)
@@ -82,8 +80,8 @@ void CRTSPPlayer::Release(CRTSPPlayer* pPlayer)
     {
         // A decode pass or a state change under way ends first; the next one
         // finds no label.
-        std::lock_guard<std::recursive_mutex> lock(pPlayer->m_labelLock);
-        pPlayer->m_pLabel = nullptr;
+        std::lock_guard<std::recursive_mutex> lock(pPlayer->m_sinkLock);
+        pPlayer->m_pSink = nullptr;
         pPlayer->m_bReleased = true;
     }
     pPlayer->disconnect();
@@ -237,10 +235,10 @@ void CRTSPPlayer::SetAudioEnabled(bool bEnabled)
 // GUI thread, queued by the receive thread after a lost stream.
 void CRTSPPlayer::sltAutoConnect()
 {
-    if (m_nPlayState == 1 || !m_pLabel)
+    if (m_nPlayState == 1 || !m_pSink)
         return;
     m_nRetryStep = 0;
-    if (!labelShowsNoSignalOnly()) {
+    if (!m_pSink->showsNoSignalOnly()) {
         // A task overlay is up: the source is tried again later all the same.
         sltRetryLater();
         return;
@@ -254,7 +252,7 @@ void CRTSPPlayer::sltAutoConnect()
 
 void CRTSPPlayer::sltRetryLater()
 {
-    if (!m_bRetrying || !m_pLabel || m_retryTimer.isActive())
+    if (!m_bRetrying || !m_pSink || m_retryTimer.isActive())
         return;
     m_retryTimer.start(retryPauseMs(m_nRetryStep));
     m_nRetryStep = qMin(m_nRetryStep + 1, 100);
@@ -262,9 +260,9 @@ void CRTSPPlayer::sltRetryLater()
 
 void CRTSPPlayer::sltRetry()
 {
-    if (!m_bRetrying || m_nPlayState == 1 || !m_pLabel)
+    if (!m_bRetrying || m_nPlayState == 1 || !m_pSink)
         return;
-    if (!labelShowsNoSignalOnly()) {
+    if (!m_pSink->showsNoSignalOnly()) {
         // Connecting after a click, or a task overlay: look again later.
         m_retryTimer.start(retryPauseMs(m_nRetryStep - 1));
         return;
@@ -277,56 +275,19 @@ void CRTSPPlayer::sltRetry()
 
 void CRTSPPlayer::postToGui(const char* szSlot)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
+    std::lock_guard<std::recursive_mutex> lock(m_sinkLock);
     if (!m_bReleased)
         QMetaObject::invokeMethod(this, szSlot, Qt::QueuedConnection);
 }
 
-// ---- label states, from any of the player's threads ----
+// ---- sink states, from any of the player's threads ----
 
-void CRTSPPlayer::showConnecting()
-{
-    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
-    if (!m_pLabel)
-        return;
-#if defined(VEL_FORM_TESSARO)
-    m_pLabel->changeState(VideoPlaying | VideoNoSignal, VideoConnecting);
-#else
-    m_pLabel->sltSetState(VideoStateConnecting);
-#endif
-}
-
-void CRTSPPlayer::showNoSignal()
-{
-    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
-    if (!m_pLabel)
-        return;
-#if defined(VEL_FORM_TESSARO)
-    m_pLabel->changeState(VideoPlaying | VideoConnecting, VideoNoSignal);
-#else
-    m_pLabel->sltSetState(VideoStateNoSignal);
-#endif
-}
-
-void CRTSPPlayer::showPlaying()
+void CRTSPPlayer::showState(CVideoSink::PlayerState state)
 {
     // Playing again: the next loss starts the pauses from the shortest.
-    m_bRetrying = false;
-    std::lock_guard<std::recursive_mutex> lock(m_labelLock);
-    if (!m_pLabel)
-        return;
-#if defined(VEL_FORM_TESSARO)
-    m_pLabel->changeState(VideoConnecting | VideoNoSignal, VideoPlaying);
-#else
-    m_pLabel->sltSetState(VideoStatePlaying);
-#endif
-}
-
-bool CRTSPPlayer::labelShowsNoSignalOnly() const
-{
-#if defined(VEL_FORM_TESSARO)
-    return m_pLabel->state() == VideoNoSignal;
-#else
-    return m_pLabel->state() == VideoStateNoSignal;
-#endif
+    if (state == CVideoSink::PlayerPlaying)
+        m_bRetrying = false;
+    std::lock_guard<std::recursive_mutex> lock(m_sinkLock);
+    if (m_pSink)
+        m_pSink->showPlayerState(state);
 }

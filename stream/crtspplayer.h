@@ -3,6 +3,7 @@
 
 #include "cinputopener.h"
 #include "cpicturescaler.h"
+#include "cvideosink.h"
 #include "velffmpeg.h"
 
 #include <QElapsedTimer>
@@ -22,7 +23,6 @@
 #include <vector>
 
 class CAudioWrite;
-class VelVideoLabel;
 
 // Plays one stream (RTSP or anything FFmpeg opens) into one video label. A
 // decode thread opens the stream and then drains two packet queues every
@@ -55,7 +55,7 @@ public:
     };
 
 #if defined(VEL_FORM_VIMBREL)
-    CRTSPPlayer(VelVideoLabel* pLabel, const int rect[4]);
+    CRTSPPlayer(CVideoSink* pSink, const int rect[4]);
 #else
     CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio);
 #endif
@@ -189,18 +189,15 @@ private:
     VelPacketPtr takePacket(std::deque<VelPacketPtr>& queue);
     void clearQueues();
 
-    // Label states, from any of the player's threads.
-    void showConnecting();
-    void showNoSignal();
-    void showPlaying();
-    bool labelShowsNoSignalOnly() const;
+    // Sink states, from any of the player's threads.
+    void showState(CVideoSink::PlayerState state);
     // Posts a call of a slot while the player has not been released.
     void postToGui(const char* szSlot);
     bool videoLost(bool bFinite) const;
     void finishReleased();
 
     QString m_strUrl; // GUI thread; read by the decode thread while it runs
-    VelVideoLabel* m_pLabel = nullptr;
+    CVideoSink* m_pSink = nullptr;
     int m_rect[4] = {0, 0, 0, 0};
 #if defined(VEL_FORM_TESSARO)
     bool m_bWithAudio = false;
@@ -274,11 +271,11 @@ private:
     // Set by the first report of a lost stream, so one open reopens once.
     std::atomic<bool> m_bLostReported{false};
 
-    // Guards m_pLabel against Release: held by the player's threads for every
+    // Guards m_pSink against Release: held by the player's threads for every
     // call into the label (a decode pass included), so a released player's
     // threads find it null. Recursive: a pass shows states too.
-    mutable std::recursive_mutex m_labelLock;
-    bool m_bReleased = false; // under m_labelLock
+    mutable std::recursive_mutex m_sinkLock;
+    bool m_bReleased = false; // under m_sinkLock
     // Set by a lost stream, cleared by the next picture: failed opens are
     // then tried again after a growing pause (m_nRetryStep, GUI thread).
     std::atomic<bool> m_bRetrying{false};

@@ -3,7 +3,6 @@
 #include "crtspplayer.h"
 
 #include "caudiowrite.h"
-#include "velvideolabel.h"
 
 #include <chrono>
 #include <thread>
@@ -275,7 +274,7 @@ void CRTSPPlayer::showPicture(const AVFrame* pFrame)
     if (pFrame->width <= 0 || pFrame->height <= 0)
         return;
     keepLastFrame(pFrame);
-    QSize size = m_pLabel ? m_pLabel->shownPictureSize() : QSize();
+    QSize size = m_pSink ? m_pSink->shownPictureSize() : QSize();
     if (size.isEmpty())
         size = QSize(pFrame->width, pFrame->height);
     QImage* pPicture = freePicture(size);
@@ -285,13 +284,13 @@ void CRTSPPlayer::showPicture(const AVFrame* pFrame)
     if (m_bFirstPicture) {
         m_bFirstPicture = false;
         m_nPlayState = 1;
-        showPlaying();
+        showState(CVideoSink::PlayerPlaying);
     }
-    if (!m_pLabel)
+    if (!m_pSink)
         return;
-    m_pLabel->setPicture(*pPicture, readTimeOf(pFrame->pts));
-    if (m_pLabel->wantsSnapshot())
-        m_pLabel->saveSnapshot(CPictureScaler::fullPicture(pFrame));
+    m_pSink->setPicture(*pPicture, readTimeOf(pFrame->pts));
+    if (m_pSink->wantsSnapshot())
+        m_pSink->saveSnapshot(CPictureScaler::fullPicture(pFrame));
 }
 
 QImage CRTSPPlayer::GetCurrentImage() const

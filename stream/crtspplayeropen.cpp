@@ -63,7 +63,7 @@ void CRTSPPlayer::BeginDecode()
         // A session left open here would sit on the camera, unread, until
         // the click that retries it.
         closeInput();
-        showNoSignal();
+        showState(CVideoSink::PlayerNoSignal);
         // A lost source is tried again after a pause; one that never played
         // waits for a click.
         if (m_bRetrying && !m_bStop)
@@ -72,7 +72,7 @@ void CRTSPPlayer::BeginDecode()
     }
     m_nPlayState = 3;
     // The label keeps its saved picture until the first new one arrives.
-    showNoSignal();
+    showState(CVideoSink::PlayerNoSignal);
     m_recvThread = std::thread(&CRTSPPlayer::ThreadRecvVideo, this);
     velDiagnostic(QStringLiteral("The return code of source <<%1>> is: %2")
                       .arg(velMaskUrl(m_strUrl))
@@ -86,7 +86,7 @@ void CRTSPPlayer::BeginDecode()
             DecodeAudio();
         {
             // Pictures reach the label only while the player is not released.
-            std::lock_guard<std::recursive_mutex> lock(m_labelLock);
+            std::lock_guard<std::recursive_mutex> lock(m_sinkLock);
             DecodeVideo();
         }
         if (!m_bStop && videoLost(bFinite)) {
@@ -149,7 +149,7 @@ int CRTSPPlayer::DecodeInit(const QString& url)
         return -1;
     const QByteArray strUrl = url.toUtf8();
     velDiagnostic(QStringLiteral("open source: ") + velMaskUrl(url));
-    showConnecting();
+    showState(CVideoSink::PlayerConnecting);
 
     CInputOpener opener(&m_interrupt);
     int nResult = opener.open(strUrl, &m_pFormat);

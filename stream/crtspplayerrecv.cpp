@@ -193,6 +193,6 @@ void CRTSPPlayer::streamLost()
     m_nPlayState = 3;
     // From now on failed reopens are tried again, until a picture comes.
     m_bRetrying = true;
-    showNoSignal();
+    showState(CVideoSink::PlayerNoSignal);
     postToGui("sltAutoConnect");
 }

@@ -26,15 +26,7 @@ namespace
 {
 
 constexpr int kSpinIntervalMs = 30;
-constexpr int kTaskBits = VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching;
-
 // Loaded once per process, on the GUI thread (first paint).
-const QImage& connectImage()
-{
-    static const QImage s_image(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_CONNECT.png"));
-    return s_image;
-}
-
 const QImage& noSignalImage()
 {
     static const QImage s_image(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_SLIENT.png"));
@@ -121,6 +113,22 @@ VelVideoLabel::~VelVideoLabel()
     m_bAvailable = false;
 }
 
+const QImage& VelVideoLabel::indicatorImage()
+{
+    static const QImage s_image(QStringLiteral(":/resource/CV_OVERVIEWWIDGET_CONNECT.png"));
+    return s_image;
+}
+
+CVideoSink* velVideoSinkOf(QWidget* pWidget)
+{
+    return qobject_cast<VelVideoLabel*>(pWidget);
+}
+
+CVideoSink* velVideoSinkAt(WId window)
+{
+    return velVideoSinkOf(QWidget::find(window));
+}
+
 void VelVideoLabel::setState(int nState)
 {
     const int nOld = m_nState.exchange(nState);
@@ -138,6 +146,46 @@ void VelVideoLabel::changeState(int nClear, int nSet)
     const int nNew = (nOld & ~nClear) | nSet;
     if (nNew != nOld)
         emit sigStateChanged(nNew);
+}
+
+// The player's bits change in one step, so that the panel's task bits
+// survive a state change made on a player's thread.
+void VelVideoLabel::showPlayerState(PlayerState playerState)
+{
+#if defined(VEL_FORM_TESSARO)
+    switch (playerState) {
+    case PlayerConnecting:
+        changeState(VideoPlaying | VideoNoSignal, VideoConnecting);
+        break;
+    case PlayerPlaying:
+        changeState(VideoConnecting | VideoNoSignal, VideoPlaying);
+        break;
+    case PlayerNoSignal:
+        changeState(VideoPlaying | VideoConnecting, VideoNoSignal);
+        break;
+    }
+#else
+    switch (playerState) {
+    case PlayerConnecting:
+        sltSetState(VideoStateConnecting);
+        break;
+    case PlayerPlaying:
+        sltSetState(VideoStatePlaying);
+        break;
+    case PlayerNoSignal:
+        sltSetState(VideoStateNoSignal);
+        break;
+    }
+#endif
+}
+
+bool VelVideoLabel::showsNoSignalOnly() const
+{
+#if defined(VEL_FORM_TESSARO)
+    return state() == VideoNoSignal;
+#else
+    return state() == VideoStateNoSignal;
+#endif
 }
 
 #if defined(VEL_FORM_VIMBREL)
@@ -369,7 +417,7 @@ void VelVideoLabel::drawPoster(QPainter& painter)
 
 void VelVideoLabel::drawIndicator(QPainter& painter)
 {
-    const QImage& indicator = connectImage();
+    const QImage& indicator = indicatorImage();
     painter.save();
     painter.translate(width() / 2, height() / 2);
     painter.rotate(m_dAngle);
@@ -447,54 +495,17 @@ void VelVideoLabel::paintEvent(QPaintEvent* /*e*/)
     } else if (m_bHasPicture) {
         drawLivePicture(painter);
     }
-#if defined(VEL_FORM_TESSARO)
-    drawTaskOverlays(painter, nState);
-#endif
     updateSpinTimer(nState);
 }
 
-#if defined(VEL_FORM_TESSARO)
-void VelVideoLabel::drawTaskOverlays(QPainter& painter, int nState)
+bool VelVideoLabel::keepsSpinning(int nState) const
 {
-    struct Overlay {
-        int nBit;
-        const char* szText;
-    };
-    static const Overlay kOverlays[] = {
-        {VideoTaskStarting, "正在启动任务"},
-        {VideoTaskStopping, "正在停止任务"},
-        {VideoMovieSwitching, "正在准备切换电影资源"},
-    };
-    const int nRow = height() / 10;
-    const QImage& indicator = connectImage();
-    int nTop = 0;
-    for (const Overlay& overlay : kOverlays) {
-        if (!(nState & overlay.nBit))
-            continue;
-        painter.save();
-        painter.setPen(Qt::white);
-        painter.translate(nRow / 2.0, nTop + nRow / 2.0);
-        painter.rotate(m_dAngle);
-        painter.translate(-nRow / 2.0, -(nTop + nRow / 2.0));
-        painter.drawImage(QRect(0, nTop, nRow, nRow), indicator);
-        painter.resetTransform();
-        painter.drawText(QRect(nRow, nTop, width() / 10, nRow), Qt::AlignCenter,
-                         tr(overlay.szText));
-        painter.restore();
-        nTop += nRow;
-    }
+    return isConnectingState(nState);
 }
-#endif
 
 void VelVideoLabel::updateSpinTimer(int nState)
 {
-#if defined(VEL_FORM_TESSARO)
-    const bool bSpin =
-        (nState & VideoConnecting) || ((nState & kTaskBits) && !(nState & VideoNoSignal));
-#else
-    const bool bSpin = nState == VideoStateConnecting;
-#endif
-    if (!bSpin)
+    if (!keepsSpinning(nState))
         m_spinTimer.stop();
     else if (!m_spinTimer.isActive())
         m_spinTimer.start(kSpinIntervalMs);

@@ -1,6 +1,8 @@
 #ifndef VELVIDEOLABEL_H
 #define VELVIDEOLABEL_H
 
+#include "cvideosink.h"
+
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -9,24 +11,7 @@
 #include <atomic>
 #include <mutex>
 
-// State bits of a label; the player owns Playing/Connecting/NoSignal, the
-// directing control owns the three task bits.
-enum VideoStateBits {
-    VideoPlaying = 0x1,
-    VideoConnecting = 0x10,
-    VideoTaskStarting = 0x1000,
-    VideoTaskStopping = 0x10000,
-    VideoMovieSwitching = 0x100000,
-    VideoNoSignal = 0x1000000,
-};
-
 #if defined(VEL_FORM_VIMBREL)
-// The tour player's label holds one of three values instead of bits.
-enum VideoState {
-    VideoStatePlaying = 0,
-    VideoStateConnecting = 1,
-    VideoStateNoSignal = 3,
-};
 class CRTSPPlayer;
 #endif
 
@@ -34,8 +19,8 @@ class CRTSPPlayer;
 // on the GUI thread into a 16:9 box as high as the label; a rotating
 // indicator while connecting; a no-signal image, or before the first live
 // picture the source's saved first picture from an earlier run. A click on a
-// dead source retries it.
-class VelVideoLabel : public QLabel
+// dead source retries it. Its player reaches it as the player's sink.
+class VelVideoLabel : public QLabel, public CVideoSink
 {
     Q_OBJECT
 public:
@@ -53,7 +38,7 @@ public:
     static QString snapshotPathFor(const QString& strUrl);
 #if defined(VEL_FORM_TESSARO)
     // The player manager tells the label which address its player plays.
-    void setSnapshotSource(const QString& strUrl);
+    void setSnapshotSource(const QString& strUrl) override;
 #else
     // The label owns its player; a previous one is deleted.
     void SetPlayer(CRTSPPlayer* pPlayer);
@@ -76,13 +61,13 @@ public:
 
     // The picture box in device pixels: the size at which a picture is drawn
     // 1:1. Published by the GUI thread on every resize; any thread reads it.
-    QSize shownPictureSize() const;
+    QSize shownPictureSize() const override;
     // Called directly from the player's decode thread with a picture
     // converted at shownPictureSize() (any other size is scaled while
     // painting). The label keeps a reference, so the caller must not write
     // into the image while it is shared.
     // nReadAtUs: when the picture's packet was read (av_gettime_relative), -1 unknown.
-    void setPicture(const QImage& picture, qint64 nReadAtUs = -1);
+    void setPicture(const QImage& picture, qint64 nReadAtUs = -1) override;
     // When the packet of the picture painted last was read (av_gettime_relative), -1
     // unknown: read after a paint, it gives the read-to-screen latency. GUI
     // thread.
@@ -92,11 +77,13 @@ public:
     }
     // Whether the next picture is to be saved as the source's poster; the
     // player then hands its full picture to saveSnapshot. Any thread.
-    bool wantsSnapshot() const
+    bool wantsSnapshot() const override
     {
         return m_bSaveSnapshot.load();
     }
-    void saveSnapshot(const QImage& fullPicture);
+    void saveSnapshot(const QImage& fullPicture) override;
+    void showPlayerState(PlayerState playerState) override;
+    bool showsNoSignalOnly() const override;
 
 signals:
     // Emitted on the thread that changed the word (a player's thread, or the
@@ -116,6 +103,15 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    // Whether the rotating indicator keeps turning in this state.
+    virtual bool keepsSpinning(int nState) const;
+    // The indicator's angle in degrees, advanced by sltTimeout.
+    double spinAngle() const
+    {
+        return m_dAngle;
+    }
+    // The indicator image, loaded once. GUI thread.
+    static const QImage& indicatorImage();
 
 private:
     QString posterSource() const; // the address the poster is named after
@@ -128,9 +124,6 @@ private:
     void drawLivePicture(QPainter& painter);
     bool coversLabel(int nState) const;
     void updateOpaque();
-#if defined(VEL_FORM_TESSARO)
-    void drawTaskOverlays(QPainter& painter, int nState);
-#endif
     void updateSpinTimer(int nState);
     void requestRepaint();
     void publishBox();

@@ -3,7 +3,6 @@
 #if defined(VEL_FORM_TESSARO)
 
 #include "crtspplayer.h"
-#include "velvideolabel.h"
 
 namespace
 {
@@ -50,8 +49,8 @@ VelVlcPlayerManger::~VelVlcPlayerManger()
 
 void VelVlcPlayerManger::forgetSource(const Entry& entry)
 {
-    if (auto* pLabel = qobject_cast<VelVideoLabel*>(entry.pLabel.data()))
-        pLabel->setSnapshotSource(QString());
+    if (CVideoSink* pSink = velVideoSinkOf(entry.pLabel.data()))
+        pSink->setSnapshotSource(QString());
 }
 
 void VelVlcPlayerManger::AddPlayer(QWidget* label, QString url, bool withAudio)
@@ -63,8 +62,8 @@ void VelVlcPlayerManger::AddPlayer(QWidget* label, QString url, bool withAudio)
     RemovePlayer(label);
     auto* pPlayer = new CRTSPPlayer(label->winId(), kFallbackRect, withAudio);
     // Before the first picture can arrive: it is saved under this address.
-    if (auto* pLabel = qobject_cast<VelVideoLabel*>(label))
-        pLabel->setSnapshotSource(url);
+    if (CVideoSink* pSink = velVideoSinkOf(label))
+        pSink->setSnapshotSource(url);
     pPlayer->SetUrl(url);
     pPlayer->StartPlay();
     m_players.insert(label, Entry{label, pPlayer});

@@ -226,4 +226,46 @@ void VelOutputWidget::paintEvent(QPaintEvent* e)
                            (area.top() + area.bottom()) / 2 - image.height() / 2, image);
     }
     VelVideoLabel::paintEvent(e);
+    QPainter painter(this);
+    drawTaskOverlays(painter, state());
+}
+
+bool VelOutputWidget::keepsSpinning(int nState) const
+{
+    const int nTaskBits = VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching;
+    return VelVideoLabel::keepsSpinning(nState) ||
+           ((nState & nTaskBits) && !(nState & VideoNoSignal));
+}
+
+// A running command's rows, stacked from the top-left corner, each with the
+// turning indicator and its text.
+void VelOutputWidget::drawTaskOverlays(QPainter& painter, int nState)
+{
+    struct Overlay {
+        int nBit;
+        const char* szText;
+    };
+    static const Overlay kOverlays[] = {
+        {VideoTaskStarting, "正在启动任务"},
+        {VideoTaskStopping, "正在停止任务"},
+        {VideoMovieSwitching, "正在准备切换电影资源"},
+    };
+    const int nRow = height() / 10;
+    const QImage& indicator = indicatorImage();
+    int nTop = 0;
+    for (const Overlay& overlay : kOverlays) {
+        if (!(nState & overlay.nBit))
+            continue;
+        painter.save();
+        painter.setPen(Qt::white);
+        painter.translate(nRow / 2.0, nTop + nRow / 2.0);
+        painter.rotate(spinAngle());
+        painter.translate(-nRow / 2.0, -(nTop + nRow / 2.0));
+        painter.drawImage(QRect(0, nTop, nRow, nRow), indicator);
+        painter.resetTransform();
+        painter.drawText(QRect(nRow, nTop, width() / 10, nRow), Qt::AlignCenter,
+                         tr(overlay.szText));
+        painter.restore();
+        nTop += nRow;
+    }
 }

@@ -58,9 +58,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    // The task overlays' indicators turn too.
+    bool keepsSpinning(int nState) const override;
 
 private:
     QRect barGeometry() const;
+    void drawTaskOverlays(QPainter& painter, int nState);
     void fadeTo(qreal dOpacity);
     void enterFullScreen();
     void leaveFullScreen();

@@ -141,8 +141,6 @@ private slots:
     void clickRetry_data();
     void clickRetry();
 #if defined(VEL_FORM_TESSARO)
-    void taskOverlays_data();
-    void taskOverlays();
     void managerMapAndLifetime();
 #else
     void logSwitch();
@@ -434,40 +432,6 @@ void TstVelVideoLabel::clickRetry()
 }
 
 #if defined(VEL_FORM_TESSARO)
-void TstVelVideoLabel::taskOverlays_data()
-{
-    QTest::addColumn<int>("nBits");
-    QTest::addColumn<QList<bool>>("rows"); // text in the first, second, third row
-    QTest::newRow("none") << 0 << QList<bool>{false, false, false};
-    QTest::newRow("starting") << int(VideoTaskStarting) << QList<bool>{true, false, false};
-    QTest::newRow("stopping alone takes the first row")
-        << int(VideoTaskStopping) << QList<bool>{true, false, false};
-    QTest::newRow("starting and switching")
-        << int(VideoTaskStarting | VideoMovieSwitching) << QList<bool>{true, true, false};
-    QTest::newRow("all three") << int(VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching)
-                               << QList<bool>{true, true, true};
-}
-
-void TstVelVideoLabel::taskOverlays()
-{
-    QFETCH(int, nBits);
-    QFETCH(QList<bool>, rows);
-    VelVideoLabel label;
-    label.resize(1280, 720);
-    label.setState(VideoPlaying | nBits);
-    label.sltSetPixmap(solid(Qt::black));
-    const QImage shown = label.grab().toImage();
-    const int nRow = 72;
-    for (int i = 0; i < 3; ++i) {
-        int nWhite = 0;
-        for (int y = i * nRow; y < (i + 1) * nRow; ++y) {
-            for (int x = nRow; x < nRow + 128; ++x)
-                nWhite += qGray(shown.pixel(x, y)) > 160 ? 1 : 0;
-        }
-        QVERIFY2((nWhite > 20) == rows.at(i), qPrintable(QString("row %1: %2").arg(i).arg(nWhite)));
-    }
-}
-
 void TstVelVideoLabel::managerMapAndLifetime()
 {
     VelVlcPlayerManger* pManager = VelVlcPlayerManger::Instance();

@@ -1,7 +1,8 @@
 // Whole tasks from the output view against the demo platform: the operator
 // clicks the bar, every command the control publishes in text goes to the
 // platform of demo/platform.js (run in a script engine, as the demo page runs
-// it) and every answer comes back through sltReceiveCommand.
+// it) and every answer comes back through sltReceiveCommand. And the task
+// overlays the view draws while a command waits for its answer.
 #include "corvane.h"
 #include "output/vellivesettingwidget.h"
 #include "output/veloutputcontrolbar.h"
@@ -73,6 +74,8 @@ class TstOutputSession : public QObject
 private slots:
     void wholeTask_data();
     void wholeTask();
+    void taskOverlays_data();
+    void taskOverlays();
 };
 
 void TstOutputSession::wholeTask_data()
@@ -140,6 +143,43 @@ void TstOutputSession::wholeTask()
     QCOMPARE(lstStates, states);
     QCOMPARE(session.sent, sent);
     QCOMPARE(session.pBar->workingMode(), modeAfter);
+}
+
+void TstOutputSession::taskOverlays_data()
+{
+    QTest::addColumn<int>("nBits");
+    QTest::addColumn<QList<bool>>("rows"); // text in the first, second, third row
+    QTest::newRow("none") << 0 << QList<bool>{false, false, false};
+    QTest::newRow("starting") << int(VideoTaskStarting) << QList<bool>{true, false, false};
+    QTest::newRow("stopping alone takes the first row")
+        << int(VideoTaskStopping) << QList<bool>{true, false, false};
+    QTest::newRow("starting and switching")
+        << int(VideoTaskStarting | VideoMovieSwitching) << QList<bool>{true, true, false};
+    QTest::newRow("all three") << int(VideoTaskStarting | VideoTaskStopping | VideoMovieSwitching)
+                               << QList<bool>{true, true, true};
+}
+
+// The rows are drawn over a live picture, one per bit, from the top.
+void TstOutputSession::taskOverlays()
+{
+    QFETCH(int, nBits);
+    QFETCH(QList<bool>, rows);
+    VelOutputWidget view;
+    view.resize(1280, 720);
+    view.setState(VideoPlaying | nBits);
+    QPixmap black(1280, 720);
+    black.fill(Qt::black);
+    view.sltSetPixmap(black);
+    const QImage shown = view.grab().toImage();
+    const int nRow = 72;
+    for (int i = 0; i < 3; ++i) {
+        int nWhite = 0;
+        for (int y = i * nRow; y < (i + 1) * nRow; ++y) {
+            for (int x = nRow; x < nRow + 128; ++x)
+                nWhite += qGray(shown.pixel(x, y)) > 160 ? 1 : 0;
+        }
+        QVERIFY2((nWhite > 20) == rows.at(i), qPrintable(QString("row %1: %2").arg(i).arg(nWhite)));
+    }
 }
 
 QTEST_MAIN(TstOutputSession)
