@@ -265,6 +265,7 @@ void TstVelTourVideoWidget::fullScreenSwitchesToTheMainStream()
     pWidget->Play(strSub);
     // A replaced player is deleted; a new one may reuse its address.
     QPointer<CRTSPPlayer> pSubPlayer = pWidget->GetPlayer();
+    QVERIFY(pSubPlayer);
     pWidget->audioPlay(true);
 
     QTest::mouseDClick(pWidget, Qt::LeftButton);
@@ -272,6 +273,9 @@ void TstVelTourVideoWidget::fullScreenSwitchesToTheMainStream()
     QVERIFY(pWidget->isWindow());
     QTRY_VERIFY(pWidget->isFullScreen());
     QCOMPARE(pWidget->GetPlayer()->GetUrl(), strMain);
+    // The replaced player is freed on a thread of its own, once its threads
+    // have ended.
+    QVERIFY(CRTSPPlayer::WaitForReleased(10000));
     QCOMPARE(pSubPlayer.isNull(), replaced);
     QCOMPARE(pWidget->controlBar()->audioState(), !replaced);
 
