@@ -263,8 +263,12 @@ void VelOutputWidget::drawTaskOverlays(QPainter& painter, int nState)
         painter.translate(-nRow / 2.0, -(nTop + nRow / 2.0));
         painter.drawImage(QRect(0, nTop, nRow, nRow), indicator);
         painter.resetTransform();
-        painter.drawText(QRect(nRow, nTop, width() / 10, nRow), Qt::AlignCenter,
-                         tr(overlay.szText));
+        // A tenth of the view, or the text's own width where that is wider:
+        // a narrow view would cut the text at both ends.
+        const QString strText = tr(overlay.szText);
+        const int nTextWidth =
+            qMax(width() / 10, painter.fontMetrics().horizontalAdvance(strText) + 4);
+        painter.drawText(QRect(nRow, nTop, nTextWidth, nRow), Qt::AlignCenter, strText);
         painter.restore();
         nTop += nRow;
     }

@@ -20,10 +20,12 @@ namespace
 const QColor kPanel(242, 242, 242);
 const QColor kPopupGrey(120, 120, 120);
 
-QWidget* outputView(bool bRecording)
+QWidget* outputView(bool bRecording, int nTaskBits = 0)
 {
     VelOutputWidget view;
     view.resize(800, 450);
+    if (nTaskBits)
+        view.setState(view.state() | nTaskBits);
     if (bRecording)
         view.sltReceiveCommand(
             {{"requestParam", "workingMode"},
@@ -54,6 +56,8 @@ std::vector<GalleryEntry> outputEntries()
     return {
         {"output-bar-idle", [] { return outputView(false); }},
         {"output-bar-recording", [] { return outputView(true); }},
+        {"output-task-overlays",
+         [] { return outputView(false, VideoTaskStarting | VideoMovieSwitching); }},
         {"output-record-type",
          [] {
              VelRecordTypeWidget selector;

@@ -76,6 +76,7 @@ private slots:
     void wholeTask();
     void taskOverlays_data();
     void taskOverlays();
+    void overlayTextWhole();
 };
 
 void TstOutputSession::wholeTask_data()
@@ -180,6 +181,35 @@ void TstOutputSession::taskOverlays()
         }
         QVERIFY2((nWhite > 20) == rows.at(i), qPrintable(QString("row %1: %2").arg(i).arg(nWhite)));
     }
+}
+
+// On a view narrower than the text needs, the longest text is still whole.
+void TstOutputSession::overlayTextWhole()
+{
+    VelOutputWidget view;
+    view.resize(800, 450);
+    view.setState(VideoPlaying | VideoMovieSwitching);
+    QPixmap black(800, 450);
+    black.fill(Qt::black);
+    view.sltSetPixmap(black);
+    const QImage shown = view.grab().toImage();
+    const int nRow = 45;
+    const int nTextWidth =
+        view.fontMetrics().horizontalAdvance(QStringLiteral("正在准备切换电影资源"));
+    QVERIFY(nTextWidth > 80); // wider than a tenth of the view
+    int nLeft = shown.width();
+    int nRight = -1;
+    for (int y = 0; y < nRow; ++y) {
+        for (int x = nRow; x < shown.width(); ++x) {
+            if (qGray(shown.pixel(x, y)) > 160) {
+                nLeft = qMin(nLeft, x);
+                nRight = qMax(nRight, x);
+            }
+        }
+    }
+    QVERIFY2(
+        nLeft >= nRow && nRight - nLeft + 1 >= nTextWidth - 6,
+        qPrintable(QString("text drawn %1..%2, needs %3").arg(nLeft).arg(nRight).arg(nTextWidth)));
 }
 
 QTEST_MAIN(TstOutputSession)
