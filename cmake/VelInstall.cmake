@@ -14,6 +14,8 @@ install(FILES demo/panel.js demo/tour.js demo/platform.js
   DESTINATION ${CMAKE_INSTALL_DATADIR}/vel-controls/demo)
 install(FILES demo/browser/index.html demo/browser/panel.js
   DESTINATION ${CMAKE_INSTALL_DATADIR}/vel-controls/demo/browser)
+# What every Debian package carries about its origin and licence.
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vel-controls)
 
 # The session files name the host by its installed path, which is only known
 # when installing (--prefix, the package's /usr); see VelInstallSession.cmake.

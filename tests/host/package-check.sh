@@ -30,12 +30,14 @@ while read -r path; do
   case "$path" in
     ./ | ./usr/ | ./usr/bin/ | ./usr/lib/ | ./usr/share/ | ./etc/ | ./etc/xdg/ | ./etc/xdg/autostart/) ;;
     ./usr/bin/vel-host | "./usr/lib/$arch/"* | ./usr/lib/systemd/* | ./usr/share/vel-controls/*) ;;
+    ./usr/share/doc/ | ./usr/share/doc/vel-controls/ | ./usr/share/doc/vel-controls/copyright) ;;
     ./etc/xdg/autostart/vel-host.desktop) ;;
     *) fail "$path lies outside the install paths" ;;
   esac
 done <"$work/files"
 for path in ./usr/bin/vel-host "./usr/lib/$arch/libtessaro.so.1" "./usr/lib/$arch/libvimbrel.so.1" \
-  ./usr/share/vel-controls/demo/platform.js ./usr/lib/systemd/user/vel-host.service; do
+  ./usr/share/vel-controls/demo/platform.js ./usr/lib/systemd/user/vel-host.service \
+  ./usr/share/doc/vel-controls/copyright; do
   grep -qxF "$path" "$work/files" || fail "$path is missing"
 done
 
