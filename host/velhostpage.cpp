@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QJSEngine>
 #include <QQmlEngine>
+#include <QTextCodec>
 #include <QTimer>
 
 #include <cstdio>
@@ -214,6 +215,16 @@ QString VelHostPage::confinedDrivePath(const char* szCall, const QString& strPat
     return strLocal;
 }
 
+// UTF-8, as writeDriveFile writes (the logs hold Chinese text); a file in
+// another encoding still reads, byte for character, rather than with holes.
+static QString driveFileText(const QByteArray& bytes)
+{
+    QTextCodec::ConverterState state;
+    const QString strText =
+        QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 ? strText : QString::fromLatin1(bytes);
+}
+
 QJSValue VelHostPage::readDriveFile(const QString& strPath) const
 {
     QString strRoot;
@@ -231,7 +242,7 @@ QJSValue VelHostPage::readDriveFile(const QString& strPath) const
     }
     QJSValue text;
     VelHostScriptCall::native(m_pEngine,
-                              [&]() { text = QJSValue(QString::fromLatin1(pFile->readAll())); });
+                              [&]() { text = QJSValue(driveFileText(pFile->readAll())); });
     return text;
 }
 

@@ -32,6 +32,8 @@ host.expectThrow(function () { host.removeDriveFile("beginLog.txt"); }, /not a d
                  "no drive letter");
 host.verify(host.writeDriveFile("c:/ok.txt", "fine"), "a file on the drive is written");
 host.compare(host.readDriveFile("c://ok.txt"), "fine", "and read back");
+host.verify(host.writeDriveFile("c:/ok.txt", "直播间 1 — ünï"), "non-ASCII text is written");
+host.compare(host.readDriveFile("c:/ok.txt"), "直播间 1 — ünï", "and reads back the same");
 host.verify(host.removeDriveFile("c:\\ok.txt"), "and removed");
 host.compare(host.readDriveFile("c:/ok.txt"), null, "a missing file reads as null");
 // Issue 26: a NUL ended the name for open() after the check had judged another.
