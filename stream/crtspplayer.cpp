@@ -2,16 +2,12 @@
 // slot and the label states.
 #include "crtspplayer.h"
 
-#include "caudiowrite.h"
-
 #include <QCoreApplication>
 
 #include <condition_variable>
 
 namespace
 {
-
-const char kAudioCacheFile[] = "c://audio_cache.txt";
 
 // Pauses before the reopens that follow a failed one, the last repeated for
 // as long as the source stays assigned.
@@ -38,12 +34,28 @@ void waitForReleasedAtExit()
 
 } // namespace
 
+static_assert(int(CRTSPPlayer::AudioDeviceUnknown) == int(CAudioDecoder::DeviceUnknown) &&
+                  int(CRTSPPlayer::AudioDeviceOpen) == int(CAudioDecoder::DeviceOpen) &&
+                  int(CRTSPPlayer::AudioDeviceFailed) == int(CAudioDecoder::DeviceFailed),
+              "the sound's device states are the player's");
+
 #if defined(VEL_FORM_VIMBREL)
-CRTSPPlayer::CRTSPPlayer(CVideoSink* pSink, const int rect[4]) : m_pSink(pSink)
+CRTSPPlayer::CRTSPPlayer(CVideoSink* pSink, const int rect[4])
+    : m_pSink(pSink),
+      // The receive thread holds the sound for a switch that may come on.
+      m_input(m_bStop, true, [this] { streamLost(); }),
+      m_audio(m_bStop, m_input, false,
+              [this](bool bOpened) { emit sigAudioDeviceChecked(bOpened); }),
 #else
 CRTSPPlayer::CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio)
-    : m_bWithAudio(withAudio)
+    : m_input(m_bStop, withAudio, [this] { streamLost(); }),
+      m_audio(m_bStop, m_input, withAudio,
+              [this](bool bOpened) { emit sigAudioDeviceChecked(bOpened); }),
 #endif
+      m_video(m_bStop, m_input, m_audio, [this] {
+          m_nPlayState = 1;
+          showState(CVideoSink::PlayerPlaying);
+      })
 {
 #if defined(VEL_FORM_TESSARO)
     m_pSink = velVideoSinkAt(labelWindow);
@@ -52,8 +64,6 @@ CRTSPPlayer::CRTSPPlayer(WId labelWindow, const int rect[4], bool withAudio)
         for (int i = 0; i < 4; ++i)
             m_rect[i] = rect[i];
     }
-    m_interrupt.pStop = &m_bStop;
-    readTuningFiles();
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &CRTSPPlayer::sltRetry);
 }
@@ -123,12 +133,6 @@ CRTSPPlayer::~CRTSPPlayer()
     FreeDecoder();
 }
 
-void CRTSPPlayer::readTuningFiles()
-{
-    m_nAudioDelay = CInputOpener::readTuningFile(kAudioCacheFile, 0);
-    CInputOpener::readLimits(&m_interrupt);
-}
-
 bool CRTSPPlayer::SetUrl(QString url)
 {
     if (url.isNull())
@@ -148,7 +152,7 @@ void CRTSPPlayer::StartPlay()
     // is left alone; Restart() clears it.
     if (m_decodeThread.joinable())
         return;
-    closeInput();
+    m_input.close();
     m_bStop = false;
     m_decodeThread = std::thread(&CRTSPPlayer::ThreadDecodeVideo, this);
 }
@@ -159,48 +163,18 @@ void CRTSPPlayer::StopThreads()
         m_bStop = true;
         m_decodeThread.join();
         // Only the decode thread starts the receive thread; it has ended now.
-        if (m_recvThread.joinable())
-            m_recvThread.join();
+        m_input.joinReceiver();
     }
-    clearQueues();
+    m_input.clearQueues();
 }
 
 void CRTSPPlayer::FreeDecoder()
 {
     // Nothing is freed under a running thread.
     StopThreads();
-    m_pVideoCodec.reset();
-    m_pAudioCodec.reset();
-    closeInput();
-    m_pAudioFrame.reset();
-    m_audioOut.clear();
-    m_audioOut.shrink_to_fit();
-    m_pVideoFrame.reset();
-    {
-        std::lock_guard<std::mutex> lock(m_writerLock);
-        if (m_pAudioWrite)
-            m_pAudioWrite->Close();
-        m_pAudioWrite.reset();
-    }
-    m_scaler.reset();
-    for (QImage& picture : m_pictures)
-        picture = QImage();
-    {
-        std::lock_guard<std::mutex> lock(m_lastFrameLock);
-        m_pLastFrame.reset();
-    }
-    m_pSwr.reset();
-    av_channel_layout_uninit(&m_swrSourceLayout);
-    m_nSwrSourceFormat = -1;
-    m_nSwrSourceRate = 0;
-    m_nVideoIndex = -1;
-    m_nAudioIndex = -1;
-    m_nAudioRate = 0;
-}
-
-void CRTSPPlayer::closeInput()
-{
-    CInputOpener(&m_interrupt).close(&m_pFormat);
+    m_video.free();
+    m_audio.free();
+    m_input.close();
 }
 
 void CRTSPPlayer::Restart()
@@ -216,19 +190,25 @@ void CRTSPPlayer::Restart()
     m_nPlayState = 3;
 }
 
+QImage CRTSPPlayer::GetCurrentImage() const
+{
+    return m_video.currentImage();
+}
+
 int CRTSPPlayer::GetAudioQueueMs() const
 {
-    std::lock_guard<std::mutex> lock(m_writerLock);
-    return m_pAudioWrite ? m_pAudioWrite->LatencyMs() : 0;
+    return m_audio.queueMs();
+}
+
+quint64 CRTSPPlayer::GetAudioSilences() const
+{
+    return m_audio.silences();
 }
 
 #if defined(VEL_FORM_VIMBREL)
 void CRTSPPlayer::SetAudioEnabled(bool bEnabled)
 {
-    std::lock_guard<std::mutex> lock(m_writerLock);
-    m_bAudioEnabled = bEnabled;
-    if (m_pAudioWrite)
-        m_pAudioWrite->SetEnabled(bEnabled);
+    m_audio.setEnabled(bEnabled);
 }
 #endif
 
@@ -290,4 +270,17 @@ void CRTSPPlayer::showState(CVideoSink::PlayerState state)
     std::lock_guard<std::recursive_mutex> lock(m_sinkLock);
     if (m_pSink)
         m_pSink->showPlayerState(state);
+}
+
+// The stream stalled or broke: no signal, and a reopen from the GUI thread.
+void CRTSPPlayer::streamLost()
+{
+    // The decode and the receive thread may both notice it.
+    if (m_bLostReported.exchange(true))
+        return;
+    m_nPlayState = 3;
+    // From now on failed reopens are tried again, until a picture comes.
+    m_bRetrying = true;
+    showState(CVideoSink::PlayerNoSignal);
+    postToGui("sltAutoConnect");
 }

@@ -1,10 +1,10 @@
 #ifndef CRTSPPLAYER_H
 #define CRTSPPLAYER_H
 
-#include "cinputopener.h"
-#include "cpicturescaler.h"
+#include "caudiodecoder.h"
+#include "cstreaminput.h"
+#include "cvideodecoder.h"
 #include "cvideosink.h"
-#include "velffmpeg.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -14,15 +14,9 @@
 #include <QTimer>
 #include <qwindowdefs.h>
 
-#include <array>
 #include <atomic>
-#include <deque>
-#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
-
-class CAudioWrite;
 
 // Plays one stream (RTSP or anything FFmpeg opens) into one video label. A
 // decode thread opens the stream and then drains two packet queues every
@@ -36,11 +30,12 @@ class CAudioWrite;
 // click on the label.
 // Sound that cannot be decoded is left out; the picture plays on.
 //
-// The work is split along the threads: crtspplayer.cpp (GUI thread: life
-// cycle, closing, label states), crtspplayeropen.cpp (decode thread: open and
-// probe), crtspplayerdecode.cpp (decode thread: the drain passes) and
-// crtspplayerrecv.cpp (receive thread). The input is opened, guarded and
-// closed by CInputOpener, the recorder's too.
+// The work is split along its jobs: CStreamInput (the input, opened through
+// CInputOpener as the recorder's is, and the receive thread), CVideoDecoder
+// (pictures, paced by the sound) and CAudioDecoder (sound and its clock). The
+// player keeps the life cycle and the label states (crtspplayer.cpp, GUI
+// thread) and the decode thread's loop with the lost-stream watch
+// (crtspplayeropen.cpp).
 //
 // Created, driven and deleted on the GUI thread.
 class CRTSPPlayer : public QObject
@@ -106,19 +101,19 @@ public:
     // the camera delivered that could be shown. Any thread.
     quint64 GetVideoPacketsRead() const
     {
-        return m_nVideoPacketsRead.load();
+        return m_input.videoPacketsRead();
     }
     // The result of the last try to open the sound device, kept across
     // reopens until the next try. Any thread.
     AudioDeviceState GetAudioDeviceState() const
     {
-        return AudioDeviceState(m_nAudioDeviceState.load());
+        return AudioDeviceState(m_audio.deviceState());
     }
     // In a player with sound: pictures dropped for coming later than their
     // sound by more than a frame. Any thread.
     quint64 GetPicturesLate() const
     {
-        return m_nPicturesLate.load();
+        return m_video.picturesLate();
     }
     // Silent buffers the sound writer inserted after sound began. Any thread.
     quint64 GetAudioSilences() const;
@@ -126,7 +121,7 @@ public:
     void SetAudioEnabled(bool bEnabled);
     bool IsAudioEnabled() const
     {
-        return m_bAudioEnabled.load();
+        return m_audio.wanted();
     }
 #endif
 
@@ -142,132 +137,35 @@ private slots:
     void sltRetry();
 
 private:
-    // Handed to FFmpeg as the interrupt callback's opaque pointer. Used by one
-    // thread at a time: the decode thread while opening, then the receive thread.
-    using InterruptRecord = CInputGuard;
-    using FrameHandler = void (CRTSPPlayer::*)(const AVFrame*);
-
-    void readTuningFiles();
-    // Closes the input with its own short limit, so that the camera hears the
-    // TEARDOWN. On the thread that owns the context.
-    void closeInput();
-
     // Decode thread.
     void ThreadDecodeVideo();
     void BeginDecode();
-    bool videoSilent() const;
     int DecodeInit(const QString& url);
-    void hideUndecodableAudio();
-    int openVideoDecoder();
-    int openAudioDecoder();
-    bool setUpResampler(const AVChannelLayout& layout, int nFormat, int nRate);
-    void DecodeVideo();
-    void DecodeAudio();
-    int decodePacket(AVCodecContext* pContext, AVFrame* pFrame, const AVPacket* pPacket,
-                     FrameHandler onFrame);
-    int receiveFrames(AVCodecContext* pContext, AVFrame* pFrame, FrameHandler onFrame);
-    void showPicture(const AVFrame* pFrame);
-    void takePicture(const AVFrame* pFrame);
-    void presentHeld(bool bWaitForNext);
-    bool followsSound() const;
-    int64_t audioClockUs();
-    int64_t streamTimeUs(int nStream, int64_t nPts) const;
-    void keepLastFrame(const AVFrame* pFrame);
-    QImage* freePicture(const QSize& size);
-    void playAudio(const AVFrame* pFrame);
-    bool wantsAudio() const;
+    bool videoLost(bool bFinite) const;
+    bool videoSilent() const;
 
-    // Receive thread.
-    void ThreadRecvVideo();
-    void recvPackets();
-    void queuePacket(AVPacket* pPacket, int64_t nStartTime);
-    void noteReadTime(int64_t nPts);
-    int64_t readTimeOf(int64_t nPts);
-    bool isFiniteSource() const;
+    // The stream stalled or broke: no signal, and a reopen from the GUI
+    // thread. Receive or decode thread.
     void streamLost();
-
-    VelPacketPtr takePacket(std::deque<VelPacketPtr>& queue);
-    void clearQueues();
-
     // Sink states, from any of the player's threads.
     void showState(CVideoSink::PlayerState state);
     // Posts a call of a slot while the player has not been released.
     void postToGui(const char* szSlot);
-    bool videoLost(bool bFinite) const;
     void finishReleased();
 
     QString m_strUrl; // GUI thread; read by the decode thread while it runs
     CVideoSink* m_pSink = nullptr;
     int m_rect[4] = {0, 0, 0, 0};
-#if defined(VEL_FORM_TESSARO)
-    bool m_bWithAudio = false;
-#else
-    std::atomic<bool> m_bAudioEnabled{false};
-#endif
 
-    // Owned by the decode thread while it runs, else by the GUI thread; the
-    // receive thread reads the format context and the stream indices.
-    VelFormatInputPtr m_pFormat;
-    int m_nVideoIndex = -1;
-    VelCodecContextPtr m_pVideoCodec;
-    VelFramePtr m_pVideoFrame;
-    CPictureScaler m_scaler;
-    // Pictures at the shown size, reused: one the label does not hold (a
-    // detached image) is written next. The label holds at most two.
-    std::array<QImage, 3> m_pictures;
-    bool m_bFirstPicture = true;
-    // The player with sound shows each picture when its sound is heard: the
-    // decoded pictures wait here (decode thread), a few at most, while their
-    // packets wait in the queue. Times in microseconds.
-    std::deque<VelFramePtr> m_heldPictures;
-    int64_t m_nLastShownUs = -1;          // av_gettime_relative of the last hand-off
-    int64_t m_nFrameUs = 40000;           // between the last two pictures
-    int64_t m_nLastPictureUs = INT64_MIN; // stream time of the last picture taken
-    int64_t m_nClockUs = INT64_MIN;       // the sound's time when last known...
-    int64_t m_nClockAtUs = -1;            // ...and when that was
-    int64_t m_nLastAudioUs = -1;          // when sound was last handed to the writer
-    std::atomic<quint64> m_nPicturesLate{0};
-    mutable std::mutex m_lastFrameLock; // guards m_pLastFrame's reference
-    VelFramePtr m_pLastFrame;           // a reference to the last decoded picture
-
-    int m_nAudioIndex = -1;
-    VelCodecContextPtr m_pAudioCodec;
-    VelFramePtr m_pAudioFrame;
-    VelSwrPtr m_pSwr;
-    AVChannelLayout m_swrSourceLayout{}; // what m_pSwr was set up for
-    int m_nSwrSourceFormat = -1;
-    int m_nSwrSourceRate = 0;
-    int m_nAudioRate = 0;            // output rate for the writer
-    std::vector<uint8_t> m_audioOut; // one second of output samples
-    mutable std::mutex m_writerLock; // guards the pointer against SetAudioEnabled
-    std::unique_ptr<CAudioWrite> m_pAudioWrite;
-
-    // When recent video packets were read, by pts: the receive thread notes,
-    // the decode thread looks up the picture's, for the read-to-screen time.
-    struct ReadTime {
-        int64_t nPts = AV_NOPTS_VALUE;
-        int64_t nAtUs = -1;
-    };
-    std::mutex m_readTimesLock; // guards m_readTimes and m_nReadTimesNext
-    std::array<ReadTime, 64> m_readTimes;
-    int m_nReadTimesNext = 0;
-
-    std::mutex m_queueLock; // guards both queues, held for one append or removal
-    std::deque<VelPacketPtr> m_videoQueue;
-    std::deque<VelPacketPtr> m_audioQueue;
+    std::atomic<bool> m_bStop{false}; // ends the decode and the receive thread
+    // Owned by the decode thread while it runs, else by the GUI thread.
+    CStreamInput m_input;
+    CAudioDecoder m_audio;
+    CVideoDecoder m_video;
 
     std::thread m_decodeThread; // GUI thread
-    std::thread m_recvThread;   // started by the decode thread, joined after it
-    std::atomic<bool> m_bStop{false};
     std::atomic<int> m_nPlayState{0};
     std::atomic<int> m_nInitResult{-1};
-    std::atomic<int> m_nAudioDeviceState{AudioDeviceUnknown};
-
-    // When the receive thread last read a video packet (av_gettime_relative,
-    // -1 none since the open): an opened session whose video does not flow
-    // before its first picture counts as lost.
-    std::atomic<int64_t> m_nLastVideoReadUs{-1};
-    std::atomic<quint64> m_nVideoPacketsRead{0};
     // Set by the first report of a lost stream, so one open reopens once.
     std::atomic<bool> m_bLostReported{false};
 
@@ -283,8 +181,6 @@ private:
     QTimer m_retryTimer{this};
 
     QElapsedTimer m_decodeClock; // decode thread, started once the stream is open
-    int m_nAudioDelay = 0;
-    InterruptRecord m_interrupt;
 };
 
 #endif // CRTSPPLAYER_H
