@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace
@@ -193,8 +194,14 @@ void Corvane::sltSendCommand(QMap<QString, QString> lstParam)
 
     setText(strText);
 
-    if (debugMode)
-        debugBox(this, QStringLiteral("send"), velMaskAddresses(strText)); // nothing follows
+    // After the sender's code has run to its end: a page may replace the
+    // control while the box is open, and the sender must not wake up in a
+    // deleted widget.
+    if (debugMode) {
+        QTimer::singleShot(0, this, [this, strMasked = velMaskAddresses(strText)] {
+            debugBox(this, QStringLiteral("send"), strMasked);
+        });
+    }
 }
 
 void Corvane::sltReceiveCommand(QString message)

@@ -373,6 +373,7 @@ void TstCorvane::debugMessageBoxes()
     QObject::connect(&timer, &QTimer::timeout, closeBox);
     timer.start();
     pControl->sltSendCommand(envelope("directMode", "directModeAuto", ""));
+    QTRY_COMPARE(seen.size(), 1); // shown once the sender has returned
     VelModalCloser closer; // the live room chooser that follows the box
     pControl->sltReceiveCommand("{\"requestParam\":\"initLiveRoom\",\"target\":[{\"id\":\"1\"}]}");
     timer.stop();

@@ -1,10 +1,12 @@
 // The control under a hostile page and odd timing: nested event loops of the
 // debug boxes, a player thread changing the state word, sizes from the page.
 #include "corvane.h"
+#include "strip/velrecordsettingwidget.h"
 #include "veldiaglog.h"
 #include "veltestdrives.h"
 #include "velvideolabel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -89,9 +91,9 @@ void TstCorvaneHardening::overlayChangesKeepPlayerBits()
 
 void TstCorvaneHardening::controlGoneDuringDebugBox_data()
 {
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("box");      // the box during which the page acts
-    QTest::addColumn<bool>("replace"); // else hide
+    QTest::addColumn<QString>("message"); // from the page, or "click:" a strip button
+    QTest::addColumn<int>("box");         // the box during which the page acts
+    QTest::addColumn<bool>("replace");    // else hide
     const QString strDeviceType = "{\"requestParam\":\"functionState\",\"target\":{\"index\":"
                                   "\"deviceType\",\"state\":\"0\"}}";
     const QString strSource =
@@ -102,6 +104,9 @@ void TstCorvaneHardening::controlGoneDuringDebugBox_data()
     QTest::newRow("replaced while receiving a source") << strSource << 1 << true;
     QTest::newRow("replaced while setting the source") << strSource << 2 << true;
     QTest::newRow("hidden while setting the source") << strSource << 2 << false;
+    // The box of a command the operator sent: the clicked button's code runs
+    // on after the send.
+    QTest::newRow("replaced while sending") << "click:directModeManual" << 1 << true;
 }
 
 void TstCorvaneHardening::controlGoneDuringDebugBox()
@@ -133,7 +138,14 @@ void TstCorvaneHardening::controlGoneDuringDebugBox()
         pBox->accept();
     });
     timer.start();
-    pFirst->sltReceiveCommand(message);
+    if (message.startsWith("click:")) {
+        auto* pButton = pFirst->recordSettingWidget()->findChild<QAbstractButton*>(message.mid(6));
+        QVERIFY(pButton);
+        pButton->click();
+    } else {
+        pFirst->sltReceiveCommand(message);
+    }
+    QTRY_VERIFY(nBoxes >= box);
     timer.stop();
 
     QCOMPARE(nBoxes, replace ? box : 2);
