@@ -13,6 +13,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 
 #include <cstdint>
@@ -61,6 +62,18 @@ public:
                 return false;
         }
         return true;
+    }
+    // For failure messages: each state word (hex) and when it came, in ms
+    // after the first.
+    QString text()
+    {
+        std::lock_guard<std::mutex> lock(m_pLog->mutex);
+        QStringList parts;
+        for (const auto& change : m_pLog->changes)
+            parts << QStringLiteral("%1@%2")
+                         .arg(change.first, 0, 16)
+                         .arg(change.second - m_pLog->changes.first().second);
+        return parts.join(QLatin1Char(' '));
     }
     // When the label first showed nState (-1 if never).
     qint64 firstSeen(int nState)
