@@ -144,8 +144,7 @@ private:
     bool videoLost(bool bFinite) const;
     bool videoSilent() const;
 
-    // The stream stalled or broke: no signal, and a reopen from the GUI
-    // thread. Receive or decode thread.
+    // Receive or decode thread.
     void streamLost();
     // Sink states, from any of the player's threads.
     void showState(CVideoSink::PlayerState state);
