@@ -374,7 +374,7 @@ void TstCorvane::debugMessageBoxes()
     timer.start();
     pControl->sltSendCommand(envelope("directMode", "directModeAuto", ""));
     QTRY_COMPARE(seen.size(), 1); // shown once the sender has returned
-    VelModalCloser closer; // the live room chooser that follows the box
+    VelModalCloser closer;        // the live room chooser that follows the box
     pControl->sltReceiveCommand("{\"requestParam\":\"initLiveRoom\",\"target\":[{\"id\":\"1\"}]}");
     timer.stop();
     QCOMPARE(closer.closed(), 1);
