@@ -131,15 +131,18 @@ const AVStream* CStreamInput::stream(int nIndex) const
 }
 
 // The receive thread takes the video stream's start off video timestamps; it
-// is put back here, so that sound and picture compare.
+// is put back here, so that sound and picture compare. The stream's own start
+// time will not do: a fresh RTSP session has none when the thread starts, and
+// FFmpeg sets it later (to the first timestamp after the sender reports, up
+// to 1.5 s on), which put each picture that far behind its sound.
 int64_t CStreamInput::streamTimeUs(int nStream, int64_t nPts) const
 {
     if (nPts == AV_NOPTS_VALUE || !m_pFormat || nStream < 0 ||
         nStream >= int(m_pFormat->nb_streams))
         return INT64_MIN;
     const AVStream* pStream = m_pFormat->streams[nStream];
-    if (nStream == m_nVideoIndex && pStream->start_time != AV_NOPTS_VALUE)
-        nPts += pStream->start_time;
+    if (nStream == m_nVideoIndex)
+        nPts += m_nVideoStartTime.load();
     return av_rescale_q(nPts, pStream->time_base, AVRational{1, 1000000});
 }
 
@@ -199,6 +202,7 @@ void CStreamInput::recvPackets()
         if (nStreamStart != AV_NOPTS_VALUE)
             nStartTime = nStreamStart;
     }
+    m_nVideoStartTime = nStartTime;
     VelPacketPtr pPacket(av_packet_alloc());
     if (!pPacket)
         return;

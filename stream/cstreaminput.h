@@ -106,6 +106,9 @@ private:
     // before its first picture counts as lost.
     std::atomic<int64_t> m_nLastVideoReadUs{-1};
     std::atomic<quint64> m_nVideoPacketsRead{0};
+    // What the receive thread takes off video timestamps, in the stream's time
+    // base. FFmpeg may set the stream's start time only later, while reading.
+    std::atomic<int64_t> m_nVideoStartTime{0};
 };
 
 #endif // CSTREAMINPUT_H
