@@ -62,16 +62,10 @@ void CAudioDecoder::setEnabled(bool bEnabled)
 
 int CAudioDecoder::open(const AVStream* pStream)
 {
-    const AVCodec* pCodec = avcodec_find_decoder(pStream->codecpar->codec_id);
-    if (!pCodec)
-        return -10;
-    VelCodecContextPtr pContext(avcodec_alloc_context3(pCodec));
-    if (!pContext || avcodec_parameters_to_context(pContext.get(), pStream->codecpar) < 0)
-        return -11;
-    pContext->pkt_timebase = pStream->time_base;
-    velApplyTruncatedInput(pCodec, pContext.get());
-    if (avcodec_open2(pContext.get(), pCodec, nullptr) < 0)
-        return -11;
+    VelCodecContextPtr pContext;
+    const VelDecoderOpen result = velOpenDecoder(pStream, &pContext);
+    if (result != VelDecoderOpen::Opened)
+        return result == VelDecoderOpen::NoDecoder ? -10 : -11;
     m_pAudioFrame.reset(av_frame_alloc());
     if (!m_pAudioFrame)
         return -11;

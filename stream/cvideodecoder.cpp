@@ -45,16 +45,10 @@ CVideoDecoder::CVideoDecoder(const std::atomic<bool>& bStop, CStreamInput& input
 
 int CVideoDecoder::open(const AVStream* pStream)
 {
-    const AVCodec* pCodec = avcodec_find_decoder(pStream->codecpar->codec_id);
-    if (!pCodec)
-        return -5;
-    VelCodecContextPtr pContext(avcodec_alloc_context3(pCodec));
-    if (!pContext || avcodec_parameters_to_context(pContext.get(), pStream->codecpar) < 0)
-        return -6;
-    pContext->pkt_timebase = pStream->time_base;
-    velApplyTruncatedInput(pCodec, pContext.get());
-    if (avcodec_open2(pContext.get(), pCodec, nullptr) < 0)
-        return -6;
+    VelCodecContextPtr pContext;
+    const VelDecoderOpen result = velOpenDecoder(pStream, &pContext);
+    if (result != VelDecoderOpen::Opened)
+        return result == VelDecoderOpen::NoDecoder ? -5 : -6;
 
     m_pVideoFrame.reset(av_frame_alloc());
     if (!m_pVideoFrame)

@@ -1,20 +1,35 @@
 #ifndef VELDECODE_H
 #define VELDECODE_H
 
-// The decode steps the player's video and sound decoders share: one packet
-// in, every frame it yields handed to onFrame.
+// The decode steps the player's video and sound decoders share: opening the
+// decoder, and one packet in with every frame it yields handed to onFrame.
 
 #include "velffmpeg.h"
 
-inline void velApplyTruncatedInput(const AVCodec* pCodec, AVCodecContext* pContext)
+enum class VelDecoderOpen {
+    Opened,
+    NoDecoder, // FFmpeg has none for the stream's codec
+    Failed,
+};
+
+// The stream's decoder, set up from its parameters and opened into *pContext.
+inline VelDecoderOpen velOpenDecoder(const AVStream* pStream, VelCodecContextPtr* pContext)
 {
+    const AVCodec* pCodec = avcodec_find_decoder(pStream->codecpar->codec_id);
+    if (!pCodec)
+        return VelDecoderOpen::NoDecoder;
+    VelCodecContextPtr pNew(avcodec_alloc_context3(pCodec));
+    if (!pNew || avcodec_parameters_to_context(pNew.get(), pStream->codecpar) < 0)
+        return VelDecoderOpen::Failed;
+    pNew->pkt_timebase = pStream->time_base;
 #if defined(AV_CODEC_CAP_TRUNCATED) && defined(AV_CODEC_FLAG_TRUNCATED)
     if (pCodec->capabilities & AV_CODEC_CAP_TRUNCATED)
-        pContext->flags |= AV_CODEC_FLAG_TRUNCATED;
-#else
-    (void)pCodec;
-    (void)pContext;
+        pNew->flags |= AV_CODEC_FLAG_TRUNCATED;
 #endif
+    if (avcodec_open2(pNew.get(), pCodec, nullptr) < 0)
+        return VelDecoderOpen::Failed;
+    *pContext = std::move(pNew);
+    return VelDecoderOpen::Opened;
 }
 
 template <class FrameHandler>

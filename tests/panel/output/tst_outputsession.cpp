@@ -65,6 +65,18 @@ struct Session {
     }
 };
 
+// The view of that size playing a black picture with the task bits set.
+QImage overlaysOnBlack(const QSize& size, int nBits)
+{
+    VelOutputWidget view;
+    view.resize(size);
+    view.setState(VideoPlaying | nBits);
+    QPixmap black(size);
+    black.fill(Qt::black);
+    view.sltSetPixmap(black);
+    return view.grab().toImage();
+}
+
 } // namespace
 
 class TstOutputSession : public QObject
@@ -165,13 +177,7 @@ void TstOutputSession::taskOverlays()
 {
     QFETCH(int, nBits);
     QFETCH(QList<bool>, rows);
-    VelOutputWidget view;
-    view.resize(1280, 720);
-    view.setState(VideoPlaying | nBits);
-    QPixmap black(1280, 720);
-    black.fill(Qt::black);
-    view.sltSetPixmap(black);
-    const QImage shown = view.grab().toImage();
+    const QImage shown = overlaysOnBlack(QSize(1280, 720), nBits);
     const int nRow = 72;
     for (int i = 0; i < 3; ++i) {
         int nWhite = 0;
@@ -186,16 +192,10 @@ void TstOutputSession::taskOverlays()
 // On a view narrower than the text needs, the longest text is still whole.
 void TstOutputSession::overlayTextWhole()
 {
-    VelOutputWidget view;
-    view.resize(800, 450);
-    view.setState(VideoPlaying | VideoMovieSwitching);
-    QPixmap black(800, 450);
-    black.fill(Qt::black);
-    view.sltSetPixmap(black);
-    const QImage shown = view.grab().toImage();
+    const QImage shown = overlaysOnBlack(QSize(800, 450), VideoMovieSwitching);
     const int nRow = 45;
     const int nTextWidth =
-        view.fontMetrics().horizontalAdvance(QStringLiteral("正在准备切换电影资源"));
+        VelOutputWidget().fontMetrics().horizontalAdvance(QStringLiteral("正在准备切换电影资源"));
     QVERIFY(nTextWidth > 80); // wider than a tenth of the view
     int nLeft = shown.width();
     int nRight = -1;
